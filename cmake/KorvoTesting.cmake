@@ -1,0 +1,66 @@
+# Test helpers shared by every folder.
+#
+#   korvo_add_gtest(NAME SOURCES ... [LIBS ...])
+#     A GoogleTest executable, registered with CTest test by test. In the
+#     Windows build it runs under Wine through CMAKE_CROSSCOMPILING_EMULATOR.
+#
+#   korvo_add_fuzz_target(NAME SOURCES ... [LIBS ...] [CORPUS dir])
+#     A libFuzzer target (LLVMFuzzerTestOneInput). With KORVO_FUZZ it links
+#     libFuzzer; otherwise it links a replay main and CTest runs it over its
+#     seed corpus, so the corpus stays a regression test on every compiler.
+
+include(GoogleTest)
+
+if(CMAKE_CROSSCOMPILING)
+  # GoogleTest from Debian's sources, built for the target.
+  if(NOT TARGET GTest::gtest_main)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+    set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/_googletest EXCLUDE_FROM_ALL)
+    add_library(GTest::gtest ALIAS gtest)
+    add_library(GTest::gtest_main ALIAS gtest_main)
+    add_library(GTest::gmock ALIAS gmock)
+  endif()
+else()
+  find_package(GTest REQUIRED)
+endif()
+
+function(korvo_add_gtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main GTest::gmock)
+  if(CMAKE_CROSSCOMPILING)
+    # Console program, so Wine passes GoogleTest's output through.
+    target_link_options(${name} PRIVATE -mconsole)
+  endif()
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 120
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    PROPERTIES ${KORVO_TEST_PROPERTIES} ${ARG_PROPERTIES})
+endfunction()
+
+set(KORVO_FUZZ_DIR ${CMAKE_CURRENT_LIST_DIR}/../tests/fuzz)
+
+function(korvo_add_fuzz_target name)
+  cmake_parse_arguments(ARG "" "CORPUS" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  if(KORVO_FUZZ)
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  else()
+    target_sources(${name} PRIVATE ${KORVO_FUZZ_DIR}/replay_main.cpp)
+  endif()
+  if(ARG_CORPUS)
+    if(KORVO_FUZZ)
+      # A short campaign from the seed corpus; the corpus itself is not changed.
+      add_test(NAME fuzz.${name}
+               COMMAND ${name} -runs=20000 -max_total_time=60 ${ARG_CORPUS})
+    else()
+      add_test(NAME fuzz.${name} COMMAND ${name} ${ARG_CORPUS})
+    endif()
+    set_tests_properties(fuzz.${name} PROPERTIES ${KORVO_TEST_PROPERTIES} TIMEOUT 300)
+  endif()
+endfunction()

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs everything the native and Windows builds and their tests need on a
+# fresh Debian 12 machine. Safe to run again: it installs only what is missing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config git
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
+  zlib1g-dev
+  g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
+  wine wine32:i386 wine64 fonts-wine
+  libgl1-mesa-dri:i386 libglx-mesa0:i386 libgl1:i386
+  xvfb xauth x11-utils imagemagick
+)
+
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+
+missing=()
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${sudo_cmd[@]}" dpkg --add-architecture i386
+  missing=("${packages[@]}")
+else
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+fi
+
+if [ ${#missing[@]} -gt 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update -q
+  "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# The mingw compilers default to the win32 thread model; the build needs posix.
+if command -v update-alternatives >/dev/null; then
+  for tool in gcc g++; do
+    alt=/usr/bin/i686-w64-mingw32-$tool-posix
+    if [ -x "$alt" ]; then
+      "${sudo_cmd[@]}" update-alternatives --set "i686-w64-mingw32-$tool" "$alt" >/dev/null 2>&1 || true
+    fi
+  done
+fi
