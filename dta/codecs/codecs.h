@@ -1,0 +1,37 @@
+// Block decoders: pure functions over spans. They keep no state, allocate
+// nothing, and never read or write outside the buffers they are given, also
+// on malicious input; a body that would need to is refused with kDecodeError.
+#ifndef DTA_CODECS_CODECS_H
+#define DTA_CODECS_CODECS_H
+
+#include <cstddef>
+#include <cstdint>
+
+namespace dta::codecs {
+
+inline constexpr size_t kBlockSize = 32768;       // decoded bytes of every full block
+inline constexpr size_t kMaxBodySize = 32772;     // largest stored block body
+inline constexpr size_t kWaveHeaderSize = 44;     // canonical RIFF/WAVE header
+inline constexpr int32_t kDecodeError = -1;
+
+// Decodes one unscrambled block body (method byte first) into `out`, which
+// holds `capacity` bytes (a whole block, normally kBlockSize). `waveHeader`
+// is the entry's descrambled 44-byte header, or null for an entry that has
+// none. Returns the bytes written, or kDecodeError.
+int32_t DecodeBlock(const uint8_t* body, size_t size, uint8_t* out, size_t capacity,
+                    const uint8_t* waveHeader);
+
+// Decodes an LZ payload into out[written .. capacity); back-references may
+// reach back to out[0]. Returns the bytes written from `written` on, or
+// kDecodeError.
+int32_t DecodeLz(const uint8_t* payload, size_t size, uint8_t* out, size_t capacity,
+                 size_t written);
+
+// Decodes a wave block body (method 8 and up) with the entry's wave header.
+// Returns the bytes written, header copy included, or kDecodeError.
+int32_t DecodeWave(const uint8_t* body, size_t size, uint8_t* out, size_t capacity,
+                   const uint8_t* waveHeader);
+
+}  // namespace dta::codecs
+
+#endif  // DTA_CODECS_CODECS_H
