@@ -1,0 +1,26 @@
+# korvo_system: the installer's system queries and external programs, and
+# the process-wide services (COM, copy lock). The byte-size text and the
+# rules behind the queries are portable; the queries themselves need Windows.
+set(_system_dir ${CMAKE_CURRENT_LIST_DIR})
+
+add_library(korvo_system STATIC
+  ${_system_dir}/format_byte_size.cpp
+  ${_system_dir}/system_rules.cpp
+)
+target_include_directories(korvo_system PUBLIC ${_system_dir})
+
+if(WIN32)
+  target_sources(korvo_system PRIVATE
+    ${_system_dir}/system_disc_win32.cpp
+    ${_system_dir}/system_folders_win32.cpp
+    ${_system_dir}/system_process_win32.cpp
+    ${_system_dir}/system_run_win32.cpp
+    ${_system_dir}/system_space_win32.cpp
+    ${_system_dir}/system_version_win32.cpp
+  )
+  target_link_libraries(korvo_system PUBLIC ole32 shell32)
+else()
+  find_package(Threads REQUIRED)
+  target_sources(korvo_system PRIVATE ${_system_dir}/system_process_posix.cpp)
+  target_link_libraries(korvo_system PUBLIC Threads::Threads)
+endif()

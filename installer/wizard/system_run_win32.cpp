@@ -1,0 +1,45 @@
+#include <windows.h>
+
+#include <cstring>
+#include <vector>
+
+#include "system.h"
+
+namespace {
+
+// Closes a kernel handle when it goes out of scope.
+class OwnedHandle {
+public:
+    explicit OwnedHandle(HANDLE handle) : handle_(handle) {}
+    ~OwnedHandle() {
+        if (handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    }
+    OwnedHandle(const OwnedHandle&) = delete;
+    OwnedHandle& operator=(const OwnedHandle&) = delete;
+
+private:
+    HANDLE handle_;
+};
+
+}  // namespace
+
+bool RunProgram(const char* programPath, const char* commandLine) {
+    if (programPath == nullptr || programPath[0] == '\0') return false;
+
+    // CreateProcess may write into the command line, so it gets a private copy.
+    std::vector<char> line;
+    if (commandLine != nullptr) line.assign(commandLine, commandLine + std::strlen(commandLine) + 1);
+
+    STARTUPINFOA startup = {};
+    static_assert(sizeof startup == 68, "the start-up record of the ANSI call is 68 bytes");
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(programPath, line.empty() ? nullptr : line.data(), nullptr, nullptr, FALSE,
+                        CREATE_DEFAULT_ERROR_MODE, nullptr, nullptr, &startup, &process)) {
+        return false;
+    }
+    // Nothing waits for the program, so its handles are released at once.
+    OwnedHandle thread(process.hThread);
+    OwnedHandle child(process.hProcess);
+    return true;
+}
