@@ -17,18 +17,25 @@ inline constexpr int32_t kDecodeError = -1;
 // Decodes one unscrambled block body (method byte first) into `out`, which
 // holds `capacity` bytes (a whole block, normally kBlockSize). `waveHeader`
 // is the entry's descrambled 44-byte header, or null for an entry that has
-// none. Returns the bytes written, or kDecodeError.
+// none. Returns the bytes written, or kDecodeError for an empty body, a body
+// whose decoding would not fit `capacity`, and everything the two functions
+// below refuse. Method 1 is LZ, 0 and 2 to 7 are stored, 8 and up are wave.
 int32_t DecodeBlock(const uint8_t* body, size_t size, uint8_t* out, size_t capacity,
                     const uint8_t* waveHeader);
 
 // Decodes an LZ payload into out[written .. capacity); back-references may
-// reach back to out[0]. Returns the bytes written from `written` on, or
-// kDecodeError.
+// reach back to out[0]. Returns the bytes written from `written` on (0 for a
+// payload of 2 bytes or fewer), or kDecodeError when a token or flag word
+// runs past the payload, a back-reference reaches before out[0], or the
+// output would pass `capacity`.
 int32_t DecodeLz(const uint8_t* payload, size_t size, uint8_t* out, size_t capacity,
                  size_t written);
 
 // Decodes a wave block body (method 8 and up) with the entry's wave header.
-// Returns the bytes written, header copy included, or kDecodeError.
+// Returns the bytes written, header copy included, or kDecodeError when the
+// header is null or gives 0 channels, a recognised header copy or the raw
+// first sample/frame is cut short, a stereo stream has an odd number of code
+// bytes, a nested LZ body is bad, or the output would pass `capacity`.
 int32_t DecodeWave(const uint8_t* body, size_t size, uint8_t* out, size_t capacity,
                    const uint8_t* waveHeader);
 

@@ -1,0 +1,135 @@
+// Wave blocks: an optional copy of the entry's 44-byte WAVE header, then
+// either a delta-coded 16-bit sample stream or, for other sample widths, a
+// nested stored/LZ body.
+#include <cstring>
+
+#include "dta/codecs/codecs.h"
+#include "dta/codecs/delta_table.h"
+#include "dta/codecs/limits.h"
+
+namespace dta::codecs {
+namespace {
+
+// Header fields the decoder reads.
+constexpr size_t kRiffId = 0;
+constexpr size_t kFmtId = 12;
+constexpr size_t kChannels = 22;
+constexpr size_t kBlockAlign = 32;
+constexpr size_t kDataId = 36;
+
+// The header copy starts right after the method byte.
+constexpr size_t kCopyStart = 1;
+// The last id compared ends at body offset 41.
+constexpr size_t kIdsEnd = kCopyStart + kDataId + 4;
+
+uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+
+void PutLe16(uint8_t* p, uint16_t v) {
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+}
+
+bool IdsMatch(const uint8_t* body, const uint8_t* header) {
+    return std::memcmp(body + kCopyStart + kRiffId, header + kRiffId, 4) == 0 &&
+           std::memcmp(body + kCopyStart + kFmtId, header + kFmtId, 4) == 0 &&
+           std::memcmp(body + kCopyStart + kDataId, header + kDataId, 4) == 0;
+}
+
+// Adds or subtracts the step of each code to the predictor, 16-bit wrap-around.
+inline uint16_t Apply(uint16_t sample, uint8_t code, const uint16_t* row) {
+    const uint16_t step = row[code & kCodeStepMask];
+    return (code & kCodeSubtract) ? static_cast<uint16_t>(sample - step) : static_cast<uint16_t>(sample + step);
+}
+
+int32_t DecodeStereo(const uint8_t* data, size_t size, uint8_t* out, size_t room, const uint16_t* row) {
+    // Raw first frame, then one code per channel per frame.
+    if (size < 4) return kDecodeError;
+    const size_t codes = size - 4;
+    if (codes % 2 != 0) return kDecodeError;
+    // Each code byte becomes two output bytes.
+    if (room < 4 || (room - 4) / 2 < codes) return kDecodeError;
+    const size_t needed = 4 + codes * 2;
+
+    std::memcpy(out, data, 4);
+    uint16_t left = Le16(data);
+    uint16_t right = Le16(data + 2);
+    uint8_t* o = out + 4;
+    for (size_t i = 4; i < size; i += 2) {
+        left = Apply(left, data[i], row);
+        right = Apply(right, data[i + 1], row);
+        PutLe16(o, left);
+        PutLe16(o + 2, right);
+        o += 4;
+    }
+    return static_cast<int32_t>(needed);
+}
+
+int32_t DecodeSequence(const uint8_t* data, size_t size, uint8_t* out, size_t room, const uint16_t* row) {
+    // Raw first sample, then one code per sample.
+    if (size < 2) return kDecodeError;
+    const size_t codes = size - 2;
+    if (room < 2 || (room - 2) / 2 < codes) return kDecodeError;
+    const size_t needed = 2 + codes * 2;
+
+    std::memcpy(out, data, 2);
+    uint16_t sample = Le16(data);
+    uint8_t* o = out + 2;
+    for (size_t i = 2; i < size; ++i) {
+        sample = Apply(sample, data[i], row);
+        PutLe16(o, sample);
+        o += 2;
+    }
+    return static_cast<int32_t>(needed);
+}
+
+}  // namespace
+
+int32_t DecodeWave(const uint8_t* body, size_t size, uint8_t* out, size_t capacity,
+                   const uint8_t* waveHeader) {
+    // Without the entry's header the sample layout is unknown.
+    if (body == nullptr || out == nullptr || waveHeader == nullptr || size == 0) return kDecodeError;
+    capacity = ClampCapacity(capacity);
+
+    const uint16_t* row = DeltaRow(DeltaRowForMethod(body[0]));
+    size_t pos = 1;
+    size_t written = 0;
+
+    if (size >= kIdsEnd && IdsMatch(body, waveHeader)) {
+        // The ids say a header copy is here; a body too short to hold all of
+        // it is damaged.
+        if (size - kCopyStart < kWaveHeaderSize) return kDecodeError;
+        if (capacity < kWaveHeaderSize) return kDecodeError;
+        std::memcpy(out, body + kCopyStart, kWaveHeaderSize);
+        pos = kCopyStart + kWaveHeaderSize;
+        written = kWaveHeaderSize;
+    }
+    if (pos >= size) return static_cast<int32_t>(written);
+
+    const uint16_t channels = Le16(waveHeader + kChannels);
+    const uint16_t blockAlign = Le16(waveHeader + kBlockAlign);
+    if (channels == 0) return kDecodeError;
+
+    const uint8_t* data = body + pos;
+    const size_t dataSize = size - pos;
+    uint8_t* dst = out + written;
+    const size_t room = capacity - written;
+
+    int32_t produced;
+    if (blockAlign / channels == 2) {
+        produced = channels == 2 ? DecodeStereo(data, dataSize, dst, room, row)
+                                 : DecodeSequence(data, dataSize, dst, room, row);
+    } else if (data[0] == 0) {
+        // Nested stored body.
+        const size_t payload = dataSize - 1;
+        if (room < payload) return kDecodeError;
+        if (payload != 0) std::memcpy(dst, data + 1, payload);
+        produced = static_cast<int32_t>(payload);
+    } else {
+        // Nested LZ body; its back-references may reach into the header copy.
+        produced = DecodeLz(data + 1, dataSize - 1, out, capacity, written);
+    }
+    if (produced < 0) return kDecodeError;
+    return static_cast<int32_t>(written + static_cast<size_t>(produced));
+}
+
+}  // namespace dta::codecs
