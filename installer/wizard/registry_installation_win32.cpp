@@ -1,0 +1,51 @@
+// The registration step: shortcuts, uninstall record and the game's values.
+#include "registry_installation.h"
+
+#include "registry_values.h"
+#include "shortcuts.h"
+#include "shortcuts_path.h"
+#include "uninstall_record.h"
+
+#include "installer/engine/install_script.h"
+#include "installer/engine/installer_folders.h"
+#include "installer/engine/settings_table.h"
+
+#include <windows.h>
+
+namespace installer {
+
+namespace {
+
+// The uninstall command registered for the game, inside its installed folder.
+constexpr char kUninstallProgram[] = "patch.exe";
+
+}  // namespace
+
+bool RegisterInstallation()
+{
+    const SettingsTable& settings = Settings();
+    const char* destination = Folders().Destination();
+    bool all = true;
+
+    for (const auto& entry : ScriptEntries().addShortcut) {
+        PathText target(destination);
+        target.Append(entry->secondName);
+        all = target.ok() &&
+              CreateProgramsShortcut(entry->firstName, target.c_str(), entry->secondName, destination, nullptr,
+                                     0, nullptr) &&
+              all;
+    }
+
+    PathText command(destination);
+    command.Append(kUninstallProgram);
+    all = command.ok() && WriteUninstallRecord(settings.Text(Setting::UninstallItemName), command.c_str()) && all;
+
+    const char* keyPath = settings.Text(Setting::RegPath);
+    all = WriteRegistryValue(HKEY_LOCAL_MACHINE, keyPath, settings.Text(Setting::RegIdirKey), destination) && all;
+    all = WriteRegistryValue(HKEY_LOCAL_MACHINE, keyPath, settings.Text(Setting::RegVersionKey),
+                             settings.Text(Setting::Version)) &&
+          all;
+    return all;
+}
+
+}  // namespace installer

@@ -1,0 +1,32 @@
+// The shell folders that receive the game's shortcuts (Win32 build only).
+//
+// COM must be initialised on the calling thread. Every item list the shell
+// hands out is freed before these functions return.
+#ifndef INSTALLER_WIZARD_SHORTCUTS_FOLDERS_H
+#define INSTALLER_WIZARD_SHORTCUTS_FOLDERS_H
+
+#include "shortcuts_path.h"
+
+namespace installer {
+
+// Resolves a shell special folder (a CSIDL number) to its file-system path
+// with a trailing backslash. False when the shell cannot resolve it or the
+// path does not fit; `out` is then left empty.
+bool GetSpecialFolder(int csidl, PathText& out);
+
+// The user's desktop folder (CSIDL_DESKTOPDIRECTORY) and Programs folder
+// (CSIDL_PROGRAMS), each ending with a backslash.
+bool GetDesktopFolder(PathText& out);
+bool GetProgramsFolder(PathText& out);
+
+// Appends the relative shortcut folder `levels` (for example
+// "Ambergate Studio\Korvo\") to `folder`, which ends with a backslash. With
+// `create`, each level is created (an existing one is fine) when its closing
+// backslash is reached. A last level written without its backslash is still
+// a folder: it is created as well and the backslash appended, so `folder`
+// always ends with one. False when the result does not fit.
+bool AppendShortcutFolder(PathText& folder, const char* levels, bool create);
+
+}  // namespace installer
+
+#endif  // INSTALLER_WIZARD_SHORTCUTS_FOLDERS_H

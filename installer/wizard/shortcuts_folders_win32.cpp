@@ -1,0 +1,67 @@
+// Shell special folders and the game's folder in Programs.
+#include "shortcuts_folders.h"
+
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+namespace installer {
+
+namespace {
+
+// Owner of an item list that the shell allocated with the task allocator.
+class ItemList {
+public:
+    ItemList() = default;
+    ~ItemList() { CoTaskMemFree(list_); }
+    ItemList(const ItemList&) = delete;
+    ItemList& operator=(const ItemList&) = delete;
+
+    LPITEMIDLIST* Receive() { return &list_; }
+    LPCITEMIDLIST get() const { return list_; }
+
+private:
+    LPITEMIDLIST list_ = nullptr;
+};
+
+}  // namespace
+
+bool GetSpecialFolder(int csidl, PathText& out)
+{
+    out = PathText();
+    ItemList list;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, list.Receive())) || list.get() == nullptr)
+        return false;
+    char path[MAX_PATH] = {};
+    if (!SHGetPathFromIDListA(list.get(), path) || path[0] == '\0')
+        return false;
+    PathText folder(path);
+    folder.EnsureBackslash();
+    if (!folder.ok())
+        return false;
+    out = folder;
+    return true;
+}
+
+bool GetDesktopFolder(PathText& out) { return GetSpecialFolder(CSIDL_DESKTOPDIRECTORY, out); }
+
+bool GetProgramsFolder(PathText& out) { return GetSpecialFolder(CSIDL_PROGRAMS, out); }
+
+bool AppendShortcutFolder(PathText& folder, const char* levels, bool create)
+{
+    if (levels == nullptr)
+        return folder.ok();
+    for (const char* c = levels; *c != '\0' && folder.ok(); ++c) {
+        if (*c == '\\' && create)
+            CreateDirectoryA(folder.c_str(), nullptr);
+        folder.Append(*c);
+    }
+    if (folder.ok() && !folder.EndsWithBackslash()) {
+        if (create)
+            CreateDirectoryA(folder.c_str(), nullptr);
+        folder.Append('\\');
+    }
+    return folder.ok();
+}
+
+}  // namespace installer

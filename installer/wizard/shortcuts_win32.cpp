@@ -1,0 +1,87 @@
+// Shell links through the shell's link object (IShellLinkA, IPersistFile).
+#include "shortcuts.h"
+
+#include "shortcuts_com.h"
+#include "shortcuts_folders.h"
+#include "shortcuts_path.h"
+
+#include "installer/engine/settings_table.h"
+
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+namespace installer {
+
+namespace {
+
+// IPersistFile::Save takes a UTF-16 path of at most MAX_PATH characters.
+constexpr int kLinkPathChars = MAX_PATH;
+
+bool UsableName(const char* name) { return name != nullptr && name[0] != '\0'; }
+
+}  // namespace
+
+bool CreateShellLink(const char* linkPath, const char* target, const char* description,
+                     const char* workingFolder, const char* iconFile, int iconIndex, const char* arguments)
+{
+    if (!UsableName(linkPath) || target == nullptr)
+        return false;
+    WCHAR widePath[kLinkPathChars];
+    if (MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, kLinkPathChars) == 0)
+        return false;
+
+    ComPtr<IShellLinkA> link;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Receive())) ||
+        !link)
+        return false;
+    if (FAILED(link->SetPath(target)))
+        return false;
+    if (description != nullptr)
+        link->SetDescription(description);
+    if (workingFolder != nullptr)
+        link->SetWorkingDirectory(workingFolder);
+    if (iconFile != nullptr)
+        link->SetIconLocation(iconFile, iconIndex);
+    if (arguments != nullptr)
+        link->SetArguments(arguments);
+
+    ComPtr<IPersistFile> file;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, file.Receive())) || !file)
+        return false;
+    return SUCCEEDED(file->Save(widePath, TRUE));
+}
+
+bool CreateDesktopShortcut(const char* target, const char* description, const char* workingFolder,
+                           const char* iconFile, int iconIndex, const char* arguments)
+{
+    const char* name = Settings().Text(Setting::DesktopShortcutName);
+    if (!UsableName(name))
+        return false;
+    PathText link;
+    if (!GetDesktopFolder(link))
+        return false;
+    link.Append(name);
+    if (!link.ok())
+        return false;
+    return CreateShellLink(link.c_str(), target, description, workingFolder, iconFile, iconIndex, arguments);
+}
+
+bool CreateProgramsShortcut(const char* linkName, const char* target, const char* description,
+                            const char* workingFolder, const char* iconFile, int iconIndex,
+                            const char* arguments)
+{
+    if (!UsableName(linkName))
+        return false;
+    PathText link;
+    if (!GetProgramsFolder(link))
+        return false;
+    if (!AppendShortcutFolder(link, Settings().Text(Setting::ShortcutFolder), true))
+        return false;
+    link.Append(linkName);
+    if (!link.ok())
+        return false;
+    return CreateShellLink(link.c_str(), target, description, workingFolder, iconFile, iconIndex, arguments);
+}
+
+}  // namespace installer

@@ -1,0 +1,85 @@
+// The uninstall record on top of the Win32 registry.
+#include "uninstall_record.h"
+
+#include "registry_key.h"
+#include "shortcuts_path.h"
+
+#include "installer/engine/settings_table.h"
+
+#include <cstring>
+
+namespace installer {
+
+namespace {
+
+const char* const kRecordValues[] = {"DisplayName", "UninstallString", "UninstallFiles"};
+
+// An empty record name would address the Uninstall key itself, where the
+// values of the record would mix with the system's own.
+bool UsableRecordName(const char* name) { return name != nullptr && name[0] != '\0'; }
+
+bool RecordKeyPath(const char* recordName, PathText& out)
+{
+    out = PathText(kUninstallKeyPath);
+    out.Append('\\').Append(recordName);
+    return out.ok();
+}
+
+bool SetText(HKEY key, const char* name, const char* text)
+{
+    // String data is stored with its terminating zero.
+    const size_t length = std::strlen(text) + 1;
+    if (length > MAXDWORD)
+        return false;
+    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                          static_cast<DWORD>(length)) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+bool WriteUninstallRecordNamed(const char* recordName, const char* displayName, const char* command)
+{
+    if (!UsableRecordName(recordName) || displayName == nullptr || command == nullptr)
+        return false;
+    PathText keyPath;
+    if (!RecordKeyPath(recordName, keyPath))
+        return false;
+    RegistryKey key;
+    if (!key.Create(HKEY_LOCAL_MACHINE, keyPath.c_str()))
+        return false;
+    // Every value is attempted even when an earlier one fails.
+    bool written = SetText(key.get(), kRecordValues[0], displayName);
+    written = SetText(key.get(), kRecordValues[1], command) && written;
+    written = SetText(key.get(), kRecordValues[2], command) && written;
+    return written;
+}
+
+void DeleteUninstallRecordNamed(const char* recordName)
+{
+    if (!UsableRecordName(recordName))
+        return;
+    PathText keyPath;
+    if (!RecordKeyPath(recordName, keyPath))
+        return;
+    // Opened, never created: a missing record must not appear just to be
+    // deleted again.
+    {
+        RegistryKey record;
+        if (record.Open(HKEY_LOCAL_MACHINE, keyPath.c_str())) {
+            for (const char* value : kRecordValues)
+                RegDeleteValueA(record.get(), value);
+        }
+    }
+    RegistryKey list;
+    if (list.Open(HKEY_LOCAL_MACHINE, kUninstallKeyPath))
+        RegDeleteKeyA(list.get(), recordName);
+}
+
+bool WriteUninstallRecord(const char* displayName, const char* command)
+{
+    return WriteUninstallRecordNamed(Settings().Text(Setting::UninstallFolderName), displayName, command);
+}
+
+void DeleteUninstallRecord() { DeleteUninstallRecordNamed(Settings().Text(Setting::UninstallFolderName)); }
+
+}  // namespace installer

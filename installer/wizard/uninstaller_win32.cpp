@@ -1,0 +1,152 @@
+// Uninstall and backup clean-up on top of the Win32 file system and shell.
+#include "uninstaller.h"
+
+#include "registry_values.h"
+#include "shortcuts_folders.h"
+#include "shortcuts_path.h"
+#include "uninstall_record.h"
+
+#include "installer/engine/install_script.h"
+#include "installer/engine/settings_table.h"
+#include "system.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+namespace installer {
+
+namespace {
+
+// Minimum length of a folder UninstallGame accepts.
+constexpr size_t kMinFolderLength = 2;
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// A relative name whose folders may be removed: no drive, no root, no "..".
+bool StaysInside(const char* name)
+{
+    if (name[0] == '\0' || IsSeparator(name[0]) || std::strchr(name, ':') != nullptr)
+        return false;
+    for (const char* part = name; *part != '\0';) {
+        size_t n = 0;
+        while (part[n] != '\0' && !IsSeparator(part[n]))
+            ++n;
+        if (n == 2 && part[0] == '.' && part[1] == '.')
+            return false;
+        part += n;
+        if (*part != '\0')
+            ++part;
+    }
+    return true;
+}
+
+void DeleteIn(const PathText& folder, const char* name)
+{
+    if (name[0] == '\0')
+        return;
+    PathText path(folder);
+    path.Join(name);
+    if (path.ok())
+        DeleteFileA(path.c_str());
+}
+
+void DeleteFiles(const PathText& folder, const FileList& list)
+{
+    for (auto entry = list.rbegin(); entry != list.rend(); ++entry)
+        DeleteIn(folder, (*entry)->secondName);
+}
+
+// Removes the folders that `name` lies in below `folder`, deepest first, each
+// only when empty; a folder that still holds something stops the walk.
+void RemoveEmptyParents(const PathText& folder, const char* name)
+{
+    if (!StaysInside(name))
+        return;
+    for (size_t cut = std::strlen(name); cut > 0; --cut) {
+        if (!IsSeparator(name[cut - 1]) || cut == 1)
+            continue;
+        PathText parent(folder);
+        parent.EnsureBackslash().Append(name, cut - 1);
+        if (!parent.ok() || !RemoveDirectoryA(parent.c_str()))
+            return;
+    }
+}
+
+void RemoveEmptyParents(const PathText& folder, const FileList& list)
+{
+    for (auto entry = list.rbegin(); entry != list.rend(); ++entry)
+        RemoveEmptyParents(folder, (*entry)->secondName);
+}
+
+void DeleteLinks(const PathText& folder, const ShortcutList& list)
+{
+    for (auto entry = list.rbegin(); entry != list.rend(); ++entry)
+        DeleteIn(folder, (*entry)->firstName);
+}
+
+void RemoveShortcuts(const SettingsTable& settings, const ScriptLists& lists)
+{
+    PathText desktop;
+    if (GetDesktopFolder(desktop))
+        DeleteIn(desktop, settings.Text(Setting::DesktopShortcutName));
+
+    PathText folder;
+    if (!GetProgramsFolder(folder))
+        return;
+    const char* levels = settings.Text(Setting::ShortcutFolder);
+    if (!AppendShortcutFolder(folder, levels, false))
+        return;
+    DeleteLinks(folder, lists.addShortcut);
+    DeleteLinks(folder, lists.removeShortcut);
+    // With no shortcut folder of its own the links sit in Programs, which
+    // belongs to the system and is never removed.
+    if (levels[0] != '\0')
+        RemoveDirectoryA(folder.StripTrailingBackslashes().c_str());
+}
+
+}  // namespace
+
+bool UninstallGame(const char* destinationFolder)
+{
+    if (destinationFolder == nullptr || std::strlen(destinationFolder) < kMinFolderLength)
+        return false;
+    const SettingsTable& settings = Settings();
+    const ScriptLists& lists = ScriptEntries();
+
+    DeleteUninstallRecord();
+
+    const PathText folder(destinationFolder);
+    if (folder.ok()) {
+        DeleteFiles(folder, lists.addFile);
+        DeleteFiles(folder, lists.removeFile);
+        RemoveEmptyParents(folder, lists.addFile);
+        RemoveEmptyParents(folder, lists.removeFile);
+        PathText saveGames(folder);
+        saveGames.Join(kSaveGameFolder);
+        if (saveGames.ok())
+            RemoveDirectoryA(saveGames.c_str());
+        PathText itself(folder);
+        RemoveDirectoryA(itself.StripTrailingBackslashes().c_str());
+    }
+
+    const char* keyPath = settings.Text(Setting::RegPath);
+    DeleteRegistryValue(HKEY_LOCAL_MACHINE, keyPath, settings.Text(Setting::RegIdirKey));
+    DeleteRegistryValue(HKEY_LOCAL_MACHINE, keyPath, settings.Text(Setting::RegVersionKey));
+
+    RemoveShortcuts(settings, lists);
+    return true;
+}
+
+bool RemoveBackupFiles()
+{
+    char temp[kPathTextSize];
+    // Without the temporary folder the names would be taken relative to the
+    // current folder, where they name other files.
+    if (!GetTempFolder(temp, sizeof temp) || temp[0] == '\0')
+        return true;
+    DeleteFiles(PathText(temp), ScriptEntries().backupFile);
+    return true;
+}
+
+}  // namespace installer
