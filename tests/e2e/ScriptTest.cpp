@@ -1,0 +1,121 @@
+#include "script.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using e2e::ParseDefinition;
+using e2e::ParseHexBytes;
+using e2e::ParseInteger;
+using e2e::ParseScript;
+using e2e::ScriptLine;
+using e2e::SplitLine;
+using e2e::Variables;
+
+std::vector<std::string> Split(const std::string& line, const Variables& vars = {}) {
+    std::vector<std::string> words;
+    std::string error;
+    EXPECT_TRUE(SplitLine(line, vars, &words, &error)) << error;
+    return words;
+}
+
+bool SplitFails(const std::string& line, const Variables& vars = {}) {
+    std::vector<std::string> words;
+    std::string error;
+    bool ok = SplitLine(line, vars, &words, &error);
+    return !ok && !error.empty();
+}
+
+TEST(Script, splits_plain_and_quoted_words) {
+    EXPECT_EQ(Split("  expect-checked\t1005   1 "), (std::vector<std::string>{"expect-checked", "1005", "1"}));
+    EXPECT_EQ(Split("answer \"Discard changes ?!\" yes"),
+              (std::vector<std::string>{"answer", "Discard changes ?!", "yes"}));
+    // Leading blanks inside quotes are kept: list items such as " OFF" need them.
+    EXPECT_EQ(Split("expect-selected 1030 \" OFF\""), (std::vector<std::string>{"expect-selected", "1030", " OFF"}));
+    EXPECT_EQ(Split("expect-items 1003 \"\""), (std::vector<std::string>{"expect-items", "1003", ""}));
+    EXPECT_EQ(Split("x\r"), (std::vector<std::string>{"x"}));
+}
+
+TEST(Script, decodes_escapes_inside_quotes_only) {
+    EXPECT_EQ(Split("a \"one\\n\\rtwo\\t\\\"q\\\" \\\\\""), (std::vector<std::string>{"a", "one\n\rtwo\t\"q\" \\"}));
+    EXPECT_EQ(Split("a b\\n"), (std::vector<std::string>{"a", "b\\n"}));
+    EXPECT_TRUE(SplitFails("a \"bad \\q escape\""));
+}
+
+TEST(Script, expands_variables_in_and_out_of_quotes) {
+    Variables vars = {{"EXE", "/build/setup/setup.exe"}, {"N", "7"}};
+    EXPECT_EQ(Split("start ${EXE}", vars), (std::vector<std::string>{"start", "/build/setup/setup.exe"}));
+    EXPECT_EQ(Split("x \"a ${N}b\" c${N}", vars), (std::vector<std::string>{"x", "a 7b", "c7"}));
+    EXPECT_TRUE(SplitFails("start ${MISSING}", vars));
+    EXPECT_TRUE(SplitFails("start ${EXE", vars));
+    // A lone '$' is ordinary text.
+    EXPECT_EQ(Split("x a$b", vars), (std::vector<std::string>{"x", "a$b"}));
+}
+
+TEST(Script, rejects_broken_quoting) {
+    EXPECT_TRUE(SplitFails("answer \"never closed"));
+    EXPECT_TRUE(SplitFails("answer \"ends in backslash\\"));
+    EXPECT_TRUE(SplitFails("answer \"glued\"word"));
+}
+
+TEST(Script, comments_and_blank_lines_give_no_words) {
+    EXPECT_TRUE(Split("").empty());
+    EXPECT_TRUE(Split("   \t").empty());
+    EXPECT_TRUE(Split("  # a comment \"unterminated").empty());
+    // '#' after the command is an ordinary word.
+    EXPECT_EQ(Split("x #1"), (std::vector<std::string>{"x", "#1"}));
+}
+
+TEST(Script, numbers_lines_and_reports_the_bad_one) {
+    std::vector<ScriptLine> lines;
+    std::string error;
+    ASSERT_TRUE(ParseScript("# title\r\n\r\nstart a.exe\r\nclick 1\n", {}, &lines, &error)) << error;
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].number, 3);
+    EXPECT_EQ(lines[0].words, (std::vector<std::string>{"start", "a.exe"}));
+    EXPECT_EQ(lines[1].number, 4);
+
+    EXPECT_FALSE(ParseScript("start a.exe\nclick \"1\nclick 2", {}, &lines, &error));
+    EXPECT_EQ(error.rfind("line 2:", 0), 0u) << error;
+}
+
+TEST(Script, reads_definitions) {
+    std::string name, value;
+    ASSERT_TRUE(ParseDefinition("SETUP_EXE=/a/b=c.exe", &name, &value));
+    EXPECT_EQ(name, "SETUP_EXE");
+    EXPECT_EQ(value, "/a/b=c.exe");
+    ASSERT_TRUE(ParseDefinition("EMPTY=", &name, &value));
+    EXPECT_EQ(value, "");
+    EXPECT_FALSE(ParseDefinition("=x", &name, &value));
+    EXPECT_FALSE(ParseDefinition("novalue", &name, &value));
+}
+
+TEST(Script, reads_whole_integers_only) {
+    long long v = 0;
+    ASSERT_TRUE(ParseInteger("1005", &v));
+    EXPECT_EQ(v, 1005);
+    ASSERT_TRUE(ParseInteger("-75", &v));
+    EXPECT_EQ(v, -75);
+    ASSERT_TRUE(ParseInteger("0x14", &v));
+    EXPECT_EQ(v, 20);
+    ASSERT_TRUE(ParseInteger("010", &v));  // decimal, not octal
+    EXPECT_EQ(v, 10);
+    for (const char* bad : {"", "-", "12a", " 1", "+1", "0x", "--1", "99999999999999999999"}) {
+        EXPECT_FALSE(ParseInteger(bad, &v)) << bad;
+    }
+}
+
+TEST(Script, reads_hex_bytes_with_or_without_blanks) {
+    std::vector<unsigned char> bytes;
+    ASSERT_TRUE(ParseHexBytes("14 00 20 03", &bytes));
+    EXPECT_EQ(bytes, (std::vector<unsigned char>{0x14, 0x00, 0x20, 0x03}));
+    ASSERT_TRUE(ParseHexBytes("ffA0", &bytes));
+    EXPECT_EQ(bytes, (std::vector<unsigned char>{0xFF, 0xA0}));
+    ASSERT_TRUE(ParseHexBytes("", &bytes));
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_FALSE(ParseHexBytes("1", &bytes));
+    EXPECT_FALSE(ParseHexBytes("1 4 0", &bytes));
+    EXPECT_FALSE(ParseHexBytes("zz", &bytes));
+}
+
+}  // namespace

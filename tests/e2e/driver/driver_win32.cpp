@@ -1,0 +1,571 @@
+#include "driver_win32.h"
+
+#include <cstdio>
+#include <map>
+
+#include "remote_window_win32.h"
+#include "screenshot_win32.h"
+
+namespace e2e {
+namespace {
+
+// Limits of the driver's waits. They only end a hang; a passing scenario
+// never comes near them.
+constexpr DWORD kWindowWaitMs = 60000;
+constexpr DWORD kActionWaitMs = 30000;
+constexpr DWORD kPollMs = 20;
+
+struct CommandShape {
+    size_t minArgs;
+    size_t maxArgs;  // SIZE_MAX: any number
+};
+
+const std::map<std::string, CommandShape>& Commands() {
+    static const std::map<std::string, CommandShape> commands = {
+        {"start", {1, SIZE_MAX}},
+        {"wait-window", {1, 2}},
+        {"click", {1, 1}},
+        {"select", {2, 2}},
+        {"set-text", {2, 2}},
+        {"expect-text", {2, 2}},
+        {"expect-checked", {2, 2}},
+        {"expect-enabled", {2, 2}},
+        {"expect-visible", {2, 2}},
+        {"expect-items", {1, SIZE_MAX}},
+        {"expect-selected", {2, 2}},
+        {"expect-no-selection", {1, 1}},
+        {"answer", {2, 3}},
+        {"expect-exit", {1, 1}},
+        {"mark-size", {0, 0}},
+        {"expect-size-change", {2, 2}},
+        {"screenshot", {1, 1}},
+        {"reg-set", {4, 4}},
+        {"reg-delete", {1, 2}},
+        {"expect-reg", {3, 3}},
+        {"expect-reg-absent", {2, 2}},
+        {"expect-reg-type", {3, 3}},
+        {"expect-reg-size", {3, 3}},
+        {"expect-reg-bytes", {4, 4}},
+        {"expect-reg-u32", {4, 4}},
+    };
+    return commands;
+}
+
+// A text as a scenario would write it, so that failures show \n and \r.
+std::string Quote(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        switch (c) {
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        default: out += c;
+        }
+    }
+    return out + "\"";
+}
+
+std::string QuoteList(const std::vector<std::string>& items) {
+    std::string out;
+    for (const std::string& item : items) out += (out.empty() ? "" : " ") + Quote(item);
+    return out.empty() ? "(none)" : out;
+}
+
+// "/usr/x/y.exe" names a file through Wine's Z: drive.
+std::string ToWindowsPath(const std::string& path) {
+    if (path.empty() || path[0] != '/') return path;
+    std::string out = "Z:" + path;
+    for (char& c : out) {
+        if (c == '/') c = '\\';
+    }
+    return out;
+}
+
+std::string QuoteArgument(const std::string& arg) {
+    if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) return arg;
+    std::string out = "\"";
+    for (char c : arg) {
+        if (c == '"') out += '\\';
+        out += c;
+    }
+    return out + "\"";
+}
+
+bool ParseFlag(const std::string& text, int maxValue, int* value, std::string* error) {
+    long long v = 0;
+    if (!ParseInteger(text, &v) || v < 0 || v > maxValue) {
+        *error = "expected a number from 0 to " + std::to_string(maxValue) + ", not " + Quote(text);
+        return false;
+    }
+    *value = static_cast<int>(v);
+    return true;
+}
+
+}  // namespace
+
+bool CheckCommand(const std::vector<std::string>& words, std::string* error) {
+    auto it = Commands().find(words.at(0));
+    if (it == Commands().end()) {
+        *error = "unknown command " + Quote(words[0]);
+        return false;
+    }
+    size_t args = words.size() - 1;
+    if (args < it->second.minArgs || args > it->second.maxArgs) {
+        *error = "wrong number of arguments for " + words[0];
+        return false;
+    }
+    return true;
+}
+
+// One message sent to the program from a helper thread, so that the driver
+// stays free when the handler opens a modal window.
+struct Driver::PendingSend {
+    HWND window;
+    UINT message;
+    WPARAM wparam;
+    LPARAM lparam;
+    HANDLE thread = nullptr;
+    std::set<HWND> windowsBefore;
+
+    static DWORD WINAPI Run(void* param) {
+        auto* self = static_cast<PendingSend*>(param);
+        SendMessageW(self->window, self->message, self->wparam, self->lparam);
+        return 0;
+    }
+    ~PendingSend() {
+        if (thread) CloseHandle(thread);
+    }
+};
+
+Driver::Driver(std::string failureShot) : failureShot_(std::move(failureShot)) {}
+
+Driver::~Driver() { EndProgram(); }
+
+bool Driver::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+void Driver::EndProgram() {
+    if (Running()) {
+        TerminateProcess(process_, 1);
+        WaitForSingleObject(process_, kActionWaitMs);
+    }
+    // With the program gone, a blocked SendMessage returns.
+    if (pending_ && pending_->thread) WaitForSingleObject(pending_->thread, kActionWaitMs);
+    pending_.reset();
+    if (process_) CloseHandle(process_);
+    process_ = nullptr;
+}
+
+bool Driver::Run(const std::vector<ScriptLine>& lines, const std::string& scriptName) {
+    for (const ScriptLine& line : lines) {
+        std::string shown;
+        for (const std::string& word : line.words) {
+            bool plain = !word.empty() && word.find_first_of(" \t\r\n\"\\") == std::string::npos;
+            shown += (shown.empty() ? "" : " ") + (plain ? word : Quote(word));
+        }
+        std::printf("%s:%d: %s\n", scriptName.c_str(), line.number, shown.c_str());
+        std::fflush(stdout);
+        std::string error;
+        if (!Execute(line.words, &error)) {
+            std::printf("%s:%d: FAILED: %s\n", scriptName.c_str(), line.number, error.c_str());
+            if (!failureShot_.empty() && SaveScreenshot(failureShot_)) {
+                std::printf("screenshot of the failure: %s\n", failureShot_.c_str());
+            }
+            std::fflush(stdout);
+            EndProgram();
+            return false;
+        }
+    }
+    if (Running()) {
+        std::printf("%s: FAILED: the program is still running at the end of the scenario\n", scriptName.c_str());
+        std::fflush(stdout);
+        EndProgram();
+        return false;
+    }
+    std::printf("%s: passed\n", scriptName.c_str());
+    std::fflush(stdout);
+    return true;
+}
+
+bool Driver::Execute(const std::vector<std::string>& w, std::string* error) {
+    const std::string& c = w[0];
+    if (c == "start") return Start(w, error);
+    if (c == "wait-window") return WaitWindow(w, error);
+    if (c == "answer") return Answer(w, error);
+    if (c == "expect-exit") return ExpectExit(w, error);
+    if (c.rfind("reg-", 0) == 0 || c.rfind("expect-reg", 0) == 0) return Registry(w, error);
+    if (c == "screenshot") {
+        if (current_ && IsWindow(current_)) {
+            RedrawWindow(current_, nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        }
+        if (!SaveScreenshot(w[1])) {
+            *error = "cannot save a screenshot to " + Quote(w[1]);
+            return false;
+        }
+        return true;
+    }
+
+    // Everything else works on the current window and needs it settled.
+    if (!current_ || !IsWindow(current_)) {
+        *error = "no current window (wait-window first)";
+        return false;
+    }
+    if (!Settle(error) || !RequireNoMessageBox(error)) return false;
+    if (c == "click") return Click(w, error);
+    if (c == "select") return Select(w, error);
+    if (c == "mark-size" || c == "expect-size-change") {
+        RECT now;
+        if (!GetWindowRect(current_, &now)) {
+            *error = "cannot read the window rectangle";
+            return false;
+        }
+        if (c == "mark-size") {
+            marked_ = now;
+            hasMark_ = true;
+            return true;
+        }
+        long long dw = 0, dh = 0;
+        if (!hasMark_ || !ParseInteger(w[1], &dw) || !ParseInteger(w[2], &dh)) {
+            *error = hasMark_ ? "expected two numbers" : "mark-size has not run";
+            return false;
+        }
+        long long gotW = (now.right - now.left) - (marked_.right - marked_.left);
+        long long gotH = (now.bottom - now.top) - (marked_.bottom - marked_.top);
+        if (gotW != dw || gotH != dh || now.left != marked_.left || now.top != marked_.top) {
+            *error = "the window changed by " + std::to_string(gotW) + " x " + std::to_string(gotH) +
+                     " and moved by " + std::to_string(now.left - marked_.left) + ", " +
+                     std::to_string(now.top - marked_.top) + "; expected " + w[1] + " x " + w[2] +
+                     " in place";
+            return false;
+        }
+        return true;
+    }
+    return ExpectControl(w, error);
+}
+
+bool Driver::Start(const std::vector<std::string>& w, std::string* error) {
+    if (Running()) {
+        *error = "a program is already running";
+        return false;
+    }
+    EndProgram();
+    std::string program = ToWindowsPath(w[1]);
+    std::string commandLine = QuoteArgument(program);
+    for (size_t i = 2; i < w.size(); ++i) commandLine += " " + QuoteArgument(w[i]);
+    std::string folder = program.substr(0, program.find_last_of('\\') == std::string::npos
+                                               ? 0
+                                               : program.find_last_of('\\'));
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    std::vector<char> mutableLine(commandLine.begin(), commandLine.end());
+    mutableLine.push_back('\0');
+    if (!CreateProcessA(program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
+        *error = "cannot start " + Quote(program) + " (error " + std::to_string(GetLastError()) + ")";
+        return false;
+    }
+    CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    pid_ = info.dwProcessId;
+    current_ = nullptr;
+    hasMark_ = false;
+    return true;
+}
+
+bool Driver::WaitWindow(const std::vector<std::string>& w, std::string* error) {
+    if (!process_) {
+        *error = "no program started";
+        return false;
+    }
+    std::string className = w.size() > 2 ? w[2] : "";
+    DWORD start = GetTickCount();
+    for (;;) {
+        HWND found = FindTopWindow(pid_, w[1], className);
+        if (found) {
+            current_ = found;
+            hasMark_ = false;
+            return Settle(error);
+        }
+        if (!Running()) {
+            DWORD code = 0;
+            GetExitCodeProcess(process_, &code);
+            *error = "the program ended (exit code " + std::to_string(code) + ") without showing " + Quote(w[1]);
+            return false;
+        }
+        if (GetTickCount() - start > kWindowWaitMs) {
+            std::string seen;
+            for (HWND window : TopWindows(pid_)) {
+                std::string text;
+                ReadText(window, &text);
+                seen += " " + Quote(text) + " (" + WindowClass(window) + ")";
+            }
+            *error = "no window " + Quote(w[1]) + " appeared; the program shows:" + (seen.empty() ? " nothing" : seen);
+            return false;
+        }
+        Sleep(kPollMs);
+    }
+}
+
+bool Driver::Control(const std::string& id, HWND* control, std::string* error) {
+    long long value = 0;
+    if (!ParseInteger(id, &value) || value < 0 || value > 0xFFFF) {
+        *error = "bad control id " + Quote(id);
+        return false;
+    }
+    *control = GetDlgItem(current_, static_cast<int>(value));
+    if (!*control) {
+        *error = "the window has no control " + id;
+        return false;
+    }
+    return true;
+}
+
+bool Driver::SendAction(HWND window, UINT message, WPARAM wparam, LPARAM lparam, std::string* error) {
+    pending_.reset(new PendingSend{window, message, wparam, lparam, nullptr, {}});
+    for (HWND top : TopWindows(pid_)) pending_->windowsBefore.insert(top);
+    pending_->thread = CreateThread(nullptr, 0, PendingSend::Run, pending_.get(), 0, nullptr);
+    if (!pending_->thread) {
+        pending_.reset();
+        *error = "cannot create a thread";
+        return false;
+    }
+    return Settle(error);
+}
+
+bool Driver::Settle(std::string* error) {
+    if (!pending_) return true;
+    DWORD start = GetTickCount();
+    while (WaitForSingleObject(pending_->thread, kPollMs) == WAIT_TIMEOUT) {
+        for (HWND top : TopWindows(pid_)) {
+            if (!pending_->windowsBefore.count(top)) return true;  // e.g. a message box; the handler waits on it
+        }
+        if (GetTickCount() - start > kActionWaitMs) {
+            *error = "the program did not finish handling the last action";
+            return false;
+        }
+    }
+    pending_.reset();
+    return true;
+}
+
+bool Driver::RequireNoMessageBox(std::string* error) {
+    std::string text, caption;
+    if (FindMessageBox(pid_, {current_}, &text, &caption)) {
+        *error = "unexpected message box " + Quote(caption) + ": " + Quote(text);
+        return false;
+    }
+    return true;
+}
+
+bool Driver::Click(const std::vector<std::string>& w, std::string* error) {
+    HWND control;
+    if (!Control(w[1], &control, error)) return false;
+    if (!IsWindowVisible(control) || !IsWindowEnabled(control)) {
+        *error = "control " + w[1] + (IsWindowVisible(control) ? " is disabled" : " is hidden");
+        return false;
+    }
+    if (IsAutoToggleButton(control)) {
+        int state = ReadCheck(control);
+        DWORD_PTR ignored = 0;
+        WPARAM next = state == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
+        if (state < 0 || !SendMessageTimeoutW(control, BM_SETCHECK, next, 0, SMTO_NORMAL, kMessageTimeoutMs,
+                                              &ignored)) {
+            *error = "check box " + w[1] + " does not answer";
+            return false;
+        }
+    }
+    int id = GetDlgCtrlID(control);
+    return SendAction(current_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control), error);
+}
+
+bool Driver::Select(const std::vector<std::string>& w, std::string* error) {
+    HWND control;
+    if (!Control(w[1], &control, error)) return false;
+    std::vector<std::string> items;
+    int selected = -1;
+    if (!ReadItems(control, &items, &selected)) {
+        *error = "control " + w[1] + " is not a list";
+        return false;
+    }
+    if (!IsWindowVisible(control) || !IsWindowEnabled(control)) {
+        *error = "list " + w[1] + (IsWindowVisible(control) ? " is disabled" : " is hidden");
+        return false;
+    }
+    size_t index = 0;
+    while (index < items.size() && items[index] != w[2]) ++index;
+    if (index == items.size()) {
+        *error = "list " + w[1] + " has no item " + Quote(w[2]) + "; it holds " + QuoteList(items);
+        return false;
+    }
+    bool combo = IsComboBox(control);
+    DWORD_PTR ignored = 0;
+    if (!SendMessageTimeoutW(control, combo ? CB_SETCURSEL : LB_SETCURSEL, index, 0, SMTO_NORMAL,
+                             kMessageTimeoutMs, &ignored)) {
+        *error = "list " + w[1] + " does not answer";
+        return false;
+    }
+    WORD code = combo ? CBN_SELCHANGE : LBN_SELCHANGE;
+    return SendAction(current_, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code),
+                      reinterpret_cast<LPARAM>(control), error);
+}
+
+bool Driver::Answer(const std::vector<std::string>& w, std::string* error) {
+    static const std::map<std::string, int> buttons = {
+        {"yes", IDYES}, {"no", IDNO}, {"ok", IDOK}, {"cancel", IDCANCEL}};
+    auto button = buttons.find(w[2]);
+    if (button == buttons.end()) {
+        *error = "the button must be yes, no, ok or cancel";
+        return false;
+    }
+    if (!process_) {
+        *error = "no program started";
+        return false;
+    }
+    DWORD start = GetTickCount();
+    std::string text, caption;
+    HWND box = nullptr;
+    while (!(box = FindMessageBox(pid_, {current_}, &text, &caption))) {
+        if (!Running()) {
+            *error = "the program ended without asking " + Quote(w[1]);
+            return false;
+        }
+        if (GetTickCount() - start > kActionWaitMs) {
+            *error = "no message box " + Quote(w[1]) + " appeared";
+            return false;
+        }
+        Sleep(kPollMs);
+    }
+    if (text != w[1]) {
+        *error = "the message box says " + Quote(text) + ", expected " + Quote(w[1]);
+        return false;
+    }
+    if (w.size() > 3 && caption != w[3]) {
+        *error = "the message box is titled " + Quote(caption) + ", expected " + Quote(w[3]);
+        return false;
+    }
+    HWND press = GetDlgItem(box, button->second);
+    if (!press || !IsWindowVisible(press)) {
+        *error = "the message box " + Quote(text) + " has no " + w[2] + " button";
+        return false;
+    }
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button->second, BN_CLICKED), reinterpret_cast<LPARAM>(press));
+    start = GetTickCount();
+    while (IsWindow(box)) {
+        if (GetTickCount() - start > kActionWaitMs) {
+            *error = "the message box did not close";
+            return false;
+        }
+        Sleep(kPollMs);
+    }
+    if (pending_) {
+        // The handler that asked goes on; wait for it as after any action.
+        pending_->windowsBefore.clear();
+        for (HWND top : TopWindows(pid_)) pending_->windowsBefore.insert(top);
+    }
+    return Settle(error);
+}
+
+bool Driver::ExpectExit(const std::vector<std::string>& w, std::string* error) {
+    long long expected = 0;
+    if (!ParseInteger(w[1], &expected)) {
+        *error = "bad exit code " + Quote(w[1]);
+        return false;
+    }
+    if (!process_) {
+        *error = "no program started";
+        return false;
+    }
+    DWORD start = GetTickCount();
+    while (WaitForSingleObject(process_, kPollMs) == WAIT_TIMEOUT) {
+        std::string text, caption;
+        if (FindMessageBox(pid_, {current_}, &text, &caption)) {
+            *error = "instead of ending, the program asks " + Quote(caption) + ": " + Quote(text);
+            return false;
+        }
+        if (GetTickCount() - start > kActionWaitMs) {
+            *error = "the program did not end";
+            return false;
+        }
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process_, &code);
+    EndProgram();
+    if (static_cast<long long>(code) != expected) {
+        *error = "the program ended with exit code " + std::to_string(code) + ", expected " + w[1];
+        return false;
+    }
+    return true;
+}
+
+bool Driver::ExpectControl(const std::vector<std::string>& w, std::string* error) {
+    const std::string& c = w[0];
+    HWND control;
+    if (!Control(w[1], &control, error)) return false;
+    if (c == "set-text" || c == "expect-text") {
+        if (c == "set-text") {
+            std::wstring text = Widen(w[2]);
+            DWORD_PTR ignored = 0;
+            if (!SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL,
+                                     kMessageTimeoutMs, &ignored)) {
+                *error = "control " + w[1] + " does not answer";
+                return false;
+            }
+            return true;
+        }
+        std::string text;
+        if (!ReadText(control, &text)) {
+            *error = "control " + w[1] + " does not answer";
+            return false;
+        }
+        if (text != w[2]) {
+            *error = "control " + w[1] + " shows " + Quote(text) + ", expected " + Quote(w[2]);
+            return false;
+        }
+        return true;
+    }
+    if (c == "expect-checked" || c == "expect-enabled" || c == "expect-visible") {
+        int expected = 0;
+        if (!ParseFlag(w[2], c == "expect-checked" ? 2 : 1, &expected, error)) return false;
+        int actual = c == "expect-checked"   ? ReadCheck(control)
+                     : c == "expect-enabled" ? (IsWindowEnabled(control) ? 1 : 0)
+                                             : (IsWindowVisible(control) ? 1 : 0);
+        if (actual != expected) {
+            const char* what = c == "expect-checked" ? "checked" : c == "expect-enabled" ? "enabled" : "visible";
+            *error = "control " + w[1] + " " + what + " is " + std::to_string(actual) + ", expected " + w[2];
+            return false;
+        }
+        return true;
+    }
+    std::vector<std::string> items;
+    int selected = -1;
+    if (!ReadItems(control, &items, &selected)) {
+        *error = "control " + w[1] + " is not a list or does not answer";
+        return false;
+    }
+    if (c == "expect-items") {
+        std::vector<std::string> expected(w.begin() + 2, w.end());
+        if (items != expected) {
+            *error = "list " + w[1] + " holds " + QuoteList(items) + ", expected " + QuoteList(expected);
+            return false;
+        }
+        return true;
+    }
+    std::string actual = selected >= 0 ? Quote(items[selected]) : "no selection";
+    if (c == "expect-no-selection") {
+        if (selected >= 0) {
+            *error = "list " + w[1] + " has " + actual + " selected, expected no selection";
+            return false;
+        }
+        return true;
+    }
+    if (selected < 0 || items[selected] != w[2]) {  // expect-selected
+        *error = "list " + w[1] + " has " + actual + " selected, expected " + Quote(w[2]);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace e2e

@@ -1,0 +1,98 @@
+// The GUI test driver: runs a scenario (see script.h for the syntax) against
+// one program under test, started by the scenario, in the same Wine prefix.
+//
+// Commands (ID is a control id of the current window, the one found by the
+// last wait-window):
+//   start PROGRAM [ARGS...]          start the program (Windows or Unix path)
+//   wait-window CAPTION [CLASS]      wait for a visible top-level window of it
+//   click ID                         click a button like a user: check boxes
+//                                    change state, then the parent hears BN_CLICKED
+//   select ID ITEM                   pick a list item, notifying the parent
+//   set-text ID TEXT                 replace a control's text
+//   expect-text ID TEXT              control text
+//   expect-checked ID 0|1|2          check box state
+//   expect-enabled ID 0|1            expect-visible ID 0|1
+//   expect-items ID [ITEM...]        all items of a combo or list box, in order
+//   expect-selected ID ITEM          expect-no-selection ID
+//   answer TEXT yes|no|ok|cancel [CAPTION]   press a button of a message box
+//   expect-exit CODE                 the program ends (asking nothing) with CODE
+//   mark-size                        remember the current window's rectangle
+//   expect-size-change DW DH         size changed by DW, DH since mark-size,
+//                                    at the same position
+//   screenshot FILE.png              the screen as PNG
+//   reg-set KEY NAME sz|dword|binary DATA     reg-delete KEY [NAME]
+//   expect-reg KEY NAME HEX          expect-reg-absent KEY NAME
+//   expect-reg-type KEY NAME sz|dword|binary  expect-reg-size KEY NAME N
+//   expect-reg-bytes KEY NAME OFFSET HEX      expect-reg-u32 KEY NAME OFFSET N
+//
+// While the program handles an action the driver waits until the handler has
+// returned or a new window (such as a message box) has appeared. Any command
+// but answer, wait-window and screenshot fails while an unexpected message box
+// is open. Waits end with a failure after a generous limit, never hang.
+#ifndef E2E_DRIVER_WIN32_H
+#define E2E_DRIVER_WIN32_H
+
+#include <windows.h>
+
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "script.h"
+
+namespace e2e {
+
+// Names and argument counts of every command; false with a reason for an
+// unknown command or a wrong number of arguments.
+bool CheckCommand(const std::vector<std::string>& words, std::string* error);
+
+class Driver {
+public:
+    // `failureShot`: where to save a screenshot when a command fails ("" for none).
+    explicit Driver(std::string failureShot);
+    ~Driver();  // ends a program that is still running
+    Driver(const Driver&) = delete;
+    Driver& operator=(const Driver&) = delete;
+
+    // Runs every line; prints each command and the first failure. Returns true
+    // when all commands passed and the program (if started) has ended.
+    bool Run(const std::vector<ScriptLine>& lines, const std::string& scriptName);
+
+private:
+    struct PendingSend;
+
+    bool Execute(const std::vector<std::string>& w, std::string* error);
+
+    bool Start(const std::vector<std::string>& w, std::string* error);
+    bool WaitWindow(const std::vector<std::string>& w, std::string* error);
+    bool Click(const std::vector<std::string>& w, std::string* error);
+    bool Select(const std::vector<std::string>& w, std::string* error);
+    bool Answer(const std::vector<std::string>& w, std::string* error);
+    bool ExpectExit(const std::vector<std::string>& w, std::string* error);
+    bool ExpectControl(const std::vector<std::string>& w, std::string* error);
+    bool Registry(const std::vector<std::string>& w, std::string* error);
+
+    // The control `id` of the current window; false with a reason if none.
+    bool Control(const std::string& id, HWND* control, std::string* error);
+    // Sends a message to the program on a helper thread and waits as Settle does.
+    bool SendAction(HWND window, UINT message, WPARAM wparam, LPARAM lparam, std::string* error);
+    // Waits until the last action's handler returned or a new window appeared.
+    bool Settle(std::string* error);
+    // Fails when a message box that no command expects is open.
+    bool RequireNoMessageBox(std::string* error);
+    bool Running() const;
+    void EndProgram();
+
+    std::string failureShot_;
+    HANDLE process_ = nullptr;
+    DWORD pid_ = 0;
+    HWND current_ = nullptr;
+    RECT marked_ = {};
+    bool hasMark_ = false;
+    std::unique_ptr<PendingSend> pending_;
+};
+
+}  // namespace e2e
+
+#endif  // E2E_DRIVER_WIN32_H

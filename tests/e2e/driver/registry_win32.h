@@ -1,0 +1,35 @@
+// Registry access for scenarios: keys are written "HKLM\Software\...",
+// "HKCU\..." (or the long root names). The driver runs in the same Wine
+// prefix as the program under test, so it sees and changes the same values.
+#ifndef E2E_REGISTRY_WIN32_H
+#define E2E_REGISTRY_WIN32_H
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// Splits "HKLM\sub\key" into a root key and the sub key. False for an
+// unknown root or an empty sub key.
+bool ParseRegistryKey(const std::string& path, HKEY* root, std::string* subKey);
+
+// Reads a value. False when the key or value does not exist or cannot be read.
+bool ReadRegistryValue(const std::string& path, const std::string& name, DWORD* type,
+                       std::vector<unsigned char>* data);
+
+// Creates the key when needed and sets the value. False on failure.
+bool WriteRegistryValue(const std::string& path, const std::string& name, DWORD type,
+                        const std::vector<unsigned char>& data);
+
+// Deletes one value (a missing value or key counts as success). False on
+// another failure.
+bool DeleteRegistryValue(const std::string& path, const std::string& name);
+
+// Deletes a key with everything below it (a missing key counts as success).
+bool DeleteRegistryKey(const std::string& path);
+
+}  // namespace e2e
+
+#endif  // E2E_REGISTRY_WIN32_H

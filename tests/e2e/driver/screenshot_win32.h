@@ -1,0 +1,15 @@
+// Screenshots of the whole screen (under Wine: the virtual desktop) as PNG.
+#ifndef E2E_SCREENSHOT_WIN32_H
+#define E2E_SCREENSHOT_WIN32_H
+
+#include <string>
+
+namespace e2e {
+
+// Copies the screen and writes it to `path` as a PNG file. False when the
+// screen cannot be read or the file cannot be written.
+bool SaveScreenshot(const std::string& path);
+
+}  // namespace e2e
+
+#endif  // E2E_SCREENSHOT_WIN32_H
