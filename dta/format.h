@@ -91,6 +91,12 @@ inline void ScrambleRun(uint8_t* run, size_t size, const Key& key) {
     for (size_t i = 0; i < size; ++i) run[i] ^= key.bytes[i & 7];
 }
 
+// Scrambles a run whose first byte takes key byte `firstKeyByte` (0-7): the
+// wave header inside a scrambled block body starts at body offset 1.
+inline void ScrambleRunFrom(uint8_t* run, size_t size, const Key& key, size_t firstKeyByte) {
+    for (size_t i = 0; i < size; ++i) run[i] ^= key.bytes[(i + firstKeyByte) & 7];
+}
+
 inline uint8_t UpperAscii(uint8_t c) { return (c >= 'a' && c <= 'z') ? static_cast<uint8_t>(c - 32) : c; }
 
 // Lookup key of a name of `length` bytes: the length in the high 16 bits, the

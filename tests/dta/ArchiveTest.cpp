@@ -1,0 +1,231 @@
+// Registration, directory loading and name lookup in archives.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "archive_builder.h"
+#include "dta/dta.h"
+#include "dta/format.h"
+#include "dta/leak_report.h"
+
+using namespace dtatest;
+
+namespace {
+
+// Opens `name` archive-first and returns its whole contents ({} when missing).
+Bytes OpenAndRead(const std::string& name) {
+    const int32_t handle = dtaOpen(name.c_str(), 1);
+    if (handle < 0) return {};
+    Bytes bytes = ReadAll(handle);
+    dtaClose(handle);
+    return bytes;
+}
+
+}  // namespace
+
+TEST(Archive, refuses_files_without_the_magic) {
+    TempFolder folder;
+    WriteFile(folder.Path("other.dta"), {'P', 'W', 'D', '1', 0, 0, 0, 0});
+    WriteFile(folder.Path("short.dta"), {'P', 'W', 'D'});
+    WriteFile(folder.Path("empty.dta"), {});
+    EXPECT_EQ(dtaCreate(folder.Path("other.dta").c_str()), nullptr);
+    EXPECT_EQ(dtaCreate(folder.Path("short.dta").c_str()), nullptr);
+    EXPECT_EQ(dtaCreate(folder.Path("empty.dta").c_str()), nullptr);
+    EXPECT_EQ(dtaCreate(folder.Path("missing.dta").c_str()), nullptr);
+    EXPECT_EQ(dtaCreate(nullptr), nullptr);
+    EXPECT_EQ(dtaCreate(std::string(300, 'a').c_str()), nullptr);
+    // A refused file leaves nothing behind to report.
+    EXPECT_EQ(dta::detail::CurrentLeakReport(), "");
+}
+
+TEST(Archive, finds_names_in_any_letter_case) {
+    TempFolder folder;
+    ArchiveBuilder builder;
+    builder.AddStored("tables\\version.txt", {'1', '.', '2'});
+    builder.AddStored("IDATA.TXT", {'x'}, true);
+    WriteFile(folder.Path("a.dta"), builder.Build().bytes);
+    ArchiveRef ref{Register(folder.Path("a.dta"))};
+    ASSERT_NE(ref.archive, nullptr);
+    EXPECT_EQ(OpenAndRead("tables\\Version.TXT"), (Bytes{'1', '.', '2'}));
+    EXPECT_EQ(OpenAndRead("TABLES\\VERSION.TXT"), (Bytes{'1', '.', '2'}));
+    EXPECT_EQ(OpenAndRead("idata.txt"), (Bytes{'x'}));
+    EXPECT_EQ(dtaOpen("tables/version.txt", 1), -1);
+    EXPECT_EQ(dtaOpen("version.txt", 1), -1);
+}
+
+TEST(Archive, tells_apart_names_sharing_key_or_tail) {
+    TempFolder folder;
+    ArchiveBuilder builder;
+    // Anagrams share the lookup key; these long names share the 16-byte tail.
+    builder.AddStored("AB", {1});
+    builder.AddStored("BA", {2});
+    builder.AddStored("first\\common_tail_name.bmp", {3});
+    builder.AddStored("other\\common_tail_name.bmp", {4});
+    builder.AddStored("exactly16bytes.x", {5});
+    WriteFile(folder.Path("a.dta"), builder.Build().bytes);
+    ArchiveRef ref{Register(folder.Path("a.dta"))};
+    ASSERT_NE(ref.archive, nullptr);
+    EXPECT_EQ(OpenAndRead("ab"), Bytes{1});
+    EXPECT_EQ(OpenAndRead("ba"), Bytes{2});
+    EXPECT_EQ(OpenAndRead("FIRST\\common_tail_name.bmp"), Bytes{3});
+    EXPECT_EQ(OpenAndRead("other\\common_tail_name.bmp"), Bytes{4});
+    EXPECT_EQ(OpenAndRead("exactly16bytes.x"), Bytes{5});
+    // Same length, sum and tail as an entry, different front.
+    EXPECT_EQ(dtaOpen("tsrif\\common_tail_name.bmp", 1), -1);
+}
+
+TEST(Archive, wrong_key_finds_nothing) {
+    TempFolder folder;
+    ArchiveBuilder builder;
+    builder.AddStored("a.txt", {1});
+    WriteFile(folder.Path("a.dta"), builder.Build().bytes);
+    Dta_read* archive = dtaCreate(folder.Path("a.dta").c_str());
+    ASSERT_NE(archive, nullptr);
+    ArchiveRef ref{archive};
+    archive->LoadDirectory(kKey1 ^ 0x01010101, kKey2);
+    EXPECT_EQ(dtaOpen("a.txt", 1), -1);
+    // A second load replaces keys and directory.
+    ASSERT_TRUE(archive->LoadDirectory(kKey1, kKey2));
+    EXPECT_EQ(OpenAndRead("a.txt"), Bytes{1});
+}
+
+TEST(Archive, directory_size_rounds_down_and_is_checked_against_the_file) {
+    TempFolder folder;
+    ArchiveBuilder builder;
+    builder.AddStored("a", {1});
+    builder.AddStored("bb", {2});
+    builder.directorySize = 2 * 28 - 1;  // one whole entry and some bytes
+    WriteFile(folder.Path("short.dta"), builder.Build().bytes);
+    {
+        ArchiveRef ref{Register(folder.Path("short.dta"))};
+        ASSERT_NE(ref.archive, nullptr);
+        EXPECT_EQ(OpenAndRead("a"), Bytes{1});
+        EXPECT_EQ(dtaOpen("bb", 1), -1);
+    }
+    // A size far beyond the end of the file is a short read: refused at once.
+    builder.directorySize = 0xFFFFFFF0u;
+    WriteFile(folder.Path("huge.dta"), builder.Build().bytes);
+    Dta_read* archive = dtaCreate(folder.Path("huge.dta").c_str());
+    ASSERT_NE(archive, nullptr);
+    ArchiveRef ref{archive};
+    EXPECT_FALSE(archive->LoadDirectory(kKey1, kKey2));
+    EXPECT_EQ(dtaOpen("a", 1), -1);
+}
+
+TEST(Archive, header_cut_short_fails_to_load) {
+    TempFolder folder;
+    WriteFile(folder.Path("a.dta"), {'P', 'W', 'D', '0', 1, 2, 3});
+    Dta_read* archive = dtaCreate(folder.Path("a.dta").c_str());
+    ASSERT_NE(archive, nullptr);
+    ArchiveRef ref{archive};
+    EXPECT_FALSE(archive->LoadDirectory(kKey1, kKey2));
+}
+
+TEST(Archive, first_registered_archive_wins) {
+    TempFolder folder;
+    ArchiveBuilder one;
+    one.AddStored("shared.txt", {1});
+    ArchiveBuilder two;
+    two.AddStored("shared.txt", {2});
+    two.AddStored("only_two.txt", {3});
+    WriteFile(folder.Path("one.dta"), one.Build().bytes);
+    WriteFile(folder.Path("two.dta"), two.Build().bytes);
+    {
+        ArchiveRef first{Register(folder.Path("one.dta"))};
+        ArchiveRef second{Register(folder.Path("two.dta"))};
+        ArchiveRef again{Register(folder.Path("one.dta"))};
+        ASSERT_TRUE(first.archive && second.archive && again.archive);
+        EXPECT_EQ(OpenAndRead("shared.txt"), Bytes{1});
+        EXPECT_EQ(OpenAndRead("only_two.txt"), Bytes{3});
+        first.archive->Release();
+        first.archive = nullptr;
+        EXPECT_EQ(OpenAndRead("shared.txt"), Bytes{2});
+    }
+    EXPECT_EQ(dtaOpen("shared.txt", 1), -1);
+}
+
+TEST(Archive, last_release_frees_handles_into_the_archive) {
+    TempFolder folder;
+    ArchiveBuilder builder;
+    builder.AddStored("a.txt", Pattern(100, 1));
+    WriteFile(folder.Path("a.dta"), builder.Build().bytes);
+    Dta_read* archive = Register(folder.Path("a.dta"));
+    ASSERT_NE(archive, nullptr);
+    EXPECT_EQ(dta::detail::CurrentLeakReport(),
+              "Not released:  1  reference(s) of Dta_read.\nNot released:  1  Dta_read(s).\n");
+    archive->AddRef();
+    const int32_t handle = dtaOpen("a.txt", 1);
+    ASSERT_GE(handle, 0);
+    EXPECT_EQ(archive->Release(), 1u);
+    uint8_t byte = 0;
+    EXPECT_EQ(dtaRead(handle, &byte, 1), 1);
+    EXPECT_EQ(archive->Release(), 0u);
+    EXPECT_EQ(dtaRead(handle, &byte, 1), -1);
+    EXPECT_EQ(dtaSeek(handle, 0, 0), -1);
+    EXPECT_EQ(dtaClose(handle), 1);
+    EXPECT_EQ(dta::detail::CurrentLeakReport(), "");
+}
+
+TEST(Archive, entry_that_cannot_be_read_ends_the_search) {
+    TempFolder folder;
+    ArchiveBuilder broken;
+    broken.AddStored("name.txt", {1});
+    BuiltArchive built = broken.Build();
+    // Point the entry header past the end of the file (the directory is the
+    // last thing in it, so its entry offset field can be rewritten).
+    Bytes& bytes = built.bytes;
+    const dta::format::Key key = dta::format::MakeKey(kKey1, kKey2);
+    uint8_t* dir = bytes.data() + built.directoryOffset;
+    dta::format::ScrambleRun(dir, 28, key);
+    dta::format::WriteLe32(dir + 4, 0x7FFFFF00);
+    dta::format::ScrambleRun(dir, 28, key);
+    WriteFile(folder.Path("broken.dta"), bytes);
+    ArchiveBuilder good;
+    good.AddStored("name.txt", {2});
+    WriteFile(folder.Path("good.dta"), good.Build().bytes);
+    ArchiveRef first{Register(folder.Path("broken.dta"))};
+    ArchiveRef second{Register(folder.Path("good.dta"))};
+    ASSERT_TRUE(first.archive && second.archive);
+    EXPECT_EQ(dtaOpen("name.txt", 1), -1);
+}
+
+TEST(Archive, damaged_entries_are_not_found) {
+    TempFolder folder;
+    ArchiveBuilder builder;
+    TestEntry longName;
+    longName.name = "n.txt";
+    longName.bodies = StoredBodies({1});
+    longName.decodedSize = 1;
+    longName.nameLength = 0x7FFF;  // longer than any name may be
+    builder.Add(longName);
+    WriteFile(folder.Path("a.dta"), builder.Build().bytes);
+    ArchiveRef ref{Register(folder.Path("a.dta"))};
+    ASSERT_NE(ref.archive, nullptr);
+    EXPECT_EQ(dtaOpen("n.txt", 1), -1);
+    EXPECT_EQ(dtaOpen(std::string(260, 'n').c_str(), 1), -1);
+    EXPECT_EQ(dtaOpen(nullptr, 1), -1);
+}
+
+TEST(Archive, entry_with_its_first_block_cut_off_is_not_opened) {
+    TempFolder folder;
+    ArchiveBuilder builder;
+    builder.directoryFirst = true;
+    builder.AddStored("cut.txt", {1, 2, 3});
+    BuiltArchive built = builder.Build();
+    // Header and method byte must be there in full.
+    Bytes bytes(built.bytes.begin(), built.bytes.begin() + built.firstBlockOffsets[0] + 4);
+    WriteFile(folder.Path("a.dta"), bytes);
+    {
+        ArchiveRef ref{Register(folder.Path("a.dta"))};
+        ASSERT_NE(ref.archive, nullptr);
+        EXPECT_EQ(dtaOpen("cut.txt", 1), -1);
+    }
+    bytes.push_back(built.bytes[bytes.size()]);
+    WriteFile(folder.Path("b.dta"), bytes);
+    ArchiveRef whole{Register(folder.Path("b.dta"))};
+    const int32_t handle = dtaOpen("cut.txt", 1);
+    EXPECT_GE(handle, 0);
+    uint8_t data[3];
+    EXPECT_EQ(dtaRead(handle, data, 3), -1);  // the body is cut short
+    EXPECT_EQ(dtaClose(handle), 1);
+}
