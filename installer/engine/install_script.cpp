@@ -164,6 +164,8 @@ ScriptLists& ScriptEntries() {
     return lists;
 }
 
-InstallScriptTarget ProcessScriptTarget() { return InstallScriptTarget{Settings(), ScriptEntries(), Folders()}; }
+InstallScriptTarget ProcessScriptTarget() {
+    return InstallScriptTarget{Settings(), ScriptEntries(), Folders()};
+}
 
 }  // namespace installer

@@ -22,7 +22,9 @@ InstallerFolders::InstallerFolders() {
     destination_[0] = '\0';
 }
 
-bool InstallerFolders::SetSource(const char* folder) { return MakeFolderText(folder, source_, sizeof source_); }
+bool InstallerFolders::SetSource(const char* folder) {
+    return MakeFolderText(folder, source_, sizeof source_);
+}
 
 bool InstallerFolders::SetDestination(const char* folder) {
     return MakeFolderText(folder, destination_, sizeof destination_);

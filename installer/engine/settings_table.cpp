@@ -39,7 +39,9 @@ bool InTable(Setting setting) {
     return index >= 0 && index < SettingsTable::kCount;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
 
 // Replaces the first occurrence of `token` in the terminated text held by a
 // buffer of `capacity` bytes with `value`; the result is cut to fit.
@@ -67,7 +69,9 @@ void ReplaceFirst(char* text, size_t capacity, const char* token, const char* va
 
 }  // namespace
 
-SettingsTable::SettingsTable() { Clear(); }
+SettingsTable::SettingsTable() {
+    Clear();
+}
 
 const char* SettingsTable::KeyOf(Setting setting) {
     return InTable(setting) ? kKeys[static_cast<int>(setting)] : nullptr;
@@ -93,17 +97,25 @@ void SettingsTable::Set(Setting setting, const char* value) {
     slot[length] = '\0';
 }
 
-void SettingsTable::Clear() { std::memset(values_, 0, sizeof values_); }
+void SettingsTable::Clear() {
+    std::memset(values_, 0, sizeof values_);
+}
 
 const char* SettingsTable::Text(Setting setting) const {
     return InTable(setting) ? values_[static_cast<int>(setting)] : "";
 }
 
-bool SettingsTable::Bool(Setting setting) const { return std::strncmp(Text(setting), "true", 4) == 0; }
+bool SettingsTable::Bool(Setting setting) const {
+    return std::strncmp(Text(setting), "true", 4) == 0;
+}
 
-int32_t SettingsTable::Int(Setting setting) const { return ParseLenientInt32(Text(setting)); }
+int32_t SettingsTable::Int(Setting setting) const {
+    return ParseLenientInt32(Text(setting));
+}
 
-int64_t SettingsTable::Int64(Setting setting) const { return ParseLenientInt64(Text(setting)); }
+int64_t SettingsTable::Int64(Setting setting) const {
+    return ParseLenientInt64(Text(setting));
+}
 
 char* SettingsTable::SubstituteNames(char* text) const {
     if (text == nullptr) return nullptr;

@@ -16,27 +16,27 @@ namespace installer {
 // Index of each setting; the order is the table order (and the scan order of
 // a lookup by key).
 enum class Setting : int {
-    GameName = 0,          // "game_name": display name; replaces %game_name
-    RegPath,               // "reg_path": HKLM key of the installed game
-    RegIdirKey,            // "reg_idir_key": value name of the installed folder
-    RegVersionKey,         // "reg_version_key": value name of the installed version
-    Version,               // "version": this package's version
-    IsPatch,               // "is_patch": boolean
-    UninstallItemName,     // "uninstall_item_name"
-    DesktopShortcutName,   // "desktop_shortcut_name"
-    NumOfBilboards,        // "num_of_bilboards": integer
-    NumOfBilboardsPerCd,   // "num_of_bilboards_per_cd": integer
-    ShortcutFolder,        // "shortcut_folder"
-    UninstallFolderName,   // "uninstall_folder_name"
-    RequireLfl,            // "require_lfl": boolean
-    RequestSpaceFull,      // "request_space_full": 64-bit integer
-    RequestSpaceCompact,   // "request_space_compact": 64-bit integer
-    RequestSpaceBackup,    // "request_space_backup": 64-bit integer
-    CurrentRequestSpace,   // "current_request_space": 64-bit, written by the program
-    UGameName,             // "u_game_name": replaces %u_game_name
-    ValidateCd,            // "validate_cd": boolean
-    DirectxName,           // "directx_name"
-    DirectxNTName,         // "directxNT_name"
+    GameName = 0,         // "game_name": display name; replaces %game_name
+    RegPath,              // "reg_path": HKLM key of the installed game
+    RegIdirKey,           // "reg_idir_key": value name of the installed folder
+    RegVersionKey,        // "reg_version_key": value name of the installed version
+    Version,              // "version": this package's version
+    IsPatch,              // "is_patch": boolean
+    UninstallItemName,    // "uninstall_item_name"
+    DesktopShortcutName,  // "desktop_shortcut_name"
+    NumOfBilboards,       // "num_of_bilboards": integer
+    NumOfBilboardsPerCd,  // "num_of_bilboards_per_cd": integer
+    ShortcutFolder,       // "shortcut_folder"
+    UninstallFolderName,  // "uninstall_folder_name"
+    RequireLfl,           // "require_lfl": boolean
+    RequestSpaceFull,     // "request_space_full": 64-bit integer
+    RequestSpaceCompact,  // "request_space_compact": 64-bit integer
+    RequestSpaceBackup,   // "request_space_backup": 64-bit integer
+    CurrentRequestSpace,  // "current_request_space": 64-bit, written by the program
+    UGameName,            // "u_game_name": replaces %u_game_name
+    ValidateCd,           // "validate_cd": boolean
+    DirectxName,          // "directx_name"
+    DirectxNTName,        // "directxNT_name"
 };
 
 class SettingsTable {

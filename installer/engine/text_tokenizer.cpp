@@ -12,7 +12,9 @@ void TextTokenizer::SetLine(const char* line, const char* separators, char quote
     token_.clear();
 }
 
-bool TextTokenizer::IsSeparator(char c) const { return separators_.find(c) != std::string::npos; }
+bool TextTokenizer::IsSeparator(char c) const {
+    return separators_.find(c) != std::string::npos;
+}
 
 const char* TextTokenizer::NextToken() {
     const size_t end = line_.size();

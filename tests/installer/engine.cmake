@@ -10,3 +10,11 @@ set(engine_test_sources
   ${CMAKE_CURRENT_LIST_DIR}/InstallerFoldersTest.cpp
 )
 korvo_add_gtest(engine_tests SOURCES ${engine_test_sources} LIBS korvo_engine)
+
+# Reading the script through the archive library, from a plain file and from
+# an archive built by the packer.
+if(TARGET dta AND TARGET dta_pack)
+  korvo_add_gtest(engine_script_reader_tests
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/InstallScriptReaderTest.cpp
+    LIBS korvo_engine dta dta_pack)
+endif()
