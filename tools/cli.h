@@ -1,0 +1,20 @@
+// The `dta` command-line tool: list, cat, extract, verify and pack .dta
+// archives. Kept apart from main() so tests can run it in-process.
+#ifndef DTA_TOOLS_CLI_H
+#define DTA_TOOLS_CLI_H
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace dta::tools {
+
+// Runs one command given as the arguments after the program name. Output
+// goes to `out` (binary-safe for `cat`), messages to `err`. Returns the
+// process exit code: 0 on success, 1 when the command failed, 2 for a usage
+// error. A failed `pack` or `extract` leaves no partial file behind.
+int RunDta(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace dta::tools
+
+#endif  // DTA_TOOLS_CLI_H
