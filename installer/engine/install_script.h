@@ -106,6 +106,9 @@ ScriptLists& ScriptEntries();
 // The process-wide settings, lists and folders as one target.
 InstallScriptTarget ProcessScriptTarget();
 
+// ReadInstallScript into the process-wide target; what start-up calls once.
+bool ReadInstallScript();
+
 }  // namespace installer
 
 #endif  // INSTALLER_ENGINE_INSTALL_SCRIPT_H

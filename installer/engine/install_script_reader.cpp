@@ -49,4 +49,8 @@ bool ReadInstallScript(const InstallScriptTarget& target) {
     return ParseInstallScript(text.get(), static_cast<size_t>(size), target);
 }
 
+bool ReadInstallScript() {
+    return ReadInstallScript(ProcessScriptTarget());
+}
+
 }  // namespace installer
