@@ -35,9 +35,9 @@ int VideoMemoryClassMB(uint64_t totalBytes) {
 
 std::string DriverVersionText(uint64_t v) {
     char text[64];
-    std::snprintf(text, sizeof text, "Driver version: %d.%02d.%02d.%04d", static_cast<int>((v >> 48) & 0xFFFF),
-                  static_cast<int>((v >> 32) & 0xFFFF), static_cast<int>((v >> 16) & 0xFFFF),
-                  static_cast<int>(v & 0xFFFF));
+    std::snprintf(text, sizeof text, "Driver version: %d.%02d.%02d.%04d",
+                  static_cast<int>((v >> 48) & 0xFFFF), static_cast<int>((v >> 32) & 0xFFFF),
+                  static_cast<int>((v >> 16) & 0xFFFF), static_cast<int>(v & 0xFFFF));
     return text;
 }
 

@@ -1,10 +1,9 @@
-#include "setup/device_lists.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "scripted_provider.h"
+#include "setup/device_lists.h"
 
 namespace setup {
 namespace {
@@ -109,8 +108,8 @@ TEST(DeviceLists, adapter_information_shows_driver_version_and_video_memory) {
 TEST(DeviceLists, resolution_table_merges_modes_in_first_seen_order) {
     ScriptedProvider p;
     ScriptedAdapter a;
-    a.modes = {Mode(1024, 768, fmt::kA8R8G8B8), Mode(640, 480, 20 /* R8G8B8 */), Mode(800, 600, fmt::kX1R5G5B5),
-               Mode(1024, 768, fmt::kR5G6B5),   Mode(512, 384, fmt::kX8R8G8B8)};
+    a.modes = {Mode(1024, 768, fmt::kA8R8G8B8), Mode(640, 480, 20 /* R8G8B8 */),
+               Mode(800, 600, fmt::kX1R5G5B5), Mode(1024, 768, fmt::kR5G6B5), Mode(512, 384, fmt::kX8R8G8B8)};
     a.failingModes = {4};
     a.multisample = {{fmt::kR5G6B5, true, 2}, {fmt::kR5G6B5, false, 4}, {fmt::kX1R5G5B5, false, 2}};
     p.adapters = {a};
@@ -121,7 +120,8 @@ TEST(DeviceLists, resolution_table_merges_modes_in_first_seen_order) {
     const auto& table = lists.resolutionTable();
     ASSERT_EQ(table.size(), 2u) << "other formats and failing modes are skipped";
     EXPECT_EQ(table[0].width, 1024u);
-    EXPECT_EQ(table[0].flags, resflag::k16Bit | resflag::k32Bit | resflag::kWindowed2x | resflag::kFullscreen4x);
+    EXPECT_EQ(table[0].flags,
+              resflag::k16Bit | resflag::k32Bit | resflag::kWindowed2x | resflag::kFullscreen4x);
     EXPECT_EQ(table[1].width, 800u);
     EXPECT_EQ(table[1].flags, resflag::k16Bit | resflag::kFullscreen2x);
 
@@ -219,9 +219,9 @@ TEST(DeviceLists, an_unknown_resolution_leaves_depth_empty_and_antialiasing_off)
 TEST(DeviceLists, refresh_list_holds_the_rates_of_the_current_mode_and_depth) {
     ScriptedProvider p;
     ScriptedAdapter a;
-    a.modes = {Mode(800, 600, fmt::kX8R8G8B8, 60),  Mode(800, 600, fmt::kA8R8G8B8, 60),
-               Mode(800, 600, fmt::kX8R8G8B8, 0),   Mode(800, 600, fmt::kX8R8G8B8, 100),
-               Mode(800, 600, fmt::kR5G6B5, 85),    Mode(1024, 768, fmt::kX8R8G8B8, 85),
+    a.modes = {Mode(800, 600, fmt::kX8R8G8B8, 60), Mode(800, 600, fmt::kA8R8G8B8, 60),
+               Mode(800, 600, fmt::kX8R8G8B8, 0),  Mode(800, 600, fmt::kX8R8G8B8, 100),
+               Mode(800, 600, fmt::kR5G6B5, 85),   Mode(1024, 768, fmt::kX8R8G8B8, 85),
                Mode(800, 600, fmt::kX8R8G8B8, 72)};
     p.adapters = {a};
     DeviceLists lists(p);

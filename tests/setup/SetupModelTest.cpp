@@ -1,10 +1,9 @@
-#include "setup/setup_model.h"
-
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "scripted_provider.h"
+#include "setup/setup_model.h"
 
 namespace setup {
 namespace {

@@ -1,8 +1,8 @@
-#include "setup/setup_record.h"
-
 #include <gtest/gtest.h>
 
 #include <vector>
+
+#include "setup/setup_record.h"
 
 namespace setup {
 namespace {
@@ -21,7 +21,7 @@ TEST(SetupRecord, defaults_encode_to_the_documented_bytes) {
     EXPECT_EQ(U32At(b, 34), 0u);
     EXPECT_EQ(b[38], 1);
     const std::vector<uint8_t> tail = {0, 0, 0x80, 0x3F, 0, 0, 0x80, 0x3F, 2, 0, 0, 0,
-                                       2, 0, 0, 0,    3, 0, 0, 0,    2, 0, 0, 0};
+                                       2, 0, 0,    0,    3, 0, 0,    0,    2, 0, 0, 0};
     EXPECT_EQ(std::vector<uint8_t>(b.begin() + 39, b.end()), tail);
 }
 

@@ -1,18 +1,18 @@
-#include "setup/setup_rules.h"
-
 #include <gtest/gtest.h>
 
 #include <set>
+
+#include "setup/setup_rules.h"
 
 namespace setup {
 namespace {
 
 constexpr CheckBox kAllBoxes[] = {
-    CheckBox::Fullscreen,         CheckBox::TripleBuffering,     CheckBox::Sound,
-    CheckBox::LowDetailTextures,  CheckBox::VerticalSync,        CheckBox::TruecolorTextures,
-    CheckBox::TruecolorLightmaps, CheckBox::CompressedTextures,  CheckBox::SuspendWhenInactive,
-    CheckBox::HardwareTnL,        CheckBox::DisableEax,          CheckBox::SoftwareMixingOnly,
-    CheckBox::ClipAlways,         CheckBox::MultipassRendering,  CheckBox::WBuffer,
+    CheckBox::Fullscreen,         CheckBox::TripleBuffering,    CheckBox::Sound,
+    CheckBox::LowDetailTextures,  CheckBox::VerticalSync,       CheckBox::TruecolorTextures,
+    CheckBox::TruecolorLightmaps, CheckBox::CompressedTextures, CheckBox::SuspendWhenInactive,
+    CheckBox::HardwareTnL,        CheckBox::DisableEax,         CheckBox::SoftwareMixingOnly,
+    CheckBox::ClipAlways,         CheckBox::MultipassRendering, CheckBox::WBuffer,
 };
 
 TEST(SetupRules, each_check_box_drives_its_own_record_byte) {
@@ -71,11 +71,10 @@ struct AutodetectRow {
 
 TEST(SetupRules, autodetect_picks_the_row_of_the_video_memory_size) {
     const AutodetectRow rows[] = {
-        {0, 640, 480, 16, 0, 1, 1, 0},     {8, 640, 480, 16, 0, 1, 1, 0},
-        {9, 800, 600, 16, 0, 1, 1, 1},     {16, 800, 600, 16, 0, 1, 1, 1},
-        {17, 800, 600, 32, 0, 0, 1, 1},    {32, 800, 600, 32, 0, 0, 1, 1},
-        {33, 1024, 768, 32, 0, 0, 1, 1},   {64, 1024, 768, 32, 0, 0, 1, 1},
-        {65, 1280, 1024, 32, 1, 0, 0, 1},  {128, 1280, 1024, 32, 1, 0, 0, 1},
+        {0, 640, 480, 16, 0, 1, 1, 0},     {8, 640, 480, 16, 0, 1, 1, 0},   {9, 800, 600, 16, 0, 1, 1, 1},
+        {16, 800, 600, 16, 0, 1, 1, 1},    {17, 800, 600, 32, 0, 0, 1, 1},  {32, 800, 600, 32, 0, 0, 1, 1},
+        {33, 1024, 768, 32, 0, 0, 1, 1},   {64, 1024, 768, 32, 0, 0, 1, 1}, {65, 1280, 1024, 32, 1, 0, 0, 1},
+        {128, 1280, 1024, 32, 1, 0, 0, 1},
     };
     for (const AutodetectRow& row : rows) {
         SetupRecord r;
