@@ -83,11 +83,14 @@ Coded EncodeStream(const uint8_t* pcm, size_t samples, size_t lanes, const uint1
 }
 
 // The smallest row whose ceiling covers the largest sample-to-sample move
-// of a lane.
+// of a lane. Moves are measured the short way round the 16-bit circle, as
+// the decoder's wrap-around lets a step take it.
 size_t CoveringRow(const uint8_t* pcm, size_t samples, size_t lanes) {
     int maxDelta = 0;
-    for (size_t i = lanes; i < samples; ++i)
-        maxDelta = std::max(maxDelta, std::abs(int(Sample(pcm, i)) - int(Sample(pcm, i - lanes))));
+    for (size_t i = lanes; i < samples; ++i) {
+        const int16_t move = static_cast<int16_t>(static_cast<uint16_t>(Sample(pcm, i) - Sample(pcm, i - lanes)));
+        maxDelta = std::max(maxDelta, std::abs(int(move)));
+    }
     for (size_t r = 0; r < kDeltaRows; ++r)
         if (kRowCeiling[r] >= static_cast<uint32_t>(maxDelta)) return r;
     return kDeltaRows - 1;

@@ -5,9 +5,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "dta/format.h"
+
 namespace dta::tools {
 
-inline constexpr size_t kWaveHeaderSize = 44;
+using format::kWaveHeaderSize;
 
 struct WaveFormat {
     uint16_t formatTag = 0;  // 1 = PCM

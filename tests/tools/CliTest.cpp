@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "temp_folder.h"
+#include "tools/cli.h"
+#include "tools/packer.h"
+#include "tools/safe_path.h"
+
+using namespace dta::tools;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Outcome {
+    int code;
+    std::string out, err;
+};
+
+Outcome Dta(std::vector<std::string> args) {
+    std::ostringstream out, err;
+    int code = RunDta(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
+
+// Packs hand-named entries directly, for names the file system cannot carry.
+std::string PackNames(const TempFolder& dir, const std::vector<std::string>& names) {
+    std::vector<PackInput> inputs;
+    for (const std::string& n : names) {
+        PackInput in;
+        in.name = n;
+        in.data = Bytes("data of " + n);
+        inputs.push_back(in);
+    }
+    std::vector<uint8_t> image;
+    std::string error;
+    EXPECT_TRUE(BuildArchive(inputs, kDefaultKey1, kDefaultKey2, &image, &error)) << error;
+    return dir.Write("names.dta", image);
+}
+
+}  // namespace
+
+TEST(Cli, pack_list_cat_extract_verify_a_folder) {
+    TempFolder dir;
+    dir.Write("src/readme.txt", Bytes(std::string(3000, 'r')));
+    dir.Write("src/data/level1.map", Bytes("map"));
+    const std::string archive = dir / "out.dta";
+
+    Outcome pack = Dta({"pack", "--method", "lz", archive, dir / "src"});
+    ASSERT_EQ(pack.code, 0) << pack.err;
+
+    Outcome list = Dta({"list", archive});
+    EXPECT_EQ(list.code, 0);
+    EXPECT_NE(list.out.find("data\\level1.map"), std::string::npos);
+    EXPECT_NE(list.out.find("readme.txt"), std::string::npos);
+    EXPECT_NE(list.out.find("lz"), std::string::npos);
+
+    Outcome cat = Dta({"cat", archive, "DATA\\LEVEL1.MAP"});
+    EXPECT_EQ(cat.code, 0);
+    EXPECT_EQ(cat.out, "map");
+
+    Outcome extract = Dta({"extract", archive, dir / "x"});
+    EXPECT_EQ(extract.code, 0) << extract.err;
+    EXPECT_EQ(TempFolder::Read(dir / "x/data/level1.map"), Bytes("map"));
+    EXPECT_EQ(TempFolder::Read(dir / "x/readme.txt").size(), 3000u);
+
+    Outcome verify = Dta({"verify", archive});
+    EXPECT_EQ(verify.code, 0) << verify.out;
+}
+
+TEST(Cli, options_apply_to_the_files_after_them) {
+    TempFolder dir;
+    const std::string a = dir.Write("a.txt", Bytes(std::string(100, 'a')));
+    const std::string b = dir.Write("b.txt", Bytes(std::string(100, 'b')));
+    const std::string archive = dir / "o.dta";
+    Outcome pack = Dta({"pack", "--key1", "0x1234", "--key2", "abcd", archive, "--method", "stored", "--no-scramble",
+                    a, "--method", "lz", "--scramble", "--as", "folder\\named.txt", b});
+    ASSERT_EQ(pack.code, 0) << pack.err;
+    Outcome list = Dta({"list", "--key1", "1234", "--key2", "ABCD", archive});
+    ASSERT_EQ(list.code, 0) << list.err;
+    std::istringstream lines(list.out);
+    std::string line, aLine, bLine;
+    while (std::getline(lines, line)) {
+        if (line.find("a.txt") != std::string::npos) aLine = line;
+        if (line.find("folder\\named.txt") != std::string::npos) bLine = line;
+    }
+    EXPECT_NE(aLine.find(" stored "), std::string::npos) << aLine;
+    EXPECT_NE(aLine.find(" -- "), std::string::npos) << aLine;
+    EXPECT_NE(bLine.find(" lz "), std::string::npos) << bLine;
+    EXPECT_NE(bLine.find(" s- "), std::string::npos) << bLine;
+    // The default key words open nothing here.
+    EXPECT_NE(Dta({"cat", archive, "a.txt"}).code, 0);
+}
+
+TEST(Cli, failed_pack_writes_nothing_and_keeps_the_old_archive) {
+    TempFolder dir;
+    const std::string archive = dir / "keep.dta";
+    dir.Write("keep.dta", Bytes("old contents"));
+    const std::string good = dir.Write("good.txt", Bytes("x"));
+
+    Outcome missing = Dta({"pack", archive, good, dir / "no-such-file"});
+    EXPECT_NE(missing.code, 0);
+    EXPECT_FALSE(missing.err.empty());
+    Outcome twice = Dta({"pack", archive, good, "--as", "GOOD.TXT", good});
+    EXPECT_NE(twice.code, 0);
+    Outcome notWave = Dta({"pack", "--method", "wave", archive, good});
+    EXPECT_NE(notWave.code, 0);
+    Outcome unwritable = Dta({"pack", dir / "no-folder/new.dta", good});
+    EXPECT_NE(unwritable.code, 0);
+
+    EXPECT_EQ(TempFolder::Read(archive), Bytes("old contents"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
+}
+
+TEST(Cli, usage_errors_and_help) {
+    EXPECT_EQ(Dta({"--help"}).code, 0);
+    EXPECT_NE(Dta({"--help"}).out.find("dta pack"), std::string::npos);
+    EXPECT_EQ(Dta({}).code, 2);
+    EXPECT_EQ(Dta({"frobnicate", "x"}).code, 2);
+    EXPECT_EQ(Dta({"list"}).code, 2);
+    EXPECT_EQ(Dta({"list", "--key1", "xyz", "a.dta"}).code, 2);
+    EXPECT_EQ(Dta({"pack", "--method", "zip", "a.dta", "b"}).code, 2);
+    TempFolder dir;
+    const std::string notArchive = dir.Write("plain.dta", Bytes("PWD1 and more"));
+    Outcome list = Dta({"list", notArchive});
+    EXPECT_EQ(list.code, 1);
+    EXPECT_NE(list.err.find("not a .dta archive"), std::string::npos);
+    EXPECT_EQ(Dta({"cat", notArchive, "x"}).code, 1);
+}
+
+TEST(Cli, extract_never_writes_outside_the_folder) {
+    TempFolder dir;
+    const std::string archive =
+        PackNames(dir, {"ok\\inside.txt", "..\\escape.txt", "a\\..\\..\\escape2.txt", "\\rooted.txt",
+                        "/rooted2.txt", "C:\\drive.txt", "c:drive2.txt", "a\\\\double.txt"});
+    fs::create_directories(dir.path() / "out");
+    Outcome extract = Dta({"extract", archive, dir / "out"});
+    EXPECT_EQ(extract.code, 1);
+    EXPECT_EQ(TempFolder::Read(dir / "out/ok/inside.txt"), Bytes("data of ok\\inside.txt"));
+    // Only the accepted entry landed, and nothing outside "out".
+    size_t files = 0;
+    for (const auto& e : fs::recursive_directory_iterator(dir.path()))
+        if (e.is_regular_file()) ++files;
+    EXPECT_EQ(files, 2u);  // names.dta and out/ok/inside.txt
+    EXPECT_NE(extract.err.find("..\\escape.txt"), std::string::npos);
+}
+
+TEST(Cli, split_entry_name_accepts_only_plain_relative_names) {
+    std::vector<std::string> parts;
+    EXPECT_TRUE(SplitEntryName("a\\b/c.txt", &parts));
+    EXPECT_EQ(parts, (std::vector<std::string>{"a", "b", "c.txt"}));
+    EXPECT_TRUE(SplitEntryName("..data", &parts));
+    for (const char* bad : {"", "\\x", "x\\", ".", "..", "a\\.\\b", "a\\..", "C:x", "a\\\\b"})
+        EXPECT_FALSE(SplitEntryName(bad, &parts)) << bad;
+}
+
+TEST(Cli, verify_reports_a_damaged_entry) {
+    TempFolder dir;
+    dir.Write("src/good.txt", Bytes(std::string(5000, 'g')));
+    dir.Write("src/bad.txt", Bytes(std::string(5000, 'b')));
+    const std::string archive = dir / "v.dta";
+    ASSERT_EQ(Dta({"pack", "--method", "lz", "--no-scramble", archive, dir / "src"}).code, 0);
+    ASSERT_EQ(Dta({"verify", archive}).code, 0);
+
+    // bad.txt's LZ body starts with a run of 4111 'b'; turning its escape
+    // into a back-reference points 4095 bytes before the block's start.
+    std::vector<uint8_t> f = TempFolder::Read(archive);
+    const std::vector<uint8_t> runOfB = {0x00, 0x0F, 0xFF, 'b'};
+    auto at = std::search(f.begin(), f.end(), runOfB.begin(), runOfB.end());
+    ASSERT_NE(at, f.end());
+    at[0] = 0xFF;
+    at[1] = 0xFF;
+    dir.Write("v.dta", f);
+
+    Outcome verify = Dta({"verify", archive});
+    EXPECT_EQ(verify.code, 1);
+    EXPECT_NE(verify.out.find("FAILED bad.txt"), std::string::npos) << verify.out;
+    EXPECT_NE(verify.out.find("ok     good.txt"), std::string::npos) << verify.out;
+}
