@@ -1,0 +1,104 @@
+// Registers the input as an archive with the installer's key words, then
+// opens and reads every entry its directory names: forwards, after seeks
+// backwards, and in pieces that cross block edges.
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "dta/dta.h"
+#include "dta/format.h"
+#include "dta/library_state.h"
+
+#if defined(_WIN32)
+#include <process.h>
+#define KORVO_GETPID _getpid
+#else
+#include <unistd.h>
+#define KORVO_GETPID getpid
+#endif
+
+namespace {
+
+constexpr size_t kMaxInput = 1 << 20;
+constexpr size_t kMaxEntries = 64;
+constexpr uint32_t kMaxReadPerEntry = 256 * 1024;
+constexpr uint32_t kKey1 = 0x5E91C07B;
+constexpr uint32_t kKey2 = 0x3C6A2F19;
+
+const std::string& ArchivePath() {
+    static const std::string path =
+        (std::filesystem::temp_directory_path() / ("fuzz_archive_" + std::to_string(KORVO_GETPID()) + ".dta"))
+            .string();
+    return path;
+}
+
+// The stored names of the directory's entries, read from the input itself.
+std::vector<std::string> EntryNames(const uint8_t* data, size_t size) {
+    namespace format = dta::format;
+    std::vector<std::string> names;
+    dta::detail::LockedState state;
+    if (!state || state->archives.empty()) return names;
+    const format::Key key = format::MakeKey(kKey1, kKey2);
+    for (const dta::detail::DirEntry& entry : state->archives.back().directory) {
+        if (names.size() == kMaxEntries) break;
+        const size_t at = entry.entryHeaderOffset;
+        if (at > size || size - at < format::kEntryHeaderSize) continue;
+        uint8_t header[format::kEntryHeaderSize];
+        std::memcpy(header, data + at, sizeof header);
+        format::ScrambleRun(header, sizeof header, key);
+        const size_t length = format::ReadLe16(header + format::kEntryNameField) & format::kNameLengthMask;
+        if (length == 0 || size - at - format::kEntryHeaderSize < length) continue;
+        std::vector<uint8_t> name(data + at + format::kEntryHeaderSize,
+                                  data + at + format::kEntryHeaderSize + length);
+        format::ScrambleRun(name.data(), name.size(), key);
+        std::string text(name.begin(), name.end());
+        // Names that could wander off into the disk's own files are left out.
+        if (text.find_first_of(std::string("/:\0", 3)) != std::string::npos) continue;
+        names.push_back(text);
+    }
+    return names;
+}
+
+void ReadEntry(const std::string& name) {
+    const int32_t handle = dtaOpen(name.c_str(), 1);
+    if (handle < 0) return;
+    static std::vector<uint8_t> buffer(kMaxReadPerEntry + 1);
+    const int32_t size = dtaSeek(handle, 0, 2);
+    dtaSeek(handle, 0, 0);
+    const uint32_t want = size > 0 ? std::min<uint32_t>(static_cast<uint32_t>(size), kMaxReadPerEntry) : 0;
+    dtaRead(handle, buffer.data(), want);
+    // Backwards through the blocks, then pieces across block edges.
+    for (int32_t at = static_cast<int32_t>(want); at > 0; at -= 32768) {
+        if (dtaSeek(handle, at - 1, 0) >= 0) dtaRead(handle, buffer.data(), 3);
+    }
+    dtaSeek(handle, 30000, 0);
+    dtaRead(handle, buffer.data(), 40000);
+    dtaRead(handle, buffer.data(), 70000);
+    uint32_t time[2];
+    dtaGetTime(handle, time, 0);
+    dtaClose(handle);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size > kMaxInput) return 0;
+    {
+        std::ofstream out(ArchivePath(), std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+        if (!out) return 0;
+    }
+    Dta_read* archive = dtaCreate(ArchivePath().c_str());
+    if (archive != nullptr) {
+        if (archive->LoadDirectory(kKey1, kKey2)) {
+            for (const std::string& name : EntryNames(data, size)) ReadEntry(name);
+        }
+        archive->Release();
+    }
+    std::remove(ArchivePath().c_str());
+    return 0;
+}
