@@ -1,0 +1,33 @@
+// Fuzzes the block decoders. The first byte picks the layout: bit 0 set
+// means the next 44 bytes are the entry's wave header, and bits 1-7 shrink the
+// output area below a whole block. The rest is one block body. The output
+// area is allocated at exactly its capacity so any overrun is caught.
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#include "dta/codecs/codecs.h"
+
+namespace codecs = dta::codecs;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 1 || size > codecs::kMaxBodySize + 64) return 0;
+    const uint8_t control = data[0];
+    ++data;
+    --size;
+
+    const uint8_t* header = nullptr;
+    if (control & 1) {
+        if (size < codecs::kWaveHeaderSize) return 0;
+        header = data;
+        data += codecs::kWaveHeaderSize;
+        size -= codecs::kWaveHeaderSize;
+    }
+    const size_t capacity = codecs::kBlockSize - (control >> 1) * 97u;
+    std::vector<uint8_t> out(capacity);
+    std::vector<uint8_t> body(data, data + size);  // exact size, so reads past it are caught
+
+    const int32_t n = codecs::DecodeBlock(body.data(), body.size(), out.data(), out.size(), header);
+    if (n != codecs::kDecodeError && (n < 0 || static_cast<size_t>(n) > capacity)) std::abort();
+    return 0;
+}
