@@ -126,11 +126,11 @@ std::vector<uint8_t> EncodeWaveBlock(const uint8_t* header, bool withHeader, con
     }
 
     auto assemble = [&](const Coded& c) {
-        std::vector<uint8_t> body;
-        body.reserve(1 + (withHeader ? kWaveHeaderSize : 0) + c.stream.size());
-        body.push_back(codecs::WaveMethodForRow(bestRow));
-        if (withHeader) body.insert(body.end(), header, header + kWaveHeaderSize);
-        body.insert(body.end(), c.stream.begin(), c.stream.end());
+        const size_t headerBytes = withHeader ? kWaveHeaderSize : 0;
+        std::vector<uint8_t> body(1 + headerBytes + c.stream.size());
+        body[0] = codecs::WaveMethodForRow(bestRow);
+        if (withHeader) std::memcpy(&body[1], header, kWaveHeaderSize);
+        if (!c.stream.empty()) std::memcpy(&body[1 + headerBytes], c.stream.data(), c.stream.size());
         return body;
     };
     std::vector<uint8_t> body = assemble(best);

@@ -1,0 +1,54 @@
+// Block decoder and encoder throughput, in decoded bytes per second.
+#include <benchmark/benchmark.h>
+
+#include "bench_data.h"
+#include "dta/codecs/codecs.h"
+#include "tools/entry_coder.h"
+#include "tools/lz_encoder.h"
+
+namespace {
+
+namespace codecs = dta::codecs;
+
+void LzDecode(benchmark::State& state, std::vector<uint8_t> block) {
+    const std::vector<uint8_t> payload = dta::tools::EncodeLz(block.data(), block.size());
+    std::vector<uint8_t> out(codecs::kBlockSize);
+    for (auto _ : state) {
+        int32_t n = codecs::DecodeLz(payload.data(), payload.size(), out.data(), out.size(), 0);
+        benchmark::DoNotOptimize(n);
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(block.size()));
+    state.counters["ratio"] = double(payload.size()) / double(block.size());
+}
+
+void LzEncode(benchmark::State& state, std::vector<uint8_t> block) {
+    for (auto _ : state) benchmark::DoNotOptimize(dta::tools::EncodeLz(block.data(), block.size()));
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(block.size()));
+}
+
+// Decodes every block of a delta-coded wave entry.
+void WaveDecode(benchmark::State& state, uint16_t channels) {
+    const std::vector<uint8_t> file = bench::WaveFile(channels, 200000 / channels);
+    dta::tools::EncodedEntry entry;
+    dta::tools::EncodeEntry(file.data(), file.size(), dta::tools::Method::Wave, &entry, nullptr);
+    const uint8_t* header = entry.bodies[0].data() + 1;
+    std::vector<uint8_t> out(codecs::kBlockSize);
+    for (auto _ : state) {
+        for (const auto& body : entry.bodies) {
+            int32_t n = codecs::DecodeBlock(body.data(), body.size(), out.data(), out.size(), header);
+            benchmark::DoNotOptimize(n);
+        }
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(file.size()));
+}
+
+BENCHMARK_CAPTURE(LzDecode, text, bench::Text(codecs::kBlockSize));
+BENCHMARK_CAPTURE(LzDecode, records, bench::Records(codecs::kBlockSize));
+BENCHMARK_CAPTURE(LzDecode, zeros, std::vector<uint8_t>(codecs::kBlockSize, 0));
+BENCHMARK_CAPTURE(LzEncode, text, bench::Text(codecs::kBlockSize));
+BENCHMARK_CAPTURE(WaveDecode, mono, uint16_t{1});
+BENCHMARK_CAPTURE(WaveDecode, stereo, uint16_t{2});
+
+}  // namespace
