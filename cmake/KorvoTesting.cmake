@@ -1,8 +1,20 @@
 # Test helpers shared by every folder.
 #
-#   korvo_add_gtest(NAME SOURCES ... [LIBS ...])
+#   korvo_add_gtest(NAME SOURCES ... [LIBS ...] [PROPERTIES ...])
 #     A GoogleTest executable, registered with CTest test by test. In the
 #     Windows build it runs under Wine through CMAKE_CROSSCOMPILING_EMULATOR.
+#
+# Windows build under Wine (tests get these through KORVO_TEST_PROPERTIES):
+#   KORVO_WINE_RUN   path of cmake/wine-run.sh. Use it in add_test for host-side
+#                    steps: `${KORVO_WINE_RUN} --prefix` prints the prefix path,
+#                    `${KORVO_WINE_RUN} reg query KEY /v NAME` reads the registry,
+#                    `${KORVO_WINE_RUN} --shell CMD...` runs a host command with
+#                    WINEPREFIX set (`'$WINEPREFIX'` in its arguments is replaced).
+#   Every test's environment holds KORVO_BUILD_DIR; a test that needs a prefix
+#   of its own sets ENVIRONMENT KORVO_WINEPREFIX=<new folder> (made as a copy of
+#   the pristine prefix on first use). Inside a run, the Windows program sees
+#   WINEPREFIX and the Unix path of its prefix in the environment.
+#   The fixture `korvo_wine` (test wine.prefix) creates the prefix and display.
 #
 #   korvo_add_fuzz_target(NAME SOURCES ... [LIBS ...] [CORPUS dir])
 #     A libFuzzer target (LLVMFuzzerTestOneInput). With KORVO_FUZZ it links
@@ -18,12 +30,30 @@ if(CMAKE_CROSSCOMPILING)
     set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
     set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
     add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/_googletest EXCLUDE_FROM_ALL)
-    add_library(GTest::gtest ALIAS gtest)
-    add_library(GTest::gtest_main ALIAS gtest_main)
-    add_library(GTest::gmock ALIAS gmock)
+    # Newer GoogleTest sources define the namespaced names themselves.
+    foreach(lib gtest gtest_main gmock)
+      if(NOT TARGET GTest::${lib})
+        add_library(GTest::${lib} ALIAS ${lib})
+      endif()
+    endforeach()
   endif()
 else()
   find_package(GTest REQUIRED)
+endif()
+
+if(CMAKE_CROSSCOMPILING AND WIN32)
+  # Every test runs through cmake/wine-run.sh in this build tree's own Wine
+  # prefix (see the top of that script for its helper commands). The script
+  # finds the build tree by itself; the variable makes it explicit for tests.
+  set(KORVO_WINE_RUN ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh)
+  list(APPEND KORVO_TEST_PROPERTIES ENVIRONMENT "KORVO_BUILD_DIR=${CMAKE_BINARY_DIR}")
+  # Creates the prefix and the display before the first test; the discovery
+  # runs at the start of CTest create them under the same lock if needed.
+  add_test(NAME wine.prefix COMMAND ${KORVO_WINE_RUN} --setup)
+  set_tests_properties(wine.prefix PROPERTIES
+    ENVIRONMENT "KORVO_BUILD_DIR=${CMAKE_BINARY_DIR}"
+    FIXTURES_SETUP korvo_wine TIMEOUT 600)
+  list(APPEND KORVO_TEST_PROPERTIES FIXTURES_REQUIRED korvo_wine)
 endif()
 
 function(korvo_add_gtest name)

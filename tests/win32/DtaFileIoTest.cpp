@@ -1,0 +1,172 @@
+// The archive library's Win32 file operations against the real system (Wine).
+#include "file_io.h"
+
+#include <gtest/gtest.h>
+
+#include "wine_fixture.h"
+
+using korvo::test::Attributes;
+using korvo::test::FileExists;
+using korvo::test::ReadWholeFile;
+using korvo::test::ScratchFolder;
+using korvo::test::WriteWholeFile;
+namespace io = dta::io;
+
+namespace {
+
+// Closes a file of the seam when the test ends, whatever happened.
+struct Closer {
+    io::FileHandle file;
+    ~Closer() {
+        if (file != io::kInvalidFile) {
+            io::Close(file);
+        }
+    }
+};
+
+}  // namespace
+
+TEST(DtaFileIo, reads_seeks_and_sizes_an_existing_file) {
+    ScratchFolder dir;
+    ASSERT_TRUE(dir.ok());
+    const std::string path = dir / "data.bin";
+    ASSERT_TRUE(WriteWholeFile(path, "0123456789"));
+
+    Closer f{io::OpenRead(path.c_str(), true)};
+    ASSERT_NE(f.file, io::kInvalidFile);
+    uint64_t size = 0;
+    ASSERT_TRUE(io::Size(f.file, &size));
+    EXPECT_EQ(size, 10u);
+
+    uint64_t pos = 0;
+    ASSERT_TRUE(io::Seek(f.file, -3, io::SeekOrigin::End, &pos));
+    EXPECT_EQ(pos, 7u);
+    char buf[8] = {};
+    uint32_t got = 0;
+    ASSERT_TRUE(io::Read(f.file, buf, sizeof buf, &got));
+    EXPECT_EQ(got, 3u);  // a short read at the end is no error
+    EXPECT_EQ(std::string(buf, got), "789");
+
+    ASSERT_TRUE(io::Seek(f.file, 2, io::SeekOrigin::Begin, &pos));
+    ASSERT_TRUE(io::Seek(f.file, 3, io::SeekOrigin::Current, &pos));
+    EXPECT_EQ(pos, 5u);
+    EXPECT_FALSE(io::Seek(f.file, -100, io::SeekOrigin::Begin, &pos));  // before the start
+}
+
+TEST(DtaFileIo, refuses_missing_files_null_paths_and_bad_handles) {
+    ScratchFolder dir;
+    EXPECT_EQ(io::OpenRead((dir / "missing.bin").c_str(), false), io::kInvalidFile);
+    EXPECT_EQ(io::OpenRead(nullptr, false), io::kInvalidFile);
+    EXPECT_EQ(io::OpenWrite(nullptr, true, false), io::kInvalidFile);
+
+    uint32_t got = 7;
+    char buf[4];
+    EXPECT_FALSE(io::Read(io::kInvalidFile, buf, sizeof buf, &got));
+    EXPECT_EQ(got, 0u);
+    uint64_t value = 0;
+    EXPECT_FALSE(io::Seek(io::kInvalidFile, 0, io::SeekOrigin::Begin, &value));
+    EXPECT_FALSE(io::Size(io::kInvalidFile, &value));
+    EXPECT_FALSE(io::LastWriteTime(io::kInvalidFile, &value));
+    EXPECT_FALSE(io::Close(io::kInvalidFile));
+    EXPECT_FALSE(io::Delete(nullptr));
+    EXPECT_FALSE(io::Copy(nullptr, "x"));
+    EXPECT_FALSE(io::Replace("x", nullptr));
+}
+
+TEST(DtaFileIo, a_file_open_for_writing_is_not_shared_but_readers_share) {
+    ScratchFolder dir;
+    const std::string path = dir / "locked.bin";
+    {
+        Closer w{io::OpenWrite(path.c_str(), true, false)};
+        ASSERT_NE(w.file, io::kInvalidFile);
+        EXPECT_EQ(io::OpenRead(path.c_str(), false), io::kInvalidFile);
+        EXPECT_EQ(io::OpenWrite(path.c_str(), false, false), io::kInvalidFile);
+    }
+    Closer r1{io::OpenRead(path.c_str(), false)};
+    Closer r2{io::OpenRead(path.c_str(), true)};
+    EXPECT_NE(r1.file, io::kInvalidFile);
+    EXPECT_NE(r2.file, io::kInvalidFile);
+    // Readers share reading only: a writer is kept out while they are open.
+    EXPECT_EQ(io::OpenWrite(path.c_str(), false, false), io::kInvalidFile);
+}
+
+TEST(DtaFileIo, open_write_keeps_or_truncates_and_sets_the_hidden_attribute) {
+    ScratchFolder dir;
+    const std::string path = dir / "keep.bin";
+    ASSERT_TRUE(WriteWholeFile(path, "abcdef"));
+    {
+        Closer w{io::OpenWrite(path.c_str(), false, false)};
+        ASSERT_NE(w.file, io::kInvalidFile);
+        uint32_t written = 0;
+        ASSERT_TRUE(io::Write(w.file, "XY", 2, &written));
+        EXPECT_EQ(written, 2u);
+    }
+    EXPECT_EQ(ReadWholeFile(path), "XYcdef");
+    {
+        Closer w{io::OpenWrite(path.c_str(), true, false)};
+        ASSERT_NE(w.file, io::kInvalidFile);
+    }
+    EXPECT_EQ(ReadWholeFile(path), "");
+
+    const std::string hidden = dir / "hidden.bin";
+    {
+        Closer w{io::OpenWrite(hidden.c_str(), true, true)};
+        ASSERT_NE(w.file, io::kInvalidFile);
+    }
+    ASSERT_NE(Attributes(hidden), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(Attributes(hidden) & FILE_ATTRIBUTE_HIDDEN, 0u);
+    EXPECT_EQ(Attributes(path) & FILE_ATTRIBUTE_HIDDEN, 0u);
+}
+
+TEST(DtaFileIo, read_only_files_cannot_be_deleted_until_the_attribute_is_cleared) {
+    ScratchFolder dir;
+    const std::string path = dir / "ro.bin";
+    ASSERT_TRUE(WriteWholeFile(path, "old"));
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_TRUE(io::IsReadOnly(path.c_str()));
+    EXPECT_FALSE(io::Delete(path.c_str()));
+    EXPECT_EQ(ReadWholeFile(path), "old");
+
+    ASSERT_TRUE(io::ClearReadOnly(path.c_str()));
+    EXPECT_FALSE(io::IsReadOnly(path.c_str()));
+    EXPECT_NE(Attributes(path) & FILE_ATTRIBUTE_HIDDEN, 0u);  // other attributes stay
+    EXPECT_TRUE(io::Delete(path.c_str()));
+    EXPECT_FALSE(io::ClearReadOnly((dir / "missing").c_str()));
+    EXPECT_FALSE(io::IsReadOnly((dir / "missing").c_str()));
+}
+
+TEST(DtaFileIo, copy_and_replace_overwrite_their_target) {
+    ScratchFolder dir;
+    const std::string a = dir / "a.bin", b = dir / "b.bin", c = dir / "c.bin";
+    ASSERT_TRUE(WriteWholeFile(a, "new"));
+    ASSERT_TRUE(WriteWholeFile(b, "old contents"));
+    ASSERT_TRUE(io::Copy(a.c_str(), b.c_str()));
+    EXPECT_EQ(ReadWholeFile(b), "new");
+    EXPECT_TRUE(FileExists(a));
+
+    ASSERT_TRUE(WriteWholeFile(c, "replacement"));
+    ASSERT_TRUE(io::Replace(c.c_str(), b.c_str()));
+    EXPECT_EQ(ReadWholeFile(b), "replacement");
+    EXPECT_FALSE(FileExists(c));
+    EXPECT_FALSE(io::Copy((dir / "missing").c_str(), b.c_str()));
+    EXPECT_EQ(ReadWholeFile(b), "replacement");
+    EXPECT_TRUE(io::Exists(b.c_str()));
+    EXPECT_TRUE(io::Delete(b.c_str()));
+    EXPECT_FALSE(io::Exists(b.c_str()));
+}
+
+TEST(DtaFileIo, last_write_time_is_the_system_file_time) {
+    ScratchFolder dir;
+    const std::string path = dir / "t.bin";
+    ASSERT_TRUE(WriteWholeFile(path, "x"));
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    FILETIME set{0x12345678u, 0x01D00000u};
+    ASSERT_TRUE(SetFileTime(h, nullptr, nullptr, &set));
+    CloseHandle(h);
+
+    Closer f{io::OpenRead(path.c_str(), false)};
+    uint64_t time = 0;
+    ASSERT_TRUE(io::LastWriteTime(f.file, &time));
+    EXPECT_EQ(time, 0x01D0000012345678ull);
+}
