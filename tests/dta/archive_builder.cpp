@@ -6,6 +6,8 @@
 #include <iterator>
 #include <random>
 
+#include <sys/stat.h>
+
 #include "dta/dta.h"
 #include "dta/format.h"
 
@@ -172,7 +174,7 @@ TempFolder::~TempFolder() {
     std::error_code ignored;
     // Read-only files left by a test must not stop the clean-up.
     for (const auto& item : fs::recursive_directory_iterator(path_, ignored))
-        fs::permissions(item.path(), fs::perms::owner_write, fs::perm_options::add, ignored);
+        ::chmod(item.path().string().c_str(), S_IREAD | S_IWRITE);
     fs::remove_all(path_, ignored);
 }
 
