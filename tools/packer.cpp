@@ -12,7 +12,9 @@ namespace {
 
 using namespace dta::format;
 
+// Offsets and sizes are 32-bit fields.
 constexpr uint64_t kMaxArchiveSize = 0xFFFFFFFFull;
+constexpr uint64_t kMaxEntrySize = 0xFFFFFFFFull;
 
 bool EndsWithWav(const std::string& upperName) {
     return upperName.size() >= 4 && upperName.compare(upperName.size() - 4, 4, ".WAV") == 0;
@@ -47,7 +49,7 @@ bool BuildArchive(const std::vector<PackInput>& inputs, uint32_t key1, uint32_t 
     for (const PackInput& in : inputs) {
         if (in.name.empty()) return fail("empty entry name");
         if (in.name.size() > kMaxNameLength) return fail("entry name longer than 259 bytes: " + in.name);
-        if (in.data.size() > 0xFFFFFFFFull) return fail("entry larger than 4 GB: " + in.name);
+        if (static_cast<uint64_t>(in.data.size()) > kMaxEntrySize) return fail("entry larger than 4 GB: " + in.name);
         upper.push_back(Upper(in.name));
     }
     {

@@ -44,10 +44,9 @@ std::vector<uint8_t> Le(std::initializer_list<int16_t> samples) {
 
 // Body = method, optional header copy, then `rest`.
 std::vector<uint8_t> Body(uint8_t method, const std::vector<uint8_t>* copy, const std::vector<uint8_t>& rest) {
-    std::vector<uint8_t> b = {method};
-    if (copy) b.insert(b.end(), copy->begin(), copy->end());
-    b.insert(b.end(), rest.begin(), rest.end());
-    return b;
+    std::vector<uint8_t> b(1, method);
+    if (copy) b = Cat(b, *copy);
+    return Cat(b, rest);
 }
 
 struct Decoded {

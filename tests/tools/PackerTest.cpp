@@ -140,7 +140,7 @@ TEST(Packer, layout_has_scrambled_header_sorted_directory_and_chained_blocks) {
             uint16_t previous = 0;
             for (int b = 0; b < 3; ++b) {
                 const uint16_t s = ReadLe16(&f[at]);
-                if (b > 0) EXPECT_EQ(ReadLe16(&f[at + 2]), previous);
+                EXPECT_EQ(ReadLe16(&f[at + 2]), previous);  // 0 in the first block
                 EXPECT_EQ(f[at + 4], 0);
                 EXPECT_EQ(s, b < 2 ? 32769 : 70000 - 65536 + 1);
                 previous = s;

@@ -1,0 +1,12 @@
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+
+#include "tools/stdout_mode.h"
+
+namespace dta::tools {
+
+void UseBinaryStdout() { _setmode(_fileno(stdout), _O_BINARY); }
+
+}  // namespace dta::tools
