@@ -19,7 +19,6 @@ public:
         ref_.archive = Register(folder_.Path("r.dta"));
     }
     bool ok() const { return ref_.archive != nullptr; }
-    const TempFolder& folder() const { return folder_; }
 
 private:
     TempFolder folder_;
@@ -38,78 +37,29 @@ Bytes Slice(const Bytes& bytes, size_t from, size_t count) {
                  bytes.begin() + static_cast<std::ptrdiff_t>(from + count));
 }
 
-// Data that LZ run tokens compress: runs of 16 to 79 equal bytes, each
-// followed by one other byte.
-Bytes RunsOfBytes(size_t size, uint32_t seed) {
-    const Bytes random = Pattern(size, seed);
-    Bytes bytes;
-    for (size_t i = 0; bytes.size() < size; i += 2) {
-        bytes.insert(bytes.end(), 16 + random[i % size] % 64, random[(i + 1) % size]);
-        bytes.push_back(random[(i + 7) % size]);
-    }
-    bytes.resize(size);
-    return bytes;
-}
-
-// An LZ body (method 1) of run and literal tokens holding `data`.
-Bytes LzBody(const Bytes& data) {
-    Bytes body{1};
-    size_t flagAt = 0;
-    int tokens = 16;
-    for (size_t i = 0; i < data.size();) {
-        if (tokens == 16) {
-            flagAt = body.size();
-            body.push_back(0);
-            body.push_back(0);
-            tokens = 0;
-        }
-        size_t run = 1;
-        while (i + run < data.size() && data[i + run] == data[i] && run < 4111) ++run;
-        if (run >= 16) {
-            body[flagAt + tokens / 8] |= static_cast<uint8_t>(0x80 >> (tokens % 8));
-            const size_t count = run - 16;
-            body.insert(body.end(), {0, static_cast<uint8_t>(count >> 8), static_cast<uint8_t>(count), data[i]});
-            i += run;
-        } else {
-            body.push_back(data[i++]);
-        }
-        ++tokens;
-    }
-    return body;
-}
-
-// `data` in 32768-byte blocks as LZ bodies.
-std::vector<Bytes> LzBodies(const Bytes& data) {
-    std::vector<Bytes> bodies;
-    for (size_t done = 0; done < data.size(); done += 32768)
-        bodies.push_back(LzBody(Slice(data, done, std::min<size_t>(32768, data.size() - done))));
-    return bodies;
-}
-
 }  // namespace
 
 TEST(Reader, block_boundaries_of_stored_and_lz_entries) {
     const Bytes full = Pattern(32768, 1);
     const Bytes oneMore = Pattern(32769, 2);
-    const Bytes lz = RunsOfBytes(80000, 3);
+    const Bytes mixed = Pattern(32768 + 500, 3);
     ArchiveBuilder builder;
     builder.AddStored("full", full);
     builder.AddStored("one_more", oneMore, true, 5);
-    TestEntry coded;
+    TestEntry coded;  // a stored block, then an LZ block
     coded.name = "coded";
-    coded.bodies = LzBodies(lz);
-    coded.decodedSize = static_cast<uint32_t>(lz.size());
+    coded.bodies = {StoredBodies(Slice(mixed, 0, 32768))[0], LiteralLzBody(Slice(mixed, 32768, 500))};
+    coded.decodedSize = static_cast<uint32_t>(mixed.size());
     coded.scrambled = true;
     builder.Add(coded);
     builder.AddStored("empty", {});
     Registered archive(builder);
     ASSERT_TRUE(archive.ok());
 
-    EXPECT_EQ(builder.Build().bytes.size() > 0, true);
     Handle h1("full"), h2("one_more"), h3("coded"), h4("empty");
     EXPECT_EQ(ReadAll(h1.value), full);
     EXPECT_EQ(ReadAll(h2.value), oneMore);
-    EXPECT_EQ(ReadAll(h3.value), lz);
+    EXPECT_EQ(ReadAll(h3.value), mixed);
     ASSERT_GE(h4.value, 0);
     uint8_t byte = 0;
     EXPECT_EQ(dtaRead(h4.value, &byte, 1), 0);
@@ -120,13 +70,9 @@ TEST(Reader, block_boundaries_of_stored_and_lz_entries) {
 }
 
 TEST(Reader, backward_block_walks_match_a_forward_read) {
-    const Bytes data = RunsOfBytes(7 * 32768 + 31000, 4);
+    const Bytes data = Pattern(7 * 32768 + 31000, 4);
     ArchiveBuilder builder;
-    TestEntry entry;
-    entry.name = "walk";
-    entry.bodies = LzBodies(data);
-    entry.decodedSize = static_cast<uint32_t>(data.size());
-    builder.Add(entry);
+    builder.AddStored("walk", data, true, 7);
     Registered archive(builder);
     ASSERT_TRUE(archive.ok());
     Handle handle("walk");
