@@ -8,3 +8,16 @@ korvo_add_gtest(dta_file_io_win32_test
     ${CMAKE_CURRENT_LIST_DIR}/DtaFileIoTest.cpp
     ${PROJECT_SOURCE_DIR}/dta/file_io_win32.cpp)
 target_include_directories(dta_file_io_win32_test PRIVATE ${PROJECT_SOURCE_DIR}/dta ${CMAKE_CURRENT_LIST_DIR})
+
+# PWsetup.exe's export directory, and an outside program calling the exports
+# from a copy of PWsetup.exe loaded as a library.
+if(TARGET PWsetup AND TARGET dta_pack)
+  korvo_add_gtest(pwsetup_exports_test
+    SOURCES
+      ${CMAKE_CURRENT_LIST_DIR}/ExportDirectoryTest.cpp
+      ${CMAKE_CURRENT_LIST_DIR}/ExportCallerTest.cpp
+    LIBS dta_pack)
+  target_include_directories(pwsetup_exports_test PRIVATE ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_LIST_DIR})
+  target_compile_definitions(pwsetup_exports_test PRIVATE KORVO_PWSETUP_EXE="$<TARGET_FILE:PWsetup>")
+  add_dependencies(pwsetup_exports_test PWsetup)
+endif()

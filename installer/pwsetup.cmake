@@ -1,0 +1,17 @@
+# PWsetup.exe: the installer program, which also exports the dta archive
+# library's twelve functions by decorated name (resources/PWsetup.def).
+# Windows build only.
+if(WIN32)
+  set(PWSETUP_DEF ${CMAKE_CURRENT_LIST_DIR}/resources/PWsetup.def)
+  add_executable(PWsetup WIN32
+    ${CMAKE_CURRENT_LIST_DIR}/main_win32.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/resources/PWsetup.rc)
+  # The whole library goes in, so every export has its code although the
+  # program itself may call only some of the functions.
+  target_link_libraries(PWsetup PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,dta>")
+  # CMake passes .def sources only to libraries; hand it to the linker here.
+  # Relocation records let a caller load a copy of the program as a library
+  # at another address and call the exports.
+  target_link_options(PWsetup PRIVATE ${PWSETUP_DEF} -Wl,--dynamicbase)
+  set_target_properties(PWsetup PROPERTIES LINK_DEPENDS ${PWSETUP_DEF})
+endif()
