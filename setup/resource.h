@@ -87,3 +87,5 @@
 #define IDS_WARNING_CAPTION 38
 #define IDS_DISCARD_CHANGES 39
 #define IDS_CAPTION 40
+// Shown when "Save and exit" cannot write the stored settings.
+#define IDS_SAVE_FAILED 41

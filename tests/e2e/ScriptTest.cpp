@@ -39,7 +39,9 @@ TEST(Script, splits_plain_and_quoted_words) {
 TEST(Script, decodes_escapes_inside_quotes_only) {
     EXPECT_EQ(Split("a \"one\\n\\rtwo\\t\\\"q\\\" \\\\\""), (std::vector<std::string>{"a", "one\n\rtwo\t\"q\" \\"}));
     EXPECT_EQ(Split("a b\\n"), (std::vector<std::string>{"a", "b\\n"}));
-    EXPECT_TRUE(SplitFails("a \"bad \\q escape\""));
+    // Other backslashes stay, so registry keys need no doubling.
+    EXPECT_EQ(Split("k \"HKLM\\Software\\Ambergate Studio\""),
+              (std::vector<std::string>{"k", "HKLM\\Software\\Ambergate Studio"}));
 }
 
 TEST(Script, expands_variables_in_and_out_of_quotes) {

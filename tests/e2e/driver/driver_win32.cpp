@@ -34,6 +34,7 @@ const std::map<std::string, CommandShape>& Commands() {
         {"expect-items", {1, SIZE_MAX}},
         {"expect-selected", {2, 2}},
         {"expect-no-selection", {1, 1}},
+        {"show", {1, 1}},
         {"answer", {2, 3}},
         {"expect-exit", {1, 1}},
         {"mark-size", {0, 0}},
@@ -41,6 +42,7 @@ const std::map<std::string, CommandShape>& Commands() {
         {"screenshot", {1, 1}},
         {"reg-set", {4, 4}},
         {"reg-delete", {1, 2}},
+        {"reg-create-volatile", {1, 1}},
         {"expect-reg", {3, 3}},
         {"expect-reg-absent", {2, 2}},
         {"expect-reg-type", {3, 3}},
@@ -363,6 +365,10 @@ bool Driver::RequireNoMessageBox(std::string* error) {
 bool Driver::Click(const std::vector<std::string>& w, std::string* error) {
     HWND control;
     if (!Control(w[1], &control, error)) return false;
+    if (WindowClass(control) != "Button") {
+        *error = "control " + w[1] + " is not a button (use select for lists)";
+        return false;
+    }
     if (!IsWindowVisible(control) || !IsWindowEnabled(control)) {
         *error = "control " + w[1] + (IsWindowVisible(control) ? " is disabled" : " is hidden");
         return false;
@@ -541,6 +547,20 @@ bool Driver::ExpectControl(const std::vector<std::string>& w, std::string* error
     }
     std::vector<std::string> items;
     int selected = -1;
+    if (c == "show") {
+        // A look at a control while writing a scenario; it never fails.
+        std::string text;
+        ReadText(control, &text);
+        std::printf("  control %s (%s): text %s, enabled %d, visible %d", w[1].c_str(), WindowClass(control).c_str(),
+                    Quote(text).c_str(), IsWindowEnabled(control) ? 1 : 0, IsWindowVisible(control) ? 1 : 0);
+        if (WindowClass(control) == "Button") std::printf(", checked %d", ReadCheck(control));
+        if (ReadItems(control, &items, &selected)) {
+            std::printf(", items %s, selected %s", QuoteList(items).c_str(),
+                        selected >= 0 ? Quote(items[selected]).c_str() : "none");
+        }
+        std::printf("\n");
+        return true;
+    }
     if (!ReadItems(control, &items, &selected)) {
         *error = "control " + w[1] + " is not a list or does not answer";
         return false;

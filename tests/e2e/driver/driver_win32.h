@@ -20,7 +20,9 @@
 //   expect-size-change DW DH         size changed by DW, DH since mark-size,
 //                                    at the same position
 //   screenshot FILE.png              the screen as PNG
+//   show ID                          print a control's state (for writing scenarios)
 //   reg-set KEY NAME sz|dword|binary DATA     reg-delete KEY [NAME]
+//   reg-create-volatile KEY          a new volatile key (no lasting key can be made below it)
 //   expect-reg KEY NAME HEX          expect-reg-absent KEY NAME
 //   expect-reg-type KEY NAME sz|dword|binary  expect-reg-size KEY NAME N
 //   expect-reg-bytes KEY NAME OFFSET HEX      expect-reg-u32 KEY NAME OFFSET N

@@ -49,6 +49,15 @@ bool Driver::Registry(const std::vector<std::string>& w, std::string* error) {
         if (!ok) *error = "cannot delete " + where;
         return ok;
     }
+    if (c == "reg-create-volatile") {
+        // Non-volatile keys cannot be created below a volatile one: a way to
+        // make a program's registry write fail.
+        if (!CreateVolatileRegistryKey(key)) {
+            *error = "cannot create the volatile key " + key;
+            return false;
+        }
+        return true;
+    }
     if (c == "reg-set") {
         DWORD type = 0;
         std::vector<unsigned char> data;

@@ -100,6 +100,18 @@ bool DeleteRegistryValue(const std::string& path, const std::string& name) {
     return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
 }
 
+bool CreateVolatileRegistryKey(const std::string& path) {
+    HKEY root;
+    std::string sub;
+    if (!ParseRegistryKey(path, &root, &sub)) return false;
+    KeyOwner key;
+    DWORD disposition = 0;
+    if (RegCreateKeyExA(root, sub.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, key.out(),
+                        &disposition) != ERROR_SUCCESS)
+        return false;
+    return disposition == REG_CREATED_NEW_KEY;
+}
+
 bool DeleteRegistryKey(const std::string& path) {
     HKEY root;
     std::string sub;

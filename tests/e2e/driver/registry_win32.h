@@ -27,6 +27,10 @@ bool WriteRegistryValue(const std::string& path, const std::string& name, DWORD 
 // another failure.
 bool DeleteRegistryValue(const std::string& path, const std::string& name);
 
+// Creates a volatile key (REG_OPTION_VOLATILE); false when it fails or the
+// key exists already.
+bool CreateVolatileRegistryKey(const std::string& path);
+
 // Deletes a key with everything below it (a missing key counts as success).
 bool DeleteRegistryKey(const std::string& path);
 

@@ -70,8 +70,11 @@ bool SplitLine(const std::string& line, const Variables& vars, std::vector<std::
                 case '"': word += '"'; break;
                 case '\\': word += '\\'; break;
                 default:
-                    *error = std::string("unknown escape \\") + e;
-                    return false;
+                    // Registry keys and Windows paths are full of backslashes:
+                    // any other pair is kept as written.
+                    word += '\\';
+                    ++i;
+                    continue;
                 }
                 i += 2;
                 continue;

@@ -1,7 +1,8 @@
 // The scenario language of the GUI test driver: one command per line, words
 // separated by blanks. A word in double quotes may hold blanks and the escapes
-// \n \r \t \" \\; "${NAME}" anywhere in a word is replaced by a variable's
-// value. A line whose first non-blank character is '#' is a comment.
+// \n \r \t \" \\ (any other backslash stays as written, so that
+// "HKLM\Software\Korvo" needs no doubling); "${NAME}" anywhere in a word is
+// replaced by a variable's value. A line whose first non-blank character is '#' is a comment.
 //
 //   start "${SETUP_EXE}"
 //   wait-window "Setup"
@@ -23,7 +24,7 @@ struct ScriptLine {
 };
 
 // Splits one line into words, expanding variables. Returns false and sets
-// `*error` on an unterminated quote, an unknown escape, an unterminated or
+// `*error` on an unterminated quote, an unterminated or
 // unknown "${...}"; `*words` is then unspecified. A blank or comment line
 // gives true with no words.
 bool SplitLine(const std::string& line, const Variables& vars, std::vector<std::string>* words,
