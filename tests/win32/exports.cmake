@@ -21,3 +21,9 @@ if(TARGET PWsetup AND TARGET dta_pack)
   target_compile_definitions(pwsetup_exports_test PRIVATE KORVO_PWSETUP_EXE="$<TARGET_FILE:PWsetup>")
   add_dependencies(pwsetup_exports_test PWsetup)
 endif()
+
+# The writer against the real system: attributes, sharing, safe replacement.
+korvo_add_gtest(dta_writer_win32_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/DtaWriterTest.cpp
+  LIBS dta)
+target_include_directories(dta_writer_win32_test PRIVATE ${CMAKE_CURRENT_LIST_DIR})
