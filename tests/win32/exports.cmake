@@ -27,3 +27,13 @@ korvo_add_gtest(dta_writer_win32_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/DtaWriterTest.cpp
   LIBS dta)
 target_include_directories(dta_writer_win32_test PRIVATE ${CMAKE_CURRENT_LIST_DIR})
+
+# The leak report's message box, shown by a small program that leaks an
+# archive and answered by the test.
+add_executable(dta_leak_program ${CMAKE_CURRENT_LIST_DIR}/DtaLeakProgram.cpp)
+target_link_libraries(dta_leak_program PRIVATE dta)
+target_link_options(dta_leak_program PRIVATE -mconsole)
+korvo_add_gtest(dta_leak_report_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/DtaLeakReportTest.cpp)
+target_include_directories(dta_leak_report_test PRIVATE ${CMAKE_CURRENT_LIST_DIR})
+add_dependencies(dta_leak_report_test dta_leak_program)
