@@ -87,7 +87,11 @@ timeout_s=${KORVO_WINE_TIMEOUT:-300}
 
 # ---- display -----------------------------------------------------------------
 display_alive() {
-    xdpyinfo -display "$1" >/dev/null 2>&1
+    if command -v xdpyinfo >/dev/null 2>&1; then
+        xdpyinfo -display "$1" >/dev/null 2>&1
+    else
+        [ -S "/tmp/.X11-unix/X${1#:}" ] && [ -s "$state/xvfb.pid" ] && kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null
+    fi
 }
 
 ensure_display() {
@@ -191,9 +195,10 @@ ensure_prefix() {
             touch "$template/.korvo-ready"
         fi
         if [ ! -f "$WINEPREFIX/.korvo-ready" ]; then
-            rm -rf "$WINEPREFIX"
+            # Copied beside it and renamed, so a half copy is never taken for ready.
+            rm -rf "$WINEPREFIX" "$WINEPREFIX.new"
             mkdir -p "$(dirname "$WINEPREFIX")"
-            cp -a "$template" "$WINEPREFIX" || exit 1
+            cp -a "$template" "$WINEPREFIX.new" && mv "$WINEPREFIX.new" "$WINEPREFIX" || exit 1
         fi
     ) 8>"$state/prefix.lock" || die "cannot set up the prefix $WINEPREFIX"
 }
