@@ -122,7 +122,9 @@ protected:
 
     static void TearDownTestSuite() {
         SetCurrentDirectoryA("C:\\");
-        // The module stays loaded: handles into it may still be open.
+        // Unmapped first, or the copy could not be deleted with its folder.
+        if (module_ != nullptr) FreeLibrary(module_);
+        module_ = nullptr;
         delete folder_;
         folder_ = nullptr;
     }
