@@ -25,6 +25,7 @@ const std::map<std::string, CommandShape>& Commands() {
         {"start", {1, SIZE_MAX}},
         {"wait-window", {1, 2}},
         {"click", {1, 1}},
+        {"close", {0, 0}},
         {"select", {2, 2}},
         {"set-text", {2, 2}},
         {"expect-text", {2, 2}},
@@ -216,6 +217,10 @@ bool Driver::Execute(const std::vector<std::string>& w, std::string* error) {
     }
     if (!Settle(error) || !RequireNoMessageBox(error)) return false;
     if (c == "click") return Click(w, error);
+    if (c == "close") {
+        // What the window's close box does.
+        return SendAction(current_, WM_SYSCOMMAND, SC_CLOSE, 0, error);
+    }
     if (c == "select") return Select(w, error);
     if (c == "mark-size" || c == "expect-size-change") {
         RECT now;

@@ -7,6 +7,7 @@
 //   wait-window CAPTION [CLASS]      wait for a visible top-level window of it
 //   click ID                         click a button like a user: check boxes
 //                                    change state, then the parent hears BN_CLICKED
+//   close                            the current window's close box
 //   select ID ITEM                   pick a list item, notifying the parent
 //   set-text ID TEXT                 replace a control's text
 //   expect-text ID TEXT              control text
