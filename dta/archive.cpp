@@ -122,9 +122,13 @@ Lookup MatchStoredName(const ArchiveRecord& record, const DirEntry& entry, const
     format::ScrambleRun(found->header, format::kEntryHeaderSize, key);
     const size_t length = format::ReadLe16(found->header + format::kEntryNameField) & format::kNameLengthMask;
     // A stored name that no request can have counts as a different name.
-    if (length > format::kMaxNameLength || length != wanted.upper.size()) return Lookup::NotFound;
+    if (length > format::kMaxNameLength) return Lookup::NotFound;
+    // The name is read before it is compared, also when its length already
+    // tells it apart: a name cut short by the end of the file is a failed
+    // read, which ends the whole search.
     uint8_t name[format::kMaxNameLength];
     if (!dta::detail::ReadExact(record.file, name, static_cast<uint32_t>(length))) return Lookup::ReadFailed;
+    if (length != wanted.upper.size()) return Lookup::NotFound;
     format::ScrambleRun(name, length, key);
     for (size_t i = 0; i < length; ++i) {
         if (format::UpperAscii(name[i]) != static_cast<uint8_t>(wanted.upper[i])) return Lookup::NotFound;

@@ -183,7 +183,24 @@ TEST(Archive, entry_that_cannot_be_read_ends_the_search) {
     ArchiveBuilder good;
     good.AddStored("name.txt", {2});
     WriteFile(folder.Path("good.dta"), good.Build().bytes);
-    ArchiveRef first{Register(folder.Path("broken.dta"))};
+    {
+        ArchiveRef first{Register(folder.Path("broken.dta"))};
+        ArchiveRef second{Register(folder.Path("good.dta"))};
+        ASSERT_TRUE(first.archive && second.archive);
+        EXPECT_EQ(dtaOpen("name.txt", 1), -1);
+    }
+    // A stored name whose length runs past the end of the file is a failed
+    // read too, even though its length alone already differs.
+    ArchiveBuilder cut;
+    cut.directoryFirst = true;  // the entry's name and data end the file
+    TestEntry entry;
+    entry.name = "name.txt";
+    entry.bodies = StoredBodies({1});
+    entry.decodedSize = 1;
+    entry.nameLength = 200;
+    cut.Add(entry);
+    WriteFile(folder.Path("cut.dta"), cut.Build().bytes);
+    ArchiveRef first{Register(folder.Path("cut.dta"))};
     ArchiveRef second{Register(folder.Path("good.dta"))};
     ASSERT_TRUE(first.archive && second.archive);
     EXPECT_EQ(dtaOpen("name.txt", 1), -1);
