@@ -1,0 +1,15 @@
+# Registry values, uninstall record, shell links and the uninstaller, against
+# the real registry, shell and file system of the Wine prefix.
+if(NOT TARGET korvo_records)
+  return()
+endif()
+
+korvo_add_gtest(records_win32_test
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/RegistryValuesTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RegistryInstallationTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/UninstallRecordTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ShortcutTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/UninstallGameTest.cpp
+  LIBS korvo_records shlwapi)
+target_include_directories(records_win32_test PRIVATE ${CMAKE_CURRENT_LIST_DIR})
