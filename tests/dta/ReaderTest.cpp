@@ -266,3 +266,51 @@ TEST(Reader, damaged_blocks_fail_and_keep_the_position) {
     ASSERT_EQ(dtaRead(handle.value, out.data(), 50), 50);
     EXPECT_EQ(Slice(out, 0, 50), Slice(Pattern(100, 11), 50, 50));
 }
+
+TEST(Reader, backward_moves_walk_back_unless_the_target_lies_below_half_the_current_block) {
+    // Six small LZ blocks, block k all of byte 'A' + k, and block 4's link to
+    // its predecessor broken: only a walk backwards through block 4 trips
+    // over it, a restart from the first block never looks at it.
+    ArchiveBuilder builder;
+    TestEntry entry;
+    entry.name = "chain";
+    for (uint8_t k = 0; k < 6; ++k) {
+        Bytes body{dta::format::kMethodLz, 0xFF, 0xFF};  // eight runs: 7 x 4111 + 3991 bytes
+        for (int run = 0; run < 8; ++run) {
+            const uint16_t extra = run < 7 ? 4095 : 3975;
+            body.insert(body.end(), {0, static_cast<uint8_t>(extra >> 8), static_cast<uint8_t>(extra & 0xFF),
+                                     static_cast<uint8_t>('A' + k)});
+        }
+        entry.bodies.push_back(body);
+    }
+    entry.decodedSize = 6 * 32768;
+    entry.scrambled = true;
+    builder.Add(entry);
+    BuiltArchive built = builder.Build();
+    const uint32_t blockStride = static_cast<uint32_t>(4 + entry.bodies[0].size());
+    dta::format::WriteLe16(built.bytes.data() + built.firstBlockOffsets[0] + 4 * blockStride + 2, 60000);
+    TempFolder folder;
+    WriteFile(folder.Path("chain.dta"), built.bytes);
+    ArchiveRef ref{Register(folder.Path("chain.dta"))};
+    ASSERT_NE(ref.archive, nullptr);
+    Handle handle("chain");
+    const int32_t h = handle.value;
+    ASSERT_GE(h, 0);
+
+    auto byteAt = [h](uint32_t block) {
+        uint8_t byte = 0;
+        if (dtaSeek(h, static_cast<int32_t>(block * 32768 + 7), 0) < 0 || dtaRead(h, &byte, 1) != 1) return -1;
+        return static_cast<int>(byte);
+    };
+    ASSERT_EQ(byteAt(5), 'F');
+    EXPECT_EQ(byteAt(1), 'B');  // 1 < 5 / 2: restart from block 0
+    ASSERT_EQ(byteAt(5), 'F');
+    EXPECT_EQ(byteAt(4), 'E');  // one step back over an intact link
+    ASSERT_EQ(byteAt(5), 'F');
+    EXPECT_EQ(byteAt(2), -1);  // 2 = 5 / 2: walks back through the broken link
+    EXPECT_EQ(dtaSeek(h, 0, 1), 2 * 32768 + 7);
+    // The failed read left the slot on block 5.
+    EXPECT_EQ(byteAt(3), -1);
+    EXPECT_EQ(byteAt(0), 'A');
+    EXPECT_EQ(byteAt(3), 'D');  // forwards from block 0
+}
