@@ -1,11 +1,15 @@
 // Opening names on disk or in archives, handle reuse and closing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
+#include <vector>
 
 #include "archive_builder.h"
 #include "dta/dta.h"
+#include "dta/format.h"
 
 using namespace dtatest;
 
@@ -99,4 +103,55 @@ TEST(OpenFiles, delete_removes_plain_files_only) {
     EXPECT_FALSE(FileExists(folder.Path("gone.txt")));
     EXPECT_EQ(dtaDelete(folder.Path("gone.txt").c_str()), 0);
     EXPECT_EQ(dtaDelete(nullptr), 0);
+}
+
+TEST(OpenFiles, threads_sharing_one_handle_take_their_reads_in_turn) {
+    // An entry of numbered 4-byte words over several blocks.
+    constexpr uint32_t kWords = 3 * 32768 / 4 + 100;
+    Bytes data(kWords * 4);
+    for (uint32_t i = 0; i < kWords; ++i) dta::format::WriteLe32(data.data() + 4 * i, i);
+    ArchiveBuilder builder;
+    builder.AddStored("words", data, true);
+    TempFolder folder;
+    WriteFile(folder.Path("w.dta"), builder.Build().bytes);
+    ArchiveRef ref{Register(folder.Path("w.dta"))};
+    ASSERT_NE(ref.archive, nullptr);
+    const int32_t shared = dtaOpen("words", 1);
+    ASSERT_GE(shared, 0);
+
+    // Each thread reads whole words through the shared handle, and opens and
+    // closes handles of its own meanwhile so that the table changes too.
+    constexpr int kThreads = 4;
+    std::vector<std::vector<uint32_t>> seen(kThreads);
+    std::vector<int> failures(kThreads, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            uint8_t word[4];
+            for (int32_t got; (got = dtaRead(shared, word, 4)) != 0;) {
+                if (got != 4) {
+                    ++failures[t];
+                    break;
+                }
+                seen[t].push_back(dta::format::ReadLe32(word));
+                const int32_t own = dtaOpen("words", 1);
+                if (own < 0 || dtaSeek(own, 4, 0) != 4 || dtaClose(own) != 1) ++failures[t];
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+
+    std::vector<int> count(kWords, 0);
+    for (int t = 0; t < kThreads; ++t) {
+        EXPECT_EQ(failures[t], 0) << "thread " << t;
+        // One thread's words come in rising order: the shared position only moves on.
+        EXPECT_TRUE(std::is_sorted(seen[t].begin(), seen[t].end())) << "thread " << t;
+        for (uint32_t value : seen[t]) {
+            ASSERT_LT(value, kWords);
+            ++count[value];
+        }
+    }
+    // Every word was delivered exactly once.
+    EXPECT_EQ(std::count(count.begin(), count.end(), 1), static_cast<std::ptrdiff_t>(kWords));
+    EXPECT_EQ(dtaClose(shared), 1);
 }
