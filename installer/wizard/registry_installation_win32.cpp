@@ -21,8 +21,7 @@ constexpr char kUninstallProgram[] = "patch.exe";
 
 }  // namespace
 
-bool RegisterInstallation()
-{
+bool RegisterInstallation() {
     const SettingsTable& settings = Settings();
     const char* destination = Folders().Destination();
     bool all = true;
@@ -31,17 +30,19 @@ bool RegisterInstallation()
         PathText target(destination);
         target.Append(entry->secondName);
         all = target.ok() &&
-              CreateProgramsShortcut(entry->firstName, target.c_str(), entry->secondName, destination, nullptr,
-                                     0, nullptr) &&
+              CreateProgramsShortcut(entry->firstName, target.c_str(), entry->secondName, destination,
+                                     nullptr, 0, nullptr) &&
               all;
     }
 
     PathText command(destination);
     command.Append(kUninstallProgram);
-    all = command.ok() && WriteUninstallRecord(settings.Text(Setting::UninstallItemName), command.c_str()) && all;
+    all = command.ok() && WriteUninstallRecord(settings.Text(Setting::UninstallItemName), command.c_str()) &&
+          all;
 
     const char* keyPath = settings.Text(Setting::RegPath);
-    all = WriteRegistryValue(HKEY_LOCAL_MACHINE, keyPath, settings.Text(Setting::RegIdirKey), destination) && all;
+    all = WriteRegistryValue(HKEY_LOCAL_MACHINE, keyPath, settings.Text(Setting::RegIdirKey), destination) &&
+          all;
     all = WriteRegistryValue(HKEY_LOCAL_MACHINE, keyPath, settings.Text(Setting::RegVersionKey),
                              settings.Text(Setting::Version)) &&
           all;

@@ -19,8 +19,7 @@ public:
 
     // Creates the key (non-volatile, no class, default security) or opens it
     // when it exists. False when the key path is null or the call fails.
-    bool Create(HKEY root, const char* keyPath)
-    {
+    bool Create(HKEY root, const char* keyPath) {
         Close();
         if (keyPath == nullptr)
             return false;
@@ -35,8 +34,7 @@ public:
 
     // Opens an existing key. False when the key path is null or the key
     // cannot be opened (missing, or no full access).
-    bool Open(HKEY root, const char* keyPath)
-    {
+    bool Open(HKEY root, const char* keyPath) {
         Close();
         if (keyPath == nullptr)
             return false;
@@ -47,8 +45,7 @@ public:
         return true;
     }
 
-    void Close()
-    {
+    void Close() {
         if (key_ != nullptr) {
             RegCloseKey(key_);
             key_ = nullptr;

@@ -10,26 +10,23 @@ namespace installer {
 namespace {
 
 // A key path of "" would address the root key itself.
-bool UsableKeyPath(const char* keyPath) { return keyPath != nullptr && keyPath[0] != '\0'; }
+bool UsableKeyPath(const char* keyPath) {
+    return keyPath != nullptr && keyPath[0] != '\0';
+}
 
 }  // namespace
 
-bool WriteRegistryValue(HKEY root, const char* keyPath, const char* valueName, const char* text)
-{
+bool WriteRegistryValue(HKEY root, const char* keyPath, const char* valueName, const char* text) {
     if (text == nullptr || valueName == nullptr || !UsableKeyPath(keyPath))
-        return false;
-    const size_t length = std::strlen(text) + 1;
-    if (length > MAXDWORD)
         return false;
     RegistryKey key;
     if (!key.Create(root, keyPath))
         return false;
     return RegSetValueExA(key.get(), valueName, 0, REG_BINARY, reinterpret_cast<const BYTE*>(text),
-                          static_cast<DWORD>(length)) == ERROR_SUCCESS;
+                          static_cast<DWORD>(std::strlen(text) + 1)) == ERROR_SUCCESS;
 }
 
-int32_t QueryRegistryValueSize(HKEY root, const char* keyPath, const char* valueName)
-{
+int32_t QueryRegistryValueSize(HKEY root, const char* keyPath, const char* valueName) {
     if (valueName == nullptr || !UsableKeyPath(keyPath))
         return -1;
     RegistryKey key;
@@ -44,8 +41,8 @@ int32_t QueryRegistryValueSize(HKEY root, const char* keyPath, const char* value
     return static_cast<int32_t>(size);
 }
 
-bool ReadRegistryValue(HKEY root, const char* keyPath, const char* valueName, char* buffer, uint32_t bufferSize)
-{
+bool ReadRegistryValue(HKEY root, const char* keyPath, const char* valueName, char* buffer,
+                       uint32_t bufferSize) {
     if (buffer == nullptr || bufferSize == 0 || valueName == nullptr || !UsableKeyPath(keyPath))
         return false;
     RegistryKey key;
@@ -68,8 +65,7 @@ bool ReadRegistryValue(HKEY root, const char* keyPath, const char* valueName, ch
     return true;
 }
 
-bool DeleteRegistryValue(HKEY root, const char* keyPath, const char* valueName)
-{
+bool DeleteRegistryValue(HKEY root, const char* keyPath, const char* valueName) {
     if (valueName == nullptr || !UsableKeyPath(keyPath))
         return false;
     RegistryKey key;

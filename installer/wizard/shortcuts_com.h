@@ -23,14 +23,12 @@ public:
 
     // Releases the held reference, then hands out the slot for a call that
     // stores a new one.
-    void** Receive()
-    {
+    void** Receive() {
         Reset();
         return reinterpret_cast<void**>(&ptr_);
     }
 
-    void Reset()
-    {
+    void Reset() {
         if (ptr_ != nullptr) {
             ptr_->Release();
             ptr_ = nullptr;

@@ -26,8 +26,7 @@ private:
 
 }  // namespace
 
-bool GetSpecialFolder(int csidl, PathText& out)
-{
+bool GetSpecialFolder(int csidl, PathText& out) {
     out = PathText();
     ItemList list;
     if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, list.Receive())) || list.get() == nullptr)
@@ -43,12 +42,15 @@ bool GetSpecialFolder(int csidl, PathText& out)
     return true;
 }
 
-bool GetDesktopFolder(PathText& out) { return GetSpecialFolder(CSIDL_DESKTOPDIRECTORY, out); }
+bool GetDesktopFolder(PathText& out) {
+    return GetSpecialFolder(CSIDL_DESKTOPDIRECTORY, out);
+}
 
-bool GetProgramsFolder(PathText& out) { return GetSpecialFolder(CSIDL_PROGRAMS, out); }
+bool GetProgramsFolder(PathText& out) {
+    return GetSpecialFolder(CSIDL_PROGRAMS, out);
+}
 
-bool AppendShortcutFolder(PathText& folder, const char* levels, bool create)
-{
+bool AppendShortcutFolder(PathText& folder, const char* levels, bool create) {
     if (levels == nullptr)
         return folder.ok();
     for (const char* c = levels; *c != '\0' && folder.ok(); ++c) {

@@ -29,8 +29,7 @@ public:
     PathText& Append(const char* text) { return Append(text, text == nullptr ? 0 : std::strlen(text)); }
 
     // Appends the first `n` characters of `text` (which holds at least n).
-    PathText& Append(const char* text, size_t n)
-    {
+    PathText& Append(const char* text, size_t n) {
         if (text == nullptr) {
             ok_ = false;
             return *this;
@@ -46,8 +45,7 @@ public:
         return *this;
     }
 
-    PathText& Append(char c)
-    {
+    PathText& Append(char c) {
         const char text[2] = {c, '\0'};
         return Append(text);
     }
@@ -59,8 +57,7 @@ public:
     PathText& Join(const char* name) { return EnsureBackslash().Append(name); }
 
     // Drops trailing backslashes, so the text names the folder itself.
-    PathText& StripTrailingBackslashes()
-    {
+    PathText& StripTrailingBackslashes() {
         while (EndsWithBackslash())
             text_[--length_] = '\0';
         return *this;

@@ -18,13 +18,14 @@ namespace {
 // IPersistFile::Save takes a UTF-16 path of at most MAX_PATH characters.
 constexpr int kLinkPathChars = MAX_PATH;
 
-bool UsableName(const char* name) { return name != nullptr && name[0] != '\0'; }
+bool UsableName(const char* name) {
+    return name != nullptr && name[0] != '\0';
+}
 
 }  // namespace
 
 bool CreateShellLink(const char* linkPath, const char* target, const char* description,
-                     const char* workingFolder, const char* iconFile, int iconIndex, const char* arguments)
-{
+                     const char* workingFolder, const char* iconFile, int iconIndex, const char* arguments) {
     if (!UsableName(linkPath) || target == nullptr)
         return false;
     WCHAR widePath[kLinkPathChars];
@@ -32,7 +33,8 @@ bool CreateShellLink(const char* linkPath, const char* target, const char* descr
         return false;
 
     ComPtr<IShellLinkA> link;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Receive())) ||
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                link.Receive())) ||
         !link)
         return false;
     if (FAILED(link->SetPath(target)))
@@ -53,8 +55,7 @@ bool CreateShellLink(const char* linkPath, const char* target, const char* descr
 }
 
 bool CreateDesktopShortcut(const char* target, const char* description, const char* workingFolder,
-                           const char* iconFile, int iconIndex, const char* arguments)
-{
+                           const char* iconFile, int iconIndex, const char* arguments) {
     const char* name = Settings().Text(Setting::DesktopShortcutName);
     if (!UsableName(name))
         return false;
@@ -69,8 +70,7 @@ bool CreateDesktopShortcut(const char* target, const char* description, const ch
 
 bool CreateProgramsShortcut(const char* linkName, const char* target, const char* description,
                             const char* workingFolder, const char* iconFile, int iconIndex,
-                            const char* arguments)
-{
+                            const char* arguments) {
     if (!UsableName(linkName))
         return false;
     PathText link;

@@ -16,29 +16,25 @@ const char* const kRecordValues[] = {"DisplayName", "UninstallString", "Uninstal
 
 // An empty record name would address the Uninstall key itself, where the
 // values of the record would mix with the system's own.
-bool UsableRecordName(const char* name) { return name != nullptr && name[0] != '\0'; }
+bool UsableRecordName(const char* name) {
+    return name != nullptr && name[0] != '\0';
+}
 
-bool RecordKeyPath(const char* recordName, PathText& out)
-{
+bool RecordKeyPath(const char* recordName, PathText& out) {
     out = PathText(kUninstallKeyPath);
     out.Append('\\').Append(recordName);
     return out.ok();
 }
 
-bool SetText(HKEY key, const char* name, const char* text)
-{
+bool SetText(HKEY key, const char* name, const char* text) {
     // String data is stored with its terminating zero.
-    const size_t length = std::strlen(text) + 1;
-    if (length > MAXDWORD)
-        return false;
     return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                          static_cast<DWORD>(length)) == ERROR_SUCCESS;
+                          static_cast<DWORD>(std::strlen(text) + 1)) == ERROR_SUCCESS;
 }
 
 }  // namespace
 
-bool WriteUninstallRecordNamed(const char* recordName, const char* displayName, const char* command)
-{
+bool WriteUninstallRecordNamed(const char* recordName, const char* displayName, const char* command) {
     if (!UsableRecordName(recordName) || displayName == nullptr || command == nullptr)
         return false;
     PathText keyPath;
@@ -54,8 +50,7 @@ bool WriteUninstallRecordNamed(const char* recordName, const char* displayName, 
     return written;
 }
 
-void DeleteUninstallRecordNamed(const char* recordName)
-{
+void DeleteUninstallRecordNamed(const char* recordName) {
     if (!UsableRecordName(recordName))
         return;
     PathText keyPath;
@@ -75,11 +70,12 @@ void DeleteUninstallRecordNamed(const char* recordName)
         RegDeleteKeyA(list.get(), recordName);
 }
 
-bool WriteUninstallRecord(const char* displayName, const char* command)
-{
+bool WriteUninstallRecord(const char* displayName, const char* command) {
     return WriteUninstallRecordNamed(Settings().Text(Setting::UninstallFolderName), displayName, command);
 }
 
-void DeleteUninstallRecord() { DeleteUninstallRecordNamed(Settings().Text(Setting::UninstallFolderName)); }
+void DeleteUninstallRecord() {
+    DeleteUninstallRecordNamed(Settings().Text(Setting::UninstallFolderName));
+}
 
 }  // namespace installer

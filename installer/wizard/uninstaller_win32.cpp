@@ -21,11 +21,12 @@ namespace {
 // Minimum length of a folder UninstallGame accepts.
 constexpr size_t kMinFolderLength = 2;
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 
 // A relative name whose folders may be removed: no drive, no root, no "..".
-bool StaysInside(const char* name)
-{
+bool StaysInside(const char* name) {
     if (name[0] == '\0' || IsSeparator(name[0]) || std::strchr(name, ':') != nullptr)
         return false;
     for (const char* part = name; *part != '\0';) {
@@ -41,8 +42,7 @@ bool StaysInside(const char* name)
     return true;
 }
 
-void DeleteIn(const PathText& folder, const char* name)
-{
+void DeleteIn(const PathText& folder, const char* name) {
     if (name[0] == '\0')
         return;
     PathText path(folder);
@@ -51,16 +51,14 @@ void DeleteIn(const PathText& folder, const char* name)
         DeleteFileA(path.c_str());
 }
 
-void DeleteFiles(const PathText& folder, const FileList& list)
-{
+void DeleteFiles(const PathText& folder, const FileList& list) {
     for (auto entry = list.rbegin(); entry != list.rend(); ++entry)
         DeleteIn(folder, (*entry)->secondName);
 }
 
 // Removes the folders that `name` lies in below `folder`, deepest first, each
 // only when empty; a folder that still holds something stops the walk.
-void RemoveEmptyParents(const PathText& folder, const char* name)
-{
+void RemoveEmptyParents(const PathText& folder, const char* name) {
     if (!StaysInside(name))
         return;
     for (size_t cut = std::strlen(name); cut > 0; --cut) {
@@ -73,20 +71,17 @@ void RemoveEmptyParents(const PathText& folder, const char* name)
     }
 }
 
-void RemoveEmptyParents(const PathText& folder, const FileList& list)
-{
+void RemoveEmptyParents(const PathText& folder, const FileList& list) {
     for (auto entry = list.rbegin(); entry != list.rend(); ++entry)
         RemoveEmptyParents(folder, (*entry)->secondName);
 }
 
-void DeleteLinks(const PathText& folder, const ShortcutList& list)
-{
+void DeleteLinks(const PathText& folder, const ShortcutList& list) {
     for (auto entry = list.rbegin(); entry != list.rend(); ++entry)
         DeleteIn(folder, (*entry)->firstName);
 }
 
-void RemoveShortcuts(const SettingsTable& settings, const ScriptLists& lists)
-{
+void RemoveShortcuts(const SettingsTable& settings, const ScriptLists& lists) {
     PathText desktop;
     if (GetDesktopFolder(desktop))
         DeleteIn(desktop, settings.Text(Setting::DesktopShortcutName));
@@ -107,8 +102,7 @@ void RemoveShortcuts(const SettingsTable& settings, const ScriptLists& lists)
 
 }  // namespace
 
-bool UninstallGame(const char* destinationFolder)
-{
+bool UninstallGame(const char* destinationFolder) {
     if (destinationFolder == nullptr || std::strlen(destinationFolder) < kMinFolderLength)
         return false;
     const SettingsTable& settings = Settings();
@@ -138,8 +132,7 @@ bool UninstallGame(const char* destinationFolder)
     return true;
 }
 
-bool RemoveBackupFiles()
-{
+bool RemoveBackupFiles() {
     char temp[kPathTextSize];
     // Without the temporary folder the names would be taken relative to the
     // current folder, where they name other files.
