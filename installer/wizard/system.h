@@ -73,7 +73,7 @@ int32_t GetWindowsVersion();
 bool GetTempFolder(char* buffer, uint32_t size);
 
 // Creates the folder `path` and every missing folder above it (a trailing
-// backslash is allowed). Folders that exist already are fine. Returns true
+// backslash is allowed; a forward slash separates folders too). Folders that exist already are fine. Returns true
 // when the folder exists afterwards; false for a null, empty or over-long
 // path (kCreatePathBufferSize and more) and when the system refused.
 bool CreatePath(const char* path);

@@ -30,12 +30,13 @@ bool CreatePath(const char* path) {
     if (kCreatePathBufferSize - 1 < length) return false;
 
     // Creates every folder on the way: whenever the next character is a
-    // backslash, the text so far names a folder (or a drive such as "C:",
+    // separator, the text so far names a folder (or a drive such as "C:",
     // which CreateDirectoryA harmlessly refuses, as it does existing folders).
+    // Windows takes a typed forward slash as a separator too.
     char partial[kCreatePathBufferSize];
     QuietDriveErrors quiet;
     for (size_t i = 0; i < length; ++i) {
-        if (path[i] == '\\' && i > 0) {
+        if ((path[i] == '\\' || path[i] == '/') && i > 0) {
             partial[i] = '\0';
             CreateDirectoryA(partial, nullptr);
         }

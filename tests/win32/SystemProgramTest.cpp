@@ -8,35 +8,20 @@
 #include "system.h"
 #include "system_process.h"
 #include "system_test_support.h"
+#include "wine_fixture.h"
 
 using namespace system_test;
+using korvo::test::ScratchFolder;
 
 namespace {
 
-// Waits for the marker program's file to appear (it is renamed into place
-// whole). The bound only keeps a broken start from hanging the test.
+// The marker program's three lines: command line, current folder, note. The
+// file is renamed into place whole; the bound only keeps a program that never
+// started from hanging the test.
 std::string WaitForMarker(const std::string& marker) {
-    for (int i = 0; i < 1500 && !Exists(marker); ++i) Sleep(20);
-    return ReadWholeFile(marker);
+    for (int i = 0; i < 1500 && !korvo::test::FileExists(marker); ++i) Sleep(20);
+    return korvo::test::ReadWholeFile(marker);
 }
-
-// Splits the marker text into its three lines.
-struct MarkerText {
-    explicit MarkerText(const std::string& text) {
-        size_t first = text.find('\n');
-        size_t second = first == std::string::npos ? first : text.find('\n', first + 1);
-        if (second == std::string::npos) return;
-        commandLine = text.substr(0, first);
-        folder = text.substr(first + 1, second - first - 1);
-        note = text.substr(second + 1);
-        if (!note.empty() && note.back() == '\n') note.pop_back();
-        complete = true;
-    }
-    bool complete = false;
-    std::string commandLine;
-    std::string folder;
-    std::string note;
-};
 
 bool RunningUnderWine() {
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
@@ -47,10 +32,9 @@ bool RunningUnderWine() {
 
 TEST(RunProgram, starts_the_program_with_the_command_line_folder_and_environment_of_the_installer) {
     const std::string program = BesideTestProgram("system_marker.exe");
-    ASSERT_TRUE(Exists(program)) << program;
-    ScratchFolder scratch(SystemTempPath());
+    ScratchFolder scratch;
     ASSERT_TRUE(scratch.ok());
-    const std::string marker = scratch.path() + "\\marker.txt";
+    const std::string marker = scratch / "marker.txt";
     ScopedEnvironment markerPath("KORVO_MARKER", marker.c_str());
     ScopedEnvironment note("KORVO_MARKER_NOTE", "from the installer");
 
@@ -60,51 +44,35 @@ TEST(RunProgram, starts_the_program_with_the_command_line_folder_and_environment
     const std::string commandLine = "\"" + program + "\" -s";
     const bool started = RunProgram(program.c_str(), commandLine.c_str());
     SetCurrentDirectoryA(previous);
-    ASSERT_TRUE(started);
+    ASSERT_TRUE(started) << program;
 
-    const MarkerText text(WaitForMarker(marker));
-    ASSERT_TRUE(text.complete) << "the program left no marker";
-    EXPECT_EQ(text.commandLine, commandLine);
-    EXPECT_EQ(lstrcmpiA(text.folder.c_str(), scratch.path().c_str()), 0) << text.folder;
-    EXPECT_EQ(text.note, "from the installer");
+    const std::string expected = commandLine + "\n" + scratch.path().substr(0, scratch.path().size() - 1) +
+                                 "\nfrom the installer\n";
+    EXPECT_EQ(WaitForMarker(marker), expected);
 }
 
-TEST(RunProgram, without_a_command_line_the_program_still_starts) {
+TEST(RunProgram, starts_without_a_command_line_and_refuses_what_cannot_start) {
     const std::string program = BesideTestProgram("system_marker.exe");
-    ScratchFolder scratch(SystemTempPath());
+    ScratchFolder scratch;
     ASSERT_TRUE(scratch.ok());
-    const std::string marker = scratch.path() + "\\marker.txt";
+    const std::string marker = scratch / "marker.txt";
     ScopedEnvironment markerPath("KORVO_MARKER", marker.c_str());
-
     ASSERT_TRUE(RunProgram(program.c_str(), nullptr));
-    const MarkerText text(WaitForMarker(marker));
-    ASSERT_TRUE(text.complete);
-    EXPECT_NE(text.commandLine.find("system_marker"), std::string::npos) << text.commandLine;
-}
+    EXPECT_NE(WaitForMarker(marker).find("system_marker"), std::string::npos);
 
-TEST(RunProgram, a_program_that_cannot_start_gives_false) {
-    ScratchFolder scratch(SystemTempPath());
-    ASSERT_TRUE(scratch.ok());
-    const std::string missing = scratch.path() + "\\EAX3\\setup.exe";
+    const std::string missing = scratch / "EAX3\\setup.exe";
     EXPECT_FALSE(RunProgram(missing.c_str(), (missing + " -s").c_str()));
+    const std::string notProgram = scratch / "readme.exe";
+    ASSERT_TRUE(korvo::test::WriteWholeFile(notProgram, "not a program"));
+    EXPECT_FALSE(RunProgram(notProgram.c_str(), nullptr));
     EXPECT_FALSE(RunProgram(nullptr, "setup.exe -s"));
     EXPECT_FALSE(RunProgram("", nullptr));
-
-    // A file that is no program at all.
-    const std::string text = scratch.path() + "\\readme.exe";
-    HANDLE file = CreateFileA(text.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    WriteFile(file, "not a program", 13, &written, nullptr);
-    CloseHandle(file);
-    EXPECT_FALSE(RunProgram(text.c_str(), nullptr));
 }
 
 TEST(GetWindowsVersion, tells_each_windows_family_apart) {
     if (!RunningUnderWine()) GTEST_SKIP() << "needs Wine to pretend other Windows versions";
     const std::string probe = BesideTestProgram("system_version_probe.exe");
-    ASSERT_TRUE(Exists(probe)) << probe;
-    ScratchFolder scratch(SystemTempPath());
+    ScratchFolder scratch;
     ASSERT_TRUE(scratch.ok());
 
     struct Case {
@@ -117,7 +85,7 @@ TEST(GetWindowsVersion, tells_each_windows_family_apart) {
     for (const Case& c : cases) {
         // Wine picks the version for a program by its file name.
         const std::string name = std::string("korvo_version_") + c.wineVersion + ".exe";
-        const std::string copy = scratch.path() + "\\" + name;
+        const std::string copy = scratch / name;
         ASSERT_TRUE(CopyFileA(probe.c_str(), copy.c_str(), FALSE)) << copy;
         const std::string key = "Software\\Wine\\AppDefaults\\" + name;
         HKEY settings = nullptr;
