@@ -60,6 +60,11 @@ TEST(SettingsTable, substitution_replaces_only_the_first_of_each_token) {
     std::strcpy(text, "%game_name and %game_name, %u_game_name and %u_game_name: %s");
     EXPECT_EQ(table.SubstituteNames(text), text);
     EXPECT_STREQ(text, "Korvo and %game_name, Korvo U and %u_game_name: %s");
+
+    // The second search runs over the result of the first.
+    table.Set(Setting::GameName, "Korvo (%u_game_name)");
+    std::strcpy(text, "%game_name");
+    EXPECT_STREQ(table.SubstituteNames(text), "Korvo (Korvo U)");
 }
 
 TEST(SettingsTable, substitution_cuts_at_1023_characters_and_never_writes_past_the_buffer) {
@@ -75,6 +80,13 @@ TEST(SettingsTable, substitution_cuts_at_1023_characters_and_never_writes_past_t
     std::string expected =
         std::string(300, 'a') + std::string(511, 'G') + std::string(300, 'b') + std::string(511, 'U');
     EXPECT_EQ(std::string(area), expected.substr(0, 1023));
+
+    // A value that reaches past the end is itself cut, and the text after the token goes.
+    std::memset(area, '#', sizeof area);
+    std::strcpy(area, (std::string(1000, 'a') + "%game_name tail").c_str());
+    table.SubstituteNames(area);
+    EXPECT_EQ(std::string(area), std::string(1000, 'a') + std::string(23, 'G'));
+    EXPECT_EQ(std::string(area + SettingsTable::kTextBufferSize, 16), std::string(16, '#'));
 
     // A buffer without any terminator is cut to 1023 characters.
     std::memset(area, 'x', SettingsTable::kTextBufferSize);
