@@ -22,12 +22,12 @@ inline constexpr int32_t kDiscUnreadable = 3;  // no disc, or no such drive
 inline constexpr int32_t kDiscOtherLabel = 4;  // a disc with another label
 
 // Result of GetWindowsVersion.
-inline constexpr int32_t kWindowsUnknown = 0;      // the query failed, or an unknown platform
-inline constexpr int32_t kWindowsWin32s = 1;       // Win32s on Windows 3.x
-inline constexpr int32_t kWindows95 = 2;           // 9x family, minor version 0
-inline constexpr int32_t kWindows98OrMe = 3;       // 9x family, any other minor version
-inline constexpr int32_t kWindows2000 = 4;         // NT 5.0
-inline constexpr int32_t kWindowsOtherNt = 5;      // NT, any other version (NT 4, XP, ...)
+inline constexpr int32_t kWindowsUnknown = 0;  // the query failed, or an unknown platform
+inline constexpr int32_t kWindowsWin32s = 1;   // Win32s on Windows 3.x
+inline constexpr int32_t kWindows95 = 2;       // 9x family, minor version 0
+inline constexpr int32_t kWindows98OrMe = 3;   // 9x family, any other minor version
+inline constexpr int32_t kWindows2000 = 4;     // NT 5.0
+inline constexpr int32_t kWindowsOtherNt = 5;  // NT, any other version (NT 4, XP, ...)
 
 // Size of the folder texts the installer keeps (511 characters and the end).
 inline constexpr size_t kFolderBufferSize = 512;
@@ -72,10 +72,11 @@ int32_t GetWindowsVersion();
 // not fit, or `buffer` is null.
 bool GetTempFolder(char* buffer, uint32_t size);
 
-// Creates the folder `path` and every missing folder above it (a trailing
-// backslash is allowed; a forward slash separates folders too). Folders that exist already are fine. Returns true
-// when the folder exists afterwards; false for a null, empty or over-long
-// path (kCreatePathBufferSize and more) and when the system refused.
+// Creates the folder `path` and every missing folder above it; a trailing
+// backslash is allowed and a forward slash separates folders too. Folders
+// that exist already are fine. Returns true when the folder exists
+// afterwards; false for a null, empty or over-long path
+// (kCreatePathBufferSize characters and more) and when the system refused.
 bool CreatePath(const char* path);
 
 // Starts the program `programPath` with `commandLine` (null for none) passed

@@ -6,9 +6,9 @@
 
 // Exported by shell32 (and in its import library) but missing from the
 // mingw-w64 headers.
-extern "C" __declspec(dllimport) BOOL WINAPI SHGetDiskFreeSpaceA(LPCSTR volume, ULARGE_INTEGER* freeToCaller,
-                                                                 ULARGE_INTEGER* totalBytes,
-                                                                 ULARGE_INTEGER* totalFree);
+extern "C" __declspec(dllimport) BOOL WINAPI
+    SHGetDiskFreeSpaceA(LPCSTR volume, ULARGE_INTEGER* freeToCaller, ULARGE_INTEGER* totalBytes,
+                        ULARGE_INTEGER* totalFree);
 
 bool HasFreeSpace(const char* driveRoot, uint64_t required, uint64_t* available) {
     if (driveRoot == nullptr || driveRoot[0] == '\0') return false;

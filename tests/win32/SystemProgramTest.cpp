@@ -46,8 +46,8 @@ TEST(RunProgram, starts_the_program_with_the_command_line_folder_and_environment
     SetCurrentDirectoryA(previous);
     ASSERT_TRUE(started) << program;
 
-    const std::string expected = commandLine + "\n" + scratch.path().substr(0, scratch.path().size() - 1) +
-                                 "\nfrom the installer\n";
+    const std::string expected =
+        commandLine + "\n" + scratch.path().substr(0, scratch.path().size() - 1) + "\nfrom the installer\n";
     EXPECT_EQ(WaitForMarker(marker), expected);
 }
 
@@ -79,8 +79,8 @@ TEST(GetWindowsVersion, tells_each_windows_family_apart) {
         const char* wineVersion;
         DWORD expected;
     };
-    const Case cases[] = {{"win95", kWindows95},  {"win98", kWindows98OrMe}, {"winme", kWindows98OrMe},
-                          {"nt40", kWindowsOtherNt}, {"win2k", kWindows2000}, {"winxp", kWindowsOtherNt},
+    const Case cases[] = {{"win95", kWindows95},     {"win98", kWindows98OrMe}, {"winme", kWindows98OrMe},
+                          {"nt40", kWindowsOtherNt}, {"win2k", kWindows2000},   {"winxp", kWindowsOtherNt},
                           {"win7", kWindowsOtherNt}};
     for (const Case& c : cases) {
         // Wine picks the version for a program by its file name.
@@ -100,8 +100,8 @@ TEST(GetWindowsVersion, tells_each_windows_family_apart) {
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process = {};
         std::string line = "\"" + copy + "\"";
-        const BOOL started = CreateProcessA(copy.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                            &startup, &process);
+        const BOOL started = CreateProcessA(copy.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                            nullptr, &startup, &process);
         DWORD code = 99;
         if (started) {
             if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) {

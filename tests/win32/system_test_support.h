@@ -27,7 +27,9 @@ inline bool IsFolder(const std::string& path) {
 // Sets an environment variable for the length of a scope, then removes it.
 class ScopedEnvironment {
 public:
-    ScopedEnvironment(const char* name, const char* value) : name_(name) { SetEnvironmentVariableA(name, value); }
+    ScopedEnvironment(const char* name, const char* value) : name_(name) {
+        SetEnvironmentVariableA(name, value);
+    }
     ~ScopedEnvironment() { SetEnvironmentVariableA(name_.c_str(), nullptr); }
     ScopedEnvironment(const ScopedEnvironment&) = delete;
     ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
