@@ -7,7 +7,7 @@
 // main; any earlier use from another module's static initialiser starts the
 // services on the spot, so the lock is never used uncreated. Stop-up runs at
 // process exit in the reverse order: COM is uninitialised, then the lock is
-// deleted.
+// deleted, so every copy worker must have ended before the process exits.
 #ifndef KORVO_INSTALLER_SYSTEM_PROCESS_H
 #define KORVO_INSTALLER_SYSTEM_PROCESS_H
 
