@@ -22,10 +22,15 @@ bool GetProgramsFolder(PathText& out);
 // Appends the relative shortcut folder `levels` (for example
 // "Ambergate Studio\Korvo\") to `folder`, which ends with a backslash. With
 // `create`, each level is created (an existing one is fine) when its closing
-// backslash is reached. A last level written without its backslash is still
-// a folder: it is created as well and the backslash appended, so `folder`
-// always ends with one. False when the result does not fit.
+// backslash is reached. The text is appended as it stands: a link name goes
+// straight behind it, so a last level written without its backslash ("Korvo")
+// is a prefix of the link's file name, not a folder. False when the result
+// does not fit.
 bool AppendShortcutFolder(PathText& folder, const char* levels, bool create);
+
+// The length of the part of `levels` that names folders: up to and including
+// its last backslash (0 when it has none, so the links lie in Programs).
+size_t ShortcutFolderLength(const char* levels);
 
 }  // namespace installer
 

@@ -5,6 +5,8 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <cstring>
+
 namespace installer {
 
 namespace {
@@ -58,12 +60,14 @@ bool AppendShortcutFolder(PathText& folder, const char* levels, bool create) {
             CreateDirectoryA(folder.c_str(), nullptr);
         folder.Append(*c);
     }
-    if (folder.ok() && !folder.EndsWithBackslash()) {
-        if (create)
-            CreateDirectoryA(folder.c_str(), nullptr);
-        folder.Append('\\');
-    }
     return folder.ok();
+}
+
+size_t ShortcutFolderLength(const char* levels) {
+    if (levels == nullptr)
+        return 0;
+    const char* last = std::strrchr(levels, '\\');
+    return last == nullptr ? 0 : static_cast<size_t>(last - levels) + 1;
 }
 
 }  // namespace installer

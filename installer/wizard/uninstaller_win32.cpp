@@ -76,9 +76,17 @@ void RemoveEmptyParents(const PathText& folder, const FileList& list) {
         RemoveEmptyParents(folder, (*entry)->secondName);
 }
 
+// Deletes each link where CreateProgramsShortcut put it: the link name right
+// behind the shortcut folder text.
 void DeleteLinks(const PathText& folder, const ShortcutList& list) {
-    for (auto entry = list.rbegin(); entry != list.rend(); ++entry)
-        DeleteIn(folder, (*entry)->firstName);
+    for (auto entry = list.rbegin(); entry != list.rend(); ++entry) {
+        if ((*entry)->firstName[0] == '\0')
+            continue;
+        PathText link(folder);
+        link.Append((*entry)->firstName);
+        if (link.ok())
+            DeleteFileA(link.c_str());
+    }
 }
 
 void RemoveShortcuts(const SettingsTable& settings, const ScriptLists& lists) {
@@ -86,18 +94,25 @@ void RemoveShortcuts(const SettingsTable& settings, const ScriptLists& lists) {
     if (GetDesktopFolder(desktop))
         DeleteIn(desktop, settings.Text(Setting::DesktopShortcutName));
 
-    PathText folder;
-    if (!GetProgramsFolder(folder))
+    PathText programs;
+    if (!GetProgramsFolder(programs))
         return;
     const char* levels = settings.Text(Setting::ShortcutFolder);
+    PathText folder(programs);
     if (!AppendShortcutFolder(folder, levels, false))
         return;
     DeleteLinks(folder, lists.addShortcut);
     DeleteLinks(folder, lists.removeShortcut);
-    // With no shortcut folder of its own the links sit in Programs, which
-    // belongs to the system and is never removed.
-    if (levels[0] != '\0')
-        RemoveDirectoryA(folder.StripTrailingBackslashes().c_str());
+    // The last folder level that holds the links goes when empty. Without a
+    // level of its own the links sit in Programs, which belongs to the system
+    // and is never removed.
+    const size_t levelsLength = ShortcutFolderLength(levels);
+    if (levelsLength == 0)
+        return;
+    PathText holder(programs);
+    holder.Append(levels, levelsLength);
+    if (holder.ok())
+        RemoveDirectoryA(holder.StripTrailingBackslashes().c_str());
 }
 
 }  // namespace

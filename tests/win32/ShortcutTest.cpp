@@ -61,13 +61,19 @@ TEST_F(Shortcut, programs_link_creates_each_level_of_the_shortcut_folder) {
                                         nullptr, 0, nullptr));
 }
 
-TEST_F(Shortcut, last_folder_level_without_backslash_is_still_a_folder) {
-    // Not "KorvoKorvo.lnk" beside the folder, which no uninstall would find.
+TEST_F(Shortcut, last_level_without_backslash_prefixes_the_link_name) {
+    // "Korvo" and "Korvo.lnk" make "Programs\KorvoKorvo.lnk"; no folder is made.
     Settings().Set(Setting::ShortcutFolder, studio_.c_str());
     ASSERT_TRUE(
         CreateProgramsShortcut("Korvo.lnk", "C:\\Korvo\\korvo.exe", nullptr, nullptr, nullptr, 0, nullptr));
-    EXPECT_EQ(ReadLink(programs_ + studio_ + "\\Korvo.lnk").target, "C:\\Korvo\\korvo.exe");
-    EXPECT_FALSE(PathExists(programs_ + studio_ + "Korvo.lnk"));
+    EXPECT_EQ(ReadLink(programs_ + studio_ + "Korvo.lnk").target, "C:\\Korvo\\korvo.exe");
+    EXPECT_FALSE(PathExists(programs_ + studio_));
+
+    // Only the levels closed by a backslash are folders.
+    Settings().Set(Setting::ShortcutFolder, (studio_ + "\\Korvo").c_str());
+    ASSERT_TRUE(
+        CreateProgramsShortcut("Game.lnk", "C:\\Korvo\\korvo.exe", nullptr, nullptr, nullptr, 0, nullptr));
+    EXPECT_EQ(ReadLink(programs_ + studio_ + "\\KorvoGame.lnk").target, "C:\\Korvo\\korvo.exe");
 }
 
 }  // namespace

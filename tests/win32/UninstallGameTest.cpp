@@ -86,12 +86,15 @@ TEST_F(UninstallGame, listed_removals_go_too) {
 }
 
 TEST_F(UninstallGame, other_shortcut_folder_forms_are_cleaned_up) {
-    // Written without its closing backslash, the folder still goes; with no
-    // folder at all the links sit in Programs, which stays.
-    Settings().Set(Setting::ShortcutFolder, studio_.c_str());
+    // Written without its closing backslash, the last level prefixes the link
+    // name, and the uninstall finds the link there; with no folder at all the
+    // links sit in Programs, which stays.
+    Settings().Set(Setting::ShortcutFolder, (studio_ + "\\Korvo").c_str());
     Script("add_shortcut \"Korvo.lnk\" korvo.exe");
     ASSERT_TRUE(RegisterInstallation());
+    ASSERT_TRUE(PathExists(programs_ + studio_ + "\\KorvoKorvo.lnk"));
     EXPECT_TRUE(installer::UninstallGame(destination_.c_str()));
+    EXPECT_FALSE(PathExists(programs_ + studio_ + "\\KorvoKorvo.lnk"));
     EXPECT_FALSE(PathExists(programs_ + studio_));
 
     Settings().Set(Setting::ShortcutFolder, "");
