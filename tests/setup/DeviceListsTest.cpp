@@ -23,7 +23,7 @@ ScriptedAdapter TwoDepthAdapter(std::string name = "Card") {
     return a;
 }
 
-TEST(DeviceLists, video_memory_rounds_whole_megabytes_up_to_a_power_of_two) {
+TEST(DeviceLists, video_memory_class_and_texts) {
     EXPECT_EQ(VideoMemoryClassMB(0), 1);
     EXPECT_EQ(VideoMemoryClassMB(1ull << 20), 1);
     EXPECT_EQ(VideoMemoryClassMB(3ull << 20), 4);
@@ -32,9 +32,6 @@ TEST(DeviceLists, video_memory_rounds_whole_megabytes_up_to_a_power_of_two) {
     EXPECT_EQ(VideoMemoryClassMB(65ull << 20), 128);
     EXPECT_EQ(VideoMemoryClassMB(128ull << 20), 128);
     EXPECT_EQ(VideoMemoryClassMB(~0ull), 1 << 30) << "an absurd size stays a positive int";
-}
-
-TEST(DeviceLists, texts_have_the_fixed_layouts) {
     EXPECT_EQ(DriverVersionText(0x0006000E000118F5ull), "Driver version: 6.14.01.6389");
     EXPECT_EQ(ResolutionText(800, 600), " 800 x  600");
     EXPECT_EQ(ResolutionText(1024, 768), "1024 x  768");
@@ -303,25 +300,17 @@ TEST(DeviceLists, choices_update_the_record_and_the_dependent_lists) {
     ASSERT_TRUE(lists.ChooseRefreshRate(r, 1));
     EXPECT_EQ(r.refreshRate, 85u);
     EXPECT_FALSE(lists.ChooseRefreshRate(r, 2));
+    p.adapters[0].modes.push_back(Mode(1024, 768, fmt::kR5G6B5, 300));
+    lists.BuildRefreshList(r);
+    ASSERT_TRUE(lists.ChooseRefreshRate(r, 2));
+    EXPECT_EQ(r.refreshRate, 300u) << "the whole rate, not its low byte";
     EXPECT_FALSE(lists.ChooseResolution(r, -1));
-    EXPECT_EQ(r.refreshRate, 85u);
+    EXPECT_EQ(r.refreshRate, 300u);
 
     ASSERT_TRUE(lists.ChooseAdapter(r, 1));
     EXPECT_EQ(r.adapter, 1);
     EXPECT_EQ(Texts(lists.resolutions()), (Strings{" 640 x  480"}));
     EXPECT_FALSE(lists.wBufferSupported());
-}
-
-TEST(DeviceLists, a_refresh_rate_above_255_is_stored_whole) {
-    ScriptedProvider p;
-    p.adapters = {TwoDepthAdapter()};
-    p.adapters[0].modes.push_back(Mode(800, 600, fmt::kX8R8G8B8, 300));
-    DeviceLists lists(p);
-    SetupRecord r;
-    ASSERT_TRUE(lists.BuildAdapterList(r));
-    ASSERT_EQ(Texts(lists.refreshRates()), (Strings{"Default", "75 Hz", "300 Hz"}));
-    ASSERT_TRUE(lists.ChooseRefreshRate(r, 2));
-    EXPECT_EQ(r.refreshRate, 300u);
 }
 
 }  // namespace
