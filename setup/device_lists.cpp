@@ -202,10 +202,9 @@ void DeviceLists::BuildDepthAndAntialiasing(SetupRecord& record, int entry) {
         bitDepths_.Add("32", 32);
         if (!has16 && record.bitDepth == 16) record.bitDepth = 32;
     }
+    // A stored depth the list cannot show (24, say) is kept until the player
+    // picks one, like a stored antialiasing level the mode lacks.
     if (!bitDepths_.items.empty()) bitDepths_.selected = has16 && has32 && record.bitDepth != 16 ? 1 : 0;
-    // A stored depth the list cannot show (24, say) becomes the depth shown,
-    // so that what is saved is what the player saw.
-    if (const ListItem* shown = bitDepths_.Selected()) record.bitDepth = static_cast<uint32_t>(shown->value);
 
     // The levels offered are those of the screen mode the game will use.
     const bool fullscreen = record.fullscreen != 0;

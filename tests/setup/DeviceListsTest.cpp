@@ -182,9 +182,9 @@ TEST(DeviceLists, bit_depth_list_moves_the_setting_to_an_offered_depth) {
         {{fmt::kR5G6B5, fmt::kX1R5G5B5}, 32, {"16"}, 0, 16},
         {{fmt::kR5G6B5, fmt::kA8R8G8B8}, 32, {"16", "32"}, 1, 32},
         {{fmt::kR5G6B5, fmt::kA8R8G8B8}, 16, {"16", "32"}, 0, 16},
-        // A depth the list cannot show becomes the one it shows.
-        {{fmt::kR5G6B5, fmt::kA8R8G8B8}, 24, {"16", "32"}, 1, 32},
-        {{fmt::kR5G6B5}, 24, {"16"}, 0, 16},
+        // A depth the list cannot show stays until the player picks one.
+        {{fmt::kR5G6B5, fmt::kA8R8G8B8}, 24, {"16", "32"}, 1, 24},
+        {{fmt::kR5G6B5}, 24, {"16"}, 0, 24},
     };
     for (const Case& c : cases) {
         ScriptedProvider p;
