@@ -210,6 +210,12 @@ void DeviceLists::BuildDepthAndAntialiasing(SetupRecord& record, int entry) {
     const bool fullscreen = record.fullscreen != 0;
     const uint32_t two = fullscreen ? resflag::kFullscreen2x : resflag::kWindowed2x;
     const uint32_t four = fullscreen ? resflag::kFullscreen4x : resflag::kWindowed4x;
+    // " OFF" is preselected when antialiasing is off or the mode lacks one of
+    // the two levels; an offered level equal to the setting replaces it. A
+    // setting that is no level at all (neither 0, 2 nor 4) on a mode offering
+    // both leaves the list without a selection. The setting itself is kept
+    // until the player picks an item.
+    if (record.antialiasing == 0 || (flags & two) == 0 || (flags & four) == 0) antialiasing_.selected = 0;
     if (flags & two) {
         const int index = antialiasing_.Add(" 2x", 2);
         if (record.antialiasing == 2) antialiasing_.selected = index;
@@ -218,9 +224,6 @@ void DeviceLists::BuildDepthAndAntialiasing(SetupRecord& record, int entry) {
         const int index = antialiasing_.Add(" 4x", 4);
         if (record.antialiasing == 4) antialiasing_.selected = index;
     }
-    // A setting the list does not offer shows " OFF"; the setting itself is
-    // kept until the player picks an item.
-    if (antialiasing_.selected < 0) antialiasing_.selected = 0;
 }
 
 int DeviceLists::QueryVideoMemory() {

@@ -84,8 +84,9 @@ public:
     // adjust. The depth list offers what the entry has, moving a record depth
     // it cannot show to the depth it selects; the antialiasing list offers the
     // levels of the record's screen mode and selects the record's level, else
-    // " OFF" (the record keeps its level). An unknown entry leaves the depth
-    // list empty and the antialiasing list at " OFF" alone.
+    // " OFF" (the record keeps its level); a level that is none of 0, 2, 4 on
+    // a mode offering both 2x and 4x selects nothing. An unknown entry leaves
+    // the depth list empty and the antialiasing list at " OFF" alone, unselected.
     static constexpr int kCurrentResolution = -1;
     void BuildModeLists(SetupRecord& record, int entry);
 

@@ -209,6 +209,7 @@ TEST(DeviceLists, an_unknown_resolution_leaves_depth_empty_and_antialiasing_off)
     EXPECT_TRUE(lists->bitDepths().items.empty());
     EXPECT_EQ(lists->bitDepths().selected, -1);
     EXPECT_EQ(Texts(lists->antialiasing()), (Strings{" OFF"}));
+    EXPECT_EQ(lists->antialiasing().selected, -1) << "neither list has a selection";
     EXPECT_EQ(r.bitDepth, 32u);
     EXPECT_EQ(r.antialiasing, 2);
 }
@@ -261,6 +262,17 @@ TEST(DeviceLists, antialiasing_offers_the_levels_of_the_screen_mode) {
     EXPECT_EQ(lists.antialiasing().selected, 2);
 
     r.antialiasing = 0;
+    lists.BuildModeLists(r, DeviceLists::kCurrentResolution);
+    EXPECT_EQ(lists.antialiasing().selected, 0);
+
+    // A stored level that no item can show, on a mode offering both levels:
+    // nothing is selected and the setting stays.
+    r.antialiasing = 8;
+    lists.BuildModeLists(r, DeviceLists::kCurrentResolution);
+    EXPECT_EQ(lists.antialiasing().selected, -1);
+    EXPECT_EQ(r.antialiasing, 8);
+    // The same level on a mode lacking one of the two shows " OFF".
+    r.fullscreen = 0;
     lists.BuildModeLists(r, DeviceLists::kCurrentResolution);
     EXPECT_EQ(lists.antialiasing().selected, 0);
 }
