@@ -8,6 +8,14 @@ namespace {
 // The speaker list's items, in order; the selected index is speakerSetup.
 constexpr int kSpeakerItems = 4;
 
+constexpr CheckBox kAllCheckBoxes[] = {
+    CheckBox::Fullscreen,          CheckBox::TripleBuffering,     CheckBox::Sound,
+    CheckBox::LowDetailTextures,   CheckBox::VerticalSync,        CheckBox::TruecolorTextures,
+    CheckBox::TruecolorLightmaps,  CheckBox::CompressedTextures,  CheckBox::SuspendWhenInactive,
+    CheckBox::HardwareTnL,         CheckBox::DisableEax,          CheckBox::SoftwareMixingOnly,
+    CheckBox::ClipAlways,          CheckBox::MultipassRendering,  CheckBox::WBuffer,
+};
+
 }  // namespace
 
 SetupModel::SetupModel(DisplayProvider& provider, ListTexts texts) : devices_(provider, std::move(texts)) {
@@ -57,6 +65,9 @@ Question SetupModel::ClickCheckBox(CheckBox box, bool ticked) {
     questionPending_ = false;
     // A greyed W-buffer box cannot be ticked.
     if (box == CheckBox::WBuffer && !devices_.wBufferSupported()) ticked = false;
+    // A click reads every box back into its field, so a stored value other
+    // than 0 or 1 becomes what its box shows.
+    for (CheckBox shown : kAllCheckBoxes) SetCheckBoxValue(record_, shown, CheckBoxValue(record_, shown));
     SetCheckBoxValue(record_, box, ticked);
 
     if (box == CheckBox::TruecolorTextures && record_.truecolorTextures != 0 &&

@@ -55,7 +55,8 @@ public:
     // ApplyAutodetect), rebuilds the lists and refreshes the state. False as Open.
     bool Autodetect();
 
-    // A click on a check box that now shows `ticked`. Applies the rules; when
+    // A click on a check box that now shows `ticked`. Every box's field first
+    // takes what its box shows (0 or 1), then the rules apply; when
     // the result is Question::TruecolorTextures the box stays ticked until
     // AnswerTruecolorQuestion is called.
     Question ClickCheckBox(CheckBox box, bool ticked);

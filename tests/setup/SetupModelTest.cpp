@@ -154,6 +154,25 @@ TEST(SetupModel, hardware_tnl_and_multipass_untick_each_other) {
     EXPECT_FALSE(model.IsChecked(CheckBox::HardwareTnL));
 }
 
+TEST(SetupModel, a_click_stores_every_box_as_it_shows) {
+    SetupRecord r;
+    r.clipAlways = 2;     // shows ticked
+    r.soundDisabled = 7;  // Sound shows unticked
+    r.verticalSync = 0xFF;
+    const SetupRecordBytes stored = EncodeSetupRecord(r);
+    ScriptedProvider p = UsualHardware(64);
+    SetupModel model(p);
+    ASSERT_TRUE(model.LoadStored(stored.data(), stored.size()));
+    ASSERT_TRUE(model.Open());
+    EXPECT_EQ(model.record().clipAlways, 2) << "opening alone keeps the stored bytes";
+
+    model.ClickCheckBox(CheckBox::TripleBuffering, true);
+    EXPECT_EQ(model.record().clipAlways, 1);
+    EXPECT_EQ(model.record().soundDisabled, 1);
+    EXPECT_EQ(model.record().verticalSync, 1);
+    EXPECT_EQ(model.record().tripleBuffering, 1);
+}
+
 TEST(SetupModel, unticking_sound_greys_the_sound_controls) {
     ScriptedProvider p = UsualHardware(64);
     SetupModel model(p);
