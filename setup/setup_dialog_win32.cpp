@@ -183,7 +183,7 @@ void SetupDialog::AfterBuild(bool built) {
         ShowState();
         return;
     }
-    ShowMessage(window_, instance_, IDS_NO_DIRECTX, IDS_ERROR_CAPTION, MB_OK | MB_ICONERROR);
+    ShowMessage(window_, instance_, IDS_NO_DIRECTX, IDS_ERROR_CAPTION, MB_OK);
     EndDialog(window_, 0);
 }
 
