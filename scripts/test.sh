@@ -8,12 +8,14 @@ bash scripts/install-deps.sh
 
 jobs=$(nproc)
 run_preset() {
-  local preset=$1
+  local preset=$1 start=$SECONDS tested
   echo "==> $preset: configure and build"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j"$jobs"
   echo "==> $preset: test"
+  tested=$SECONDS
   ctest --preset "$preset" -j"$jobs"
+  echo "==> $preset: built in $((tested - start)) s, tested in $((SECONDS - tested)) s"
 }
 
 run_preset native
