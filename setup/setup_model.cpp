@@ -8,13 +8,13 @@ namespace {
 // The speaker list's items, in order; the selected index is speakerSetup.
 constexpr int kSpeakerItems = 4;
 
+// Every check box of the dialog.
 constexpr CheckBox kAllCheckBoxes[] = {
-    CheckBox::Fullscreen,          CheckBox::TripleBuffering,     CheckBox::Sound,
-    CheckBox::LowDetailTextures,   CheckBox::VerticalSync,        CheckBox::TruecolorTextures,
-    CheckBox::TruecolorLightmaps,  CheckBox::CompressedTextures,  CheckBox::SuspendWhenInactive,
-    CheckBox::HardwareTnL,         CheckBox::DisableEax,          CheckBox::SoftwareMixingOnly,
-    CheckBox::ClipAlways,          CheckBox::MultipassRendering,  CheckBox::WBuffer,
-};
+    CheckBox::Fullscreen,         CheckBox::TripleBuffering,    CheckBox::Sound,
+    CheckBox::LowDetailTextures,  CheckBox::VerticalSync,       CheckBox::TruecolorTextures,
+    CheckBox::TruecolorLightmaps, CheckBox::CompressedTextures, CheckBox::SuspendWhenInactive,
+    CheckBox::HardwareTnL,        CheckBox::DisableEax,         CheckBox::SoftwareMixingOnly,
+    CheckBox::ClipAlways,         CheckBox::MultipassRendering, CheckBox::WBuffer};
 
 }  // namespace
 
