@@ -12,6 +12,7 @@ namespace {
 class RegistryInstallation : public GameInstall {};
 
 TEST_F(RegistryInstallation, records_links_uninstall_entry_and_game_values) {
+    Settings().Set(Setting::UninstallItemName, "Korvo: The Game");
     Script("add_shortcut \"Korvo.lnk\" korvo.exe");
     Script("add_shortcut \"Korvo Manual.lnk\" docs\\manual.txt");
 
@@ -27,8 +28,10 @@ TEST_F(RegistryInstallation, records_links_uninstall_entry_and_game_values) {
 
     std::string output;
     ASSERT_EQ(RegQuery(record_, &output), 0);
-    EXPECT_NE(output.find("UninstallFiles    REG_SZ    " + destination_ + "patch.exe\r\n"), std::string::npos)
-        << output;
+    for (const std::string& line : {std::string("DisplayName    REG_SZ    Korvo: The Game\r\n"),
+                                    "UninstallString    REG_SZ    " + destination_ + "patch.exe\r\n",
+                                    "UninstallFiles    REG_SZ    " + destination_ + "patch.exe\r\n"})
+        EXPECT_NE(output.find(line), std::string::npos) << output;
     char text[1024] = {};
     ASSERT_TRUE(ReadRegistryValue(HKEY_LOCAL_MACHINE, gameKey_.c_str(), "InstallDir", text, sizeof text));
     EXPECT_EQ(text, destination_);

@@ -42,8 +42,15 @@ TEST_F(Shortcut, link_that_cannot_be_saved_is_reported) {
 }
 
 TEST_F(Shortcut, desktop_link_is_named_by_the_setting) {
-    ASSERT_TRUE(CreateDesktopShortcut("C:\\Korvo\\korvo.exe", "Korvo", "C:\\Korvo\\", nullptr, 0, nullptr));
-    EXPECT_EQ(ReadLink(desktop_ + desktopLink_).target, "C:\\Korvo\\korvo.exe");
+    ASSERT_TRUE(CreateDesktopShortcut("C:\\Korvo\\korvo.exe", "Korvo", "C:\\Korvo\\", "C:\\Korvo\\k.ico", 3,
+                                      "-safe"));
+    const LinkProperties read = ReadLink(desktop_ + desktopLink_);
+    EXPECT_EQ(read.target, "C:\\Korvo\\korvo.exe");
+    EXPECT_EQ(read.description, "Korvo");
+    EXPECT_EQ(read.workingFolder, "C:\\Korvo\\");
+    EXPECT_EQ(read.iconFile, "C:\\Korvo\\k.ico");
+    EXPECT_EQ(read.iconIndex, 3);
+    EXPECT_EQ(read.arguments, "-safe");
 
     Settings().Set(Setting::DesktopShortcutName, "");
     EXPECT_FALSE(CreateDesktopShortcut("C:\\Korvo\\korvo.exe", nullptr, nullptr, nullptr, 0, nullptr));
@@ -52,10 +59,13 @@ TEST_F(Shortcut, desktop_link_is_named_by_the_setting) {
 TEST_F(Shortcut, programs_link_creates_each_level_of_the_shortcut_folder) {
     ASSERT_FALSE(PathExists(programs_ + studio_));
     ASSERT_TRUE(CreateProgramsShortcut("Korvo.lnk", "C:\\Korvo\\korvo.exe", "korvo.exe", "C:\\Korvo\\",
-                                       nullptr, 0, nullptr));
+                                       "C:\\Korvo\\k.ico", 1, "-window"));
     const LinkProperties read = ReadLink(programs_ + studio_ + "\\Korvo\\Korvo.lnk");
     EXPECT_EQ(read.target, "C:\\Korvo\\korvo.exe");
+    EXPECT_EQ(read.description, "korvo.exe");
     EXPECT_EQ(read.workingFolder, "C:\\Korvo\\");
+    EXPECT_EQ(read.iconFile + "," + std::to_string(read.iconIndex), "C:\\Korvo\\k.ico,1");
+    EXPECT_EQ(read.arguments, "-window");
     EXPECT_FALSE(CreateProgramsShortcut("", "C:\\Korvo\\korvo.exe", nullptr, nullptr, nullptr, 0, nullptr));
     EXPECT_FALSE(CreateProgramsShortcut(std::string(1100, 'n').c_str(), "C:\\k.exe", nullptr, nullptr,
                                         nullptr, 0, nullptr));

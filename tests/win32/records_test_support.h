@@ -177,6 +177,7 @@ protected:
     void TearDown() override {
         RemoveTree(root_);
         RemoveTree(programs_ + studio_);
+        DeleteFileA((programs_ + studio_ + "Korvo.lnk").c_str());  // a last level without its backslash
         DeleteFileA((desktop_ + desktopLink_).c_str());
         DeleteKeyTree(gameKey_);
         DeleteKeyTree(record_);
