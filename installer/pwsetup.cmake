@@ -8,7 +8,7 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/resources/PWsetup.rc)
   # The whole library goes in, so every export has its code although the
   # program itself may call only some of the functions.
-  target_link_libraries(PWsetup PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,dta>")
+  target_link_libraries(PWsetup PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,dta>" korvo_system)
   # CMake passes .def sources only to libraries; hand it to the linker here.
   # Relocation records let a caller load a copy of the program as a library
   # at another address and call the exports.
