@@ -16,7 +16,7 @@
 #   WINEPREFIX and the Unix path of its prefix in the environment.
 #   The fixture `korvo_wine` (test wine.prefix) creates the prefix and display.
 #
-#   korvo_add_fuzz_target(NAME SOURCES ... [LIBS ...] [CORPUS dir])
+#   korvo_add_fuzz_target(NAME SOURCES ... [LIBS ...] [CORPUS dir] [DICT file])
 #     A libFuzzer target (LLVMFuzzerTestOneInput). With KORVO_FUZZ it links
 #     libFuzzer; otherwise it links a replay main and CTest runs it over its
 #     seed corpus, so the corpus stays a regression test on every compiler.
@@ -74,7 +74,7 @@ endfunction()
 set(KORVO_FUZZ_DIR ${CMAKE_CURRENT_LIST_DIR}/../tests/fuzz)
 
 function(korvo_add_fuzz_target name)
-  cmake_parse_arguments(ARG "" "CORPUS" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "CORPUS;DICT" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS})
   if(KORVO_FUZZ)
@@ -85,9 +85,17 @@ function(korvo_add_fuzz_target name)
   endif()
   if(ARG_CORPUS)
     if(KORVO_FUZZ)
-      # A short campaign from the seed corpus; the corpus itself is not changed.
+      # A short campaign from the seed corpus. libFuzzer writes the inputs it
+      # finds into the first folder it is given: a scratch folder in the build
+      # tree, so the committed seeds stay as they are.
+      set(found ${CMAKE_CURRENT_BINARY_DIR}/fuzz-found/${name})
+      file(MAKE_DIRECTORY ${found})
+      set(dict_option)
+      if(ARG_DICT)
+        set(dict_option -dict=${ARG_DICT})
+      endif()
       add_test(NAME fuzz.${name}
-               COMMAND ${name} -runs=20000 -max_total_time=60 ${ARG_CORPUS})
+               COMMAND ${name} -runs=20000 -max_total_time=60 ${dict_option} ${found} ${ARG_CORPUS})
     else()
       add_test(NAME fuzz.${name} COMMAND ${name} ${ARG_CORPUS})
     endif()

@@ -4,7 +4,8 @@ if(TARGET dta_codecs)
   korvo_add_fuzz_target(fuzz_codec_block
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/codec_block.cpp
     LIBS dta_codecs
-    CORPUS ${CMAKE_CURRENT_LIST_DIR}/corpus/codec_block)
+    CORPUS ${CMAKE_CURRENT_LIST_DIR}/corpus/codec_block
+    DICT ${CMAKE_CURRENT_LIST_DIR}/dict/codec_block.dict)
 endif()
 if(TARGET dta_pack)
   korvo_add_fuzz_target(fuzz_codec_lz_roundtrip
