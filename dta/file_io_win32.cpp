@@ -36,6 +36,15 @@ FileHandle OpenWrite(const char* path, bool createAlways, bool hidden) {
     if (path == nullptr) {
         return kInvalidFile;
     }
+    // Windows refuses to write into a read-only file; say so here too, so the
+    // rule holds where the system would let an administrator through (Wine
+    // run as root does).
+    const DWORD existing = GetFileAttributesA(path);
+    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) != 0 &&
+        (existing & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return kInvalidFile;
+    }
     const DWORD disposition = createAlways ? CREATE_ALWAYS : OPEN_ALWAYS;
     const DWORD attributes = hidden ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL;
     return FromHandle(CreateFileA(path, GENERIC_WRITE, 0, nullptr, disposition, attributes, nullptr));
