@@ -27,18 +27,20 @@ PackedArchive Build(Method method, bool scrambled, bool wave) {
     for (int i = 0; i < 8; ++i) {
         PackInput in;
         in.name = "data\\file" + std::to_string(i) + (wave ? ".wav" : ".bin");
-        in.data = wave ? bench::WaveFile(2, 250000) : (i % 2 ? bench::Text(1 << 20) : bench::Records(1 << 20));
+        in.data =
+            wave ? bench::WaveFile(2, 250000) : (i % 2 ? bench::Text(1 << 20) : bench::Records(1 << 20));
         in.method = method;
         in.scrambled = scrambled;
         inputs.push_back(std::move(in));
     }
     PackedArchive a;
-    a.path = (std::filesystem::temp_directory_path() /
-              ("korvo-bench-" + std::to_string(int(method)) + (scrambled ? "s" : "p") + (wave ? "w" : "") + ".dta"))
+    a.path = (std::filesystem::temp_directory_path() / ("korvo-bench-" + std::to_string(int(method)) +
+                                                        (scrambled ? "s" : "p") + (wave ? "w" : "") + ".dta"))
                  .string();
     std::vector<uint8_t> image;
     std::string error;
-    if (!dta::tools::BuildArchive(inputs, dta::tools::kDefaultKey1, dta::tools::kDefaultKey2, &image, &error) ||
+    if (!dta::tools::BuildArchive(inputs, dta::tools::kDefaultKey1, dta::tools::kDefaultKey2, &image,
+                                  &error) ||
         !dta::tools::WriteFileAtomically(a.path, image, &error)) {
         std::fprintf(stderr, "cannot build benchmark archive: %s\n", error.c_str());
         return a;
@@ -64,7 +66,8 @@ void ReadArchive(benchmark::State& state, Method method, bool scrambled, bool wa
             const int32_t size = dtaSeek(h, 0, 2);
             dtaSeek(h, 0, 0);
             buffer.resize(static_cast<size_t>(size));
-            if (dtaRead(h, buffer.data(), static_cast<uint32_t>(size)) != size) state.SkipWithError("short read");
+            if (dtaRead(h, buffer.data(), static_cast<uint32_t>(size)) != size)
+                state.SkipWithError("short read");
             dtaClose(h);
         }
         benchmark::ClobberMemory();

@@ -27,7 +27,9 @@ std::vector<uint8_t> Records(size_t size) {
     std::vector<uint8_t> out(size);
     for (size_t i = 0; i < size; ++i) {
         const size_t field = i % 32;
-        out[i] = field < 8 ? static_cast<uint8_t>(i / 32) : field < 20 ? 0 : static_cast<uint8_t>(rng() & 0x0F);
+        out[i] = field < 8    ? static_cast<uint8_t>(i / 32)
+                 : field < 20 ? 0
+                              : static_cast<uint8_t>(rng() & 0x0F);
     }
     return out;
 }

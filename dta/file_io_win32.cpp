@@ -86,17 +86,17 @@ bool Seek(FileHandle file, int64_t offset, SeekOrigin origin, uint64_t* position
     }
     DWORD method = FILE_BEGIN;
     switch (origin) {
-    case SeekOrigin::Begin:
-        method = FILE_BEGIN;
-        break;
-    case SeekOrigin::Current:
-        method = FILE_CURRENT;
-        break;
-    case SeekOrigin::End:
-        method = FILE_END;
-        break;
-    default:
-        return false;
+        case SeekOrigin::Begin:
+            method = FILE_BEGIN;
+            break;
+        case SeekOrigin::Current:
+            method = FILE_CURRENT;
+            break;
+        case SeekOrigin::End:
+            method = FILE_END;
+            break;
+        default:
+            return false;
     }
     LONG high = static_cast<LONG>(static_cast<uint64_t>(offset) >> 32);
     // A low part of all bits set is a valid position unless the system also

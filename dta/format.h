@@ -60,7 +60,9 @@ inline constexpr uint8_t kMethodLz = 1;
 inline constexpr uint8_t kMethodWave = 8;  // 8 and above
 
 // Little-endian helpers over raw bytes; no alignment assumed.
-inline uint16_t ReadLe16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+inline uint16_t ReadLe16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 inline uint32_t ReadLe32(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
            (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
@@ -97,7 +99,9 @@ inline void ScrambleRunFrom(uint8_t* run, size_t size, const Key& key, size_t fi
     for (size_t i = 0; i < size; ++i) run[i] ^= key.bytes[(i + firstKeyByte) & 7];
 }
 
-inline uint8_t UpperAscii(uint8_t c) { return (c >= 'a' && c <= 'z') ? static_cast<uint8_t>(c - 32) : c; }
+inline uint8_t UpperAscii(uint8_t c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<uint8_t>(c - 32) : c;
+}
 
 // Lookup key of a name of `length` bytes: the length in the high 16 bits, the
 // 16-bit sum of the upper-cased bytes in the low 16 bits.

@@ -67,7 +67,7 @@ struct OpenSlot {
     uint32_t key2 = 0;
     bool bufferValid = false;
     bool scrambled = false;
-    std::string tempName;                // safe-mode writers only
+    std::string tempName;               // safe-mode writers only
     std::unique_ptr<uint8_t[]> buffer;  // format::kBlockSize bytes
 
     bool IsFree() const { return file == io::kInvalidFile; }

@@ -27,8 +27,12 @@ struct ReadPlace {
     uint32_t previousBlockSize;
 
     explicit ReadPlace(const OpenSlot& s)
-        : position(s.position), bufferOffset(s.bufferOffset), blockOffset(s.blockOffset),
-          blockIndex(s.blockIndex), blockSize(s.blockSize), previousBlockSize(s.previousBlockSize) {}
+        : position(s.position),
+          bufferOffset(s.bufferOffset),
+          blockOffset(s.blockOffset),
+          blockIndex(s.blockIndex),
+          blockSize(s.blockSize),
+          previousBlockSize(s.previousBlockSize) {}
 
     // Puts the fields back; the buffer may hold anything now, so it is invalid.
     int32_t Fail(OpenSlot& s) const {
@@ -85,7 +89,8 @@ int32_t ReadPlain(OpenSlot& s, uint8_t* out, uint32_t count) {
     } else {
         // The rest covers at least a whole window: read it straight into the
         // caller's buffer.
-        if (!dta::detail::ReadExactAt(s.file, s.blockOffset, out + available, remaining)) return before.Fail(s);
+        if (!dta::detail::ReadExactAt(s.file, s.blockOffset, out + available, remaining))
+            return before.Fail(s);
         s.position += remaining;
     }
     return static_cast<int32_t>(count);
@@ -147,7 +152,8 @@ bool DecodeCurrentBlock(const OpenSlot& s, uint8_t* out, uint32_t* decoded) {
     const uint32_t size = s.blockSize;
     if (size == 0 || format::kMaxBodySize < size) return false;
     uint8_t body[format::kMaxBodySize];
-    const uint64_t offset = static_cast<uint64_t>(s.firstBlockOffset) + s.blockOffset + format::kBlockHeaderSize;
+    const uint64_t offset =
+        static_cast<uint64_t>(s.firstBlockOffset) + s.blockOffset + format::kBlockHeaderSize;
     if (!dta::detail::ReadExactAt(s.file, offset, body, size)) return false;
     const format::Key key = format::MakeKey(s.key1, s.key2);
     if (s.scrambled) {
@@ -249,18 +255,18 @@ int32_t SeekWriter(OpenSlot& s, int32_t offset, uint32_t origin) {
 int32_t SeekReader(OpenSlot& s, int32_t offset, uint32_t origin) {
     int64_t position = 0;
     switch (origin) {
-    case 0:
-        position = offset;
-        break;
-    case 1:
-        position = static_cast<int64_t>(s.position) + offset;
-        break;
-    case 2:
-        if (offset > 0) return -1;
-        position = static_cast<int64_t>(s.size) + offset;
-        break;
-    default:
-        return -1;
+        case 0:
+            position = offset;
+            break;
+        case 1:
+            position = static_cast<int64_t>(s.position) + offset;
+            break;
+        case 2:
+            if (offset > 0) return -1;
+            position = static_cast<int64_t>(s.size) + offset;
+            break;
+        default:
+            return -1;
     }
     if (position < 0 || static_cast<int64_t>(s.size) < position) return -1;
     s.position = static_cast<uint32_t>(position);
@@ -277,7 +283,8 @@ extern "C" int32_t DTA_API dtaRead(int32_t handle, void* buffer, uint32_t count)
     OpenSlot* slot = dta::detail::UsedSlot(*state, handle);
     if (slot == nullptr || (slot->flags & dta::detail::kSlotWriting) != 0 || !slot->buffer) return -1;
     // The result must be able to report the count.
-    count = std::min({count, slot->size - std::min(slot->position, slot->size), static_cast<uint32_t>(INT32_MAX)});
+    count = std::min(
+        {count, slot->size - std::min(slot->position, slot->size), static_cast<uint32_t>(INT32_MAX)});
     if (count == 0) return 0;
     auto* out = static_cast<uint8_t*>(buffer);
     return (slot->flags & dta::detail::kSlotOwnsFile) != 0 ? ReadPlain(*slot, out, count)

@@ -97,7 +97,8 @@ extern "C" int32_t DTA_API dtaOpenWrite(const char* path, uint32_t flags) {
     if (file == io::kInvalidFile) return -1;
 
     slot.file = file;
-    slot.flags = dta::detail::kSlotOwnsFile | dta::detail::kSlotWriting | (safe ? dta::detail::kSlotTempFile : 0);
+    slot.flags =
+        dta::detail::kSlotOwnsFile | dta::detail::kSlotWriting | (safe ? dta::detail::kSlotTempFile : 0);
     slot.blockCount = 1;
     slot.bufferedLength = format::kBlockSize;
     const int32_t handle = dta::detail::InsertSlot(*state, std::move(slot));

@@ -12,14 +12,19 @@ namespace {
 uint32_t DepthFlag(uint32_t format) {
     switch (format) {
         case d3dformat::kA8R8G8B8:
-        case d3dformat::kX8R8G8B8: return resflag::k32Bit;
+        case d3dformat::kX8R8G8B8:
+            return resflag::k32Bit;
         case d3dformat::kR5G6B5:
-        case d3dformat::kX1R5G5B5: return resflag::k16Bit;
-        default: return 0;
+        case d3dformat::kX1R5G5B5:
+            return resflag::k16Bit;
+        default:
+            return 0;
     }
 }
 
-uint32_t DepthOfFlag(uint32_t flag) { return flag == resflag::k32Bit ? 32 : 16; }
+uint32_t DepthOfFlag(uint32_t flag) {
+    return flag == resflag::k32Bit ? 32 : 16;
+}
 
 // The largest video memory class; keeps the doubling below from overflowing.
 constexpr int kMaxVramClassMB = 1 << 30;

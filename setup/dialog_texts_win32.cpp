@@ -82,7 +82,8 @@ void SetButtonText(HWND dialog, int id, const std::string& text) {
 
 void SetDialogTexts(HWND dialog, HINSTANCE instance) {
     std::string text;
-    if (LoadText(instance, IDS_CAPTION, kControlTextChars, nullptr, &text)) SetWindowTextA(dialog, text.c_str());
+    if (LoadText(instance, IDS_CAPTION, kControlTextChars, nullptr, &text))
+        SetWindowTextA(dialog, text.c_str());
     for (const ControlText& entry : kControlTexts) {
         if (!LoadText(instance, entry.string, kControlTextChars, nullptr, &text)) continue;
         if (entry.button) {

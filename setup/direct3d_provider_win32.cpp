@@ -13,9 +13,13 @@ bool Direct3DProvider::CreateGraphics() {
     return static_cast<bool>(graphics_);
 }
 
-bool Direct3DProvider::HasGraphics() const { return static_cast<bool>(graphics_); }
+bool Direct3DProvider::HasGraphics() const {
+    return static_cast<bool>(graphics_);
+}
 
-uint32_t Direct3DProvider::AdapterCount() { return graphics_ ? graphics_->GetAdapterCount() : 0; }
+uint32_t Direct3DProvider::AdapterCount() {
+    return graphics_ ? graphics_->GetAdapterCount() : 0;
+}
 
 bool Direct3DProvider::GetAdapterIdentifier(uint32_t adapter, AdapterIdentifier* out) {
     if (!graphics_ || out == nullptr) return false;
@@ -49,8 +53,8 @@ bool Direct3DProvider::EnumAdapterMode(uint32_t adapter, uint32_t mode, DisplayM
 bool Direct3DProvider::CheckMultiSample(uint32_t adapter, uint32_t format, bool windowed, uint32_t samples) {
     if (!graphics_ || (samples != 2 && samples != 4)) return false;
     D3DMULTISAMPLE_TYPE type = samples == 2 ? D3DMULTISAMPLE_2_SAMPLES : D3DMULTISAMPLE_4_SAMPLES;
-    return SUCCEEDED(graphics_->CheckDeviceMultiSampleType(adapter, D3DDEVTYPE_HAL, static_cast<D3DFORMAT>(format),
-                                                           windowed ? TRUE : FALSE, type));
+    return SUCCEEDED(graphics_->CheckDeviceMultiSampleType(
+        adapter, D3DDEVTYPE_HAL, static_cast<D3DFORMAT>(format), windowed ? TRUE : FALSE, type));
 }
 
 bool Direct3DProvider::GetRasterCaps(uint32_t adapter, uint32_t* rasterCaps) {

@@ -40,7 +40,8 @@ constexpr int kExpertControls[] = {IDC_EXPERT_GROUP, IDC_HARDWARE_TNL, IDC_SUSPE
 // keeps covering the whole area with larger fonts.
 constexpr int kExpertAreaDialogUnits = 46;
 
-constexpr UINT kSpeakerStrings[] = {IDS_HEADPHONES, IDS_STEREO_SPEAKERS, IDS_QUAD_SPEAKERS, IDS_SURROUND_SPEAKERS};
+constexpr UINT kSpeakerStrings[] = {IDS_HEADPHONES, IDS_STEREO_SPEAKERS, IDS_QUAD_SPEAKERS,
+                                    IDS_SURROUND_SPEAKERS};
 constexpr const char* kSpeakerCopies[] = {"Stereo headphones", "Stereo speakers", "Quadraphonic speakers",
                                           "5.1 surround sound speakers"};
 
@@ -96,33 +97,33 @@ void SetupDialog::OnInit() {
 void SetupDialog::OnCommand(int id, int code) {
     if (showing_) return;
     switch (id) {
-    case IDOK:
-        Save();
-        return;
-    case IDCANCEL:
-        Exit();
-        return;
-    case IDC_AUTODETECT:
-        if (code == BN_CLICKED) AfterBuild(model_.Autodetect());
-        return;
-    case IDC_EXPERT_TOGGLE:
-        if (code == BN_CLICKED) ToggleExpertArea();
-        return;
-    case IDC_LANGUAGE:
-        // The hidden language list follows any notification.
-        OnListChange(id);
-        return;
-    case IDC_ADAPTER:
-    case IDC_RESOLUTION:
-    case IDC_REFRESH:
-    case IDC_BIT_DEPTH:
-    case IDC_ANTIALIASING:
-    case IDC_SPEAKERS:
-        if (code == CBN_SELCHANGE) OnListChange(id);
-        return;
-    default:
-        if (code == BN_CLICKED) OnCheckBox(id);
-        return;
+        case IDOK:
+            Save();
+            return;
+        case IDCANCEL:
+            Exit();
+            return;
+        case IDC_AUTODETECT:
+            if (code == BN_CLICKED) AfterBuild(model_.Autodetect());
+            return;
+        case IDC_EXPERT_TOGGLE:
+            if (code == BN_CLICKED) ToggleExpertArea();
+            return;
+        case IDC_LANGUAGE:
+            // The hidden language list follows any notification.
+            OnListChange(id);
+            return;
+        case IDC_ADAPTER:
+        case IDC_RESOLUTION:
+        case IDC_REFRESH:
+        case IDC_BIT_DEPTH:
+        case IDC_ANTIALIASING:
+        case IDC_SPEAKERS:
+            if (code == CBN_SELCHANGE) OnListChange(id);
+            return;
+        default:
+            if (code == BN_CLICKED) OnCheckBox(id);
+            return;
     }
 }
 
@@ -146,14 +147,29 @@ void SetupDialog::OnListChange(int id) {
     // The sorted resolution list keeps the model's index as item data.
     int item = static_cast<int>(SendDlgItemMessageA(window_, id, CB_GETITEMDATA, index, 0));
     switch (id) {
-    case IDC_ADAPTER: model_.SelectAdapter(item); break;
-    case IDC_RESOLUTION: model_.SelectResolution(item); break;
-    case IDC_REFRESH: model_.SelectRefreshRate(item); break;
-    case IDC_BIT_DEPTH: model_.SelectBitDepth(item); break;
-    case IDC_ANTIALIASING: model_.SelectAntialiasing(item); break;
-    case IDC_SPEAKERS: model_.SelectSpeakers(item); break;
-    case IDC_LANGUAGE: model_.SelectLanguage(item); break;
-    default: return;
+        case IDC_ADAPTER:
+            model_.SelectAdapter(item);
+            break;
+        case IDC_RESOLUTION:
+            model_.SelectResolution(item);
+            break;
+        case IDC_REFRESH:
+            model_.SelectRefreshRate(item);
+            break;
+        case IDC_BIT_DEPTH:
+            model_.SelectBitDepth(item);
+            break;
+        case IDC_ANTIALIASING:
+            model_.SelectAntialiasing(item);
+            break;
+        case IDC_SPEAKERS:
+            model_.SelectSpeakers(item);
+            break;
+        case IDC_LANGUAGE:
+            model_.SelectLanguage(item);
+            break;
+        default:
+            return;
     }
     ShowState();
 }
@@ -171,8 +187,8 @@ void SetupDialog::Exit() {
     SetupRecordBytes stored;
     size_t size = ReadStoredSetup(&stored);
     if (model_.ExitNeedsConfirmation(stored.data(), size) &&
-        ShowMessage(window_, instance_, IDS_DISCARD_CHANGES, IDS_WARNING_CAPTION, MB_YESNO | MB_ICONWARNING) !=
-            IDYES) {
+        ShowMessage(window_, instance_, IDS_DISCARD_CHANGES, IDS_WARNING_CAPTION,
+                    MB_YESNO | MB_ICONWARNING) != IDYES) {
         return;
     }
     EndDialog(window_, -1);
@@ -199,7 +215,8 @@ void SetupDialog::ToggleExpertArea() {
     // Hidden controls cannot be reached with the Tab key while the area is closed.
     for (int id : kExpertControls) ShowWindow(GetDlgItem(window_, id), expanded_ ? SW_SHOWNA : SW_HIDE);
     std::string text;
-    if (LoadText(instance_, expanded_ ? IDS_CLOSE_EXPERT : IDS_OPEN_EXPERT, kControlTextChars, nullptr, &text)) {
+    if (LoadText(instance_, expanded_ ? IDS_CLOSE_EXPERT : IDS_OPEN_EXPERT, kControlTextChars, nullptr,
+                 &text)) {
         SetButtonText(window_, IDC_EXPERT_TOGGLE, text);
     }
 }
@@ -207,10 +224,12 @@ void SetupDialog::ToggleExpertArea() {
 void SetupDialog::ShowList(int id, const ItemList& list) {
     HWND combo = GetDlgItem(window_, id);
     auto& shown = shownItems_[id];
-    if (!SameItems(shown, list.items) || SendMessageA(combo, CB_GETCOUNT, 0, 0) != static_cast<LRESULT>(list.items.size())) {
+    if (!SameItems(shown, list.items) ||
+        SendMessageA(combo, CB_GETCOUNT, 0, 0) != static_cast<LRESULT>(list.items.size())) {
         SendMessageA(combo, CB_RESETCONTENT, 0, 0);
         for (size_t i = 0; i < list.items.size(); ++i) {
-            LRESULT at = SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(list.items[i].text.c_str()));
+            LRESULT at =
+                SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(list.items[i].text.c_str()));
             if (at >= 0) SendMessageA(combo, CB_SETITEMDATA, at, static_cast<LPARAM>(i));
         }
         shown = list.items;

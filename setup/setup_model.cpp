@@ -103,13 +103,21 @@ bool SetupModel::SelectAdapter(int index) {
     return true;
 }
 
-bool SetupModel::SelectResolution(int index) { return devices_.ChooseResolution(record_, index); }
+bool SetupModel::SelectResolution(int index) {
+    return devices_.ChooseResolution(record_, index);
+}
 
-bool SetupModel::SelectRefreshRate(int index) { return devices_.ChooseRefreshRate(record_, index); }
+bool SetupModel::SelectRefreshRate(int index) {
+    return devices_.ChooseRefreshRate(record_, index);
+}
 
-bool SetupModel::SelectBitDepth(int index) { return devices_.ChooseBitDepth(record_, index); }
+bool SetupModel::SelectBitDepth(int index) {
+    return devices_.ChooseBitDepth(record_, index);
+}
 
-bool SetupModel::SelectAntialiasing(int index) { return devices_.ChooseAntialiasing(record_, index); }
+bool SetupModel::SelectAntialiasing(int index) {
+    return devices_.ChooseAntialiasing(record_, index);
+}
 
 bool SetupModel::SelectSpeakers(int index) {
     if (index < 0 || index >= kSpeakerItems) return false;
@@ -125,7 +133,9 @@ bool SetupModel::SelectLanguage(int index) {
     return true;
 }
 
-SetupRecordBytes SetupModel::Save() const { return EncodeSetupRecord(record_); }
+SetupRecordBytes SetupModel::Save() const {
+    return EncodeSetupRecord(record_);
+}
 
 bool SetupModel::ExitNeedsConfirmation(const uint8_t* stored, size_t size) const {
     SetupRecord baseline;  // the defaults unless a valid value is stored

@@ -3,7 +3,9 @@
 namespace setup {
 namespace {
 
-void PutU8(SetupRecordBytes& out, size_t offset, uint8_t value) { out[offset] = value; }
+void PutU8(SetupRecordBytes& out, size_t offset, uint8_t value) {
+    out[offset] = value;
+}
 
 void PutU32(SetupRecordBytes& out, size_t offset, uint32_t value) {
     out[offset] = static_cast<uint8_t>(value);

@@ -8,21 +8,36 @@ namespace {
 template <typename Record>
 auto Field(Record& r, CheckBox box) -> decltype(&r.fullscreen) {
     switch (box) {
-        case CheckBox::Fullscreen: return &r.fullscreen;
-        case CheckBox::TripleBuffering: return &r.tripleBuffering;
-        case CheckBox::Sound: return &r.soundDisabled;
-        case CheckBox::LowDetailTextures: return &r.lowDetailTextures;
-        case CheckBox::VerticalSync: return &r.verticalSync;
-        case CheckBox::TruecolorTextures: return &r.truecolorTextures;
-        case CheckBox::TruecolorLightmaps: return &r.truecolorLightmaps;
-        case CheckBox::CompressedTextures: return &r.compressedTextures;
-        case CheckBox::SuspendWhenInactive: return &r.suspendWhenInactive;
-        case CheckBox::HardwareTnL: return &r.hardwareTnL;
-        case CheckBox::DisableEax: return &r.disableEax;
-        case CheckBox::SoftwareMixingOnly: return &r.softwareMixingOnly;
-        case CheckBox::ClipAlways: return &r.clipAlways;
-        case CheckBox::MultipassRendering: return &r.multipassRendering;
-        case CheckBox::WBuffer: return &r.wBuffer;
+        case CheckBox::Fullscreen:
+            return &r.fullscreen;
+        case CheckBox::TripleBuffering:
+            return &r.tripleBuffering;
+        case CheckBox::Sound:
+            return &r.soundDisabled;
+        case CheckBox::LowDetailTextures:
+            return &r.lowDetailTextures;
+        case CheckBox::VerticalSync:
+            return &r.verticalSync;
+        case CheckBox::TruecolorTextures:
+            return &r.truecolorTextures;
+        case CheckBox::TruecolorLightmaps:
+            return &r.truecolorLightmaps;
+        case CheckBox::CompressedTextures:
+            return &r.compressedTextures;
+        case CheckBox::SuspendWhenInactive:
+            return &r.suspendWhenInactive;
+        case CheckBox::HardwareTnL:
+            return &r.hardwareTnL;
+        case CheckBox::DisableEax:
+            return &r.disableEax;
+        case CheckBox::SoftwareMixingOnly:
+            return &r.softwareMixingOnly;
+        case CheckBox::ClipAlways:
+            return &r.clipAlways;
+        case CheckBox::MultipassRendering:
+            return &r.multipassRendering;
+        case CheckBox::WBuffer:
+            return &r.wBuffer;
     }
     return nullptr;
 }

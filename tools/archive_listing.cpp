@@ -66,9 +66,11 @@ void ReadEntry(std::FILE* f, uint64_t fileSize, const Key& key, const uint8_t* d
             e->problem = "block " + std::to_string(b) + " has a bad stored size";
             return;
         }
-        const uint8_t method = e->scrambled ? blockHeader[kBlockHeaderSize] ^ key.bytes[0] : blockHeader[kBlockHeaderSize];
+        const uint8_t method =
+            e->scrambled ? blockHeader[kBlockHeaderSize] ^ key.bytes[0] : blockHeader[kBlockHeaderSize];
         if (b == 0) e->wave = method >= kMethodWave;
-        if (std::find(e->methods.begin(), e->methods.end(), method) == e->methods.end()) e->methods.push_back(method);
+        if (std::find(e->methods.begin(), e->methods.end(), method) == e->methods.end())
+            e->methods.push_back(method);
         offset += kBlockHeaderSize + stored;
     }
 }

@@ -55,7 +55,8 @@ struct Options {
 
 bool ParseHex(const std::string& text, uint32_t* value) {
     std::string digits = text;
-    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) digits = digits.substr(2);
+    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X'))
+        digits = digits.substr(2);
     if (digits.empty() || digits.size() > 8) return false;
     for (char c : digits)
         if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
@@ -98,7 +99,8 @@ int List(const Options& o, std::ostream& out, std::ostream& err) {
     if (o.positional.size() != 1) return err << kUsage, kExitUsage;
     std::vector<ListedEntry> entries;
     std::string error;
-    if (!ListArchive(o.positional[0], o.key1, o.key2, &entries, &error)) return err << "dta: " << error << "\n", kExitFailed;
+    if (!ListArchive(o.positional[0], o.key1, o.key2, &entries, &error))
+        return err << "dta: " << error << "\n", kExitFailed;
     char line[128];
     out << "      size blocks methods            flags time                name\n";
     for (const ListedEntry& e : entries) {
@@ -120,7 +122,8 @@ int Cat(const Options& o, std::ostream& out, std::ostream& err) {
     const std::string& name = o.positional[1];
     std::vector<ListedEntry> entries;
     std::string error;
-    if (!ListArchive(o.positional[0], o.key1, o.key2, &entries, &error)) return err << "dta: " << error << "\n", kExitFailed;
+    if (!ListArchive(o.positional[0], o.key1, o.key2, &entries, &error))
+        return err << "dta: " << error << "\n", kExitFailed;
     const bool listed = std::any_of(entries.begin(), entries.end(),
                                     [&](const ListedEntry& e) { return Upper(e.name) == Upper(name); });
     if (!listed) return err << "dta: " << name << ": not in the archive\n", kExitFailed;
@@ -138,9 +141,11 @@ int Extract(const Options& o, std::ostream& out, std::ostream& err) {
     const fs::path dir = o.positional.size() == 2 ? fs::path(o.positional[1]) : fs::path(".");
     std::vector<ListedEntry> entries;
     std::string error;
-    if (!ListArchive(o.positional[0], o.key1, o.key2, &entries, &error)) return err << "dta: " << error << "\n", kExitFailed;
+    if (!ListArchive(o.positional[0], o.key1, o.key2, &entries, &error))
+        return err << "dta: " << error << "\n", kExitFailed;
     LibraryArchive archive;
-    if (!archive.Open(o.positional[0], o.key1, o.key2, &error)) return err << "dta: " << error << "\n", kExitFailed;
+    if (!archive.Open(o.positional[0], o.key1, o.key2, &error))
+        return err << "dta: " << error << "\n", kExitFailed;
     std::error_code dirError;
     if (!fs::is_directory(dir, dirError) && !fs::create_directories(dir, dirError))
         return err << "dta: cannot create folder " << dir.string() << "\n", kExitFailed;
@@ -172,9 +177,11 @@ int Verify(const Options& o, std::ostream& out, std::ostream& err) {
     if (o.positional.size() != 1) return err << kUsage, kExitUsage;
     std::vector<ListedEntry> entries;
     std::string error;
-    if (!ListArchive(o.positional[0], o.key1, o.key2, &entries, &error)) return err << "dta: " << error << "\n", kExitFailed;
+    if (!ListArchive(o.positional[0], o.key1, o.key2, &entries, &error))
+        return err << "dta: " << error << "\n", kExitFailed;
     LibraryArchive archive;
-    if (!archive.Open(o.positional[0], o.key1, o.key2, &error)) return err << "dta: " << error << "\n", kExitFailed;
+    if (!archive.Open(o.positional[0], o.key1, o.key2, &error))
+        return err << "dta: " << error << "\n", kExitFailed;
 
     int failed = 0;
     for (const ListedEntry& e : entries) {
@@ -224,7 +231,8 @@ int Pack(const std::vector<std::string>& args, Options& o, std::ostream& out, st
         const std::string& a = args[i];
         const bool hasValue = i + 1 < args.size();
         if (a == "--method") {
-            if (!hasValue || !ParseMethod(args[++i], &method)) return err << "dta: --method takes stored, lz, wave or auto\n", kExitUsage;
+            if (!hasValue || !ParseMethod(args[++i], &method))
+                return err << "dta: --method takes stored, lz, wave or auto\n", kExitUsage;
         } else if (a == "--scramble" || a == "--no-scramble") {
             scrambled = a == "--scramble";
         } else if (a == "--as") {
@@ -242,7 +250,8 @@ int Pack(const std::vector<std::string>& args, Options& o, std::ostream& out, st
             if (fs::is_directory(a, ec)) {
                 if (!nextName.empty()) return err << "dta: --as names a file, not a folder\n", kExitUsage;
                 std::vector<std::pair<std::string, std::string>> files;  // entry name, path
-                for (auto it = fs::recursive_directory_iterator(a, ec); !ec && it != fs::end(it); it.increment(ec)) {
+                for (auto it = fs::recursive_directory_iterator(a, ec); !ec && it != fs::end(it);
+                     it.increment(ec)) {
                     if (!it->is_regular_file(ec)) continue;
                     std::string rel = fs::relative(it->path(), a, ec).generic_string();
                     std::replace(rel.begin(), rel.end(), '/', '\\');
@@ -263,10 +272,11 @@ int Pack(const std::vector<std::string>& args, Options& o, std::ostream& out, st
 
     std::vector<uint8_t> image;
     std::string error;
-    if (!BuildArchive(inputs, o.key1, o.key2, &image, &error) || !WriteFileAtomically(archivePath, image, &error))
+    if (!BuildArchive(inputs, o.key1, o.key2, &image, &error) ||
+        !WriteFileAtomically(archivePath, image, &error))
         return err << "dta: " << error << "\n", kExitFailed;
-    out << "packed " << inputs.size() << " entr" << (inputs.size() == 1 ? "y" : "ies") << " into " << archivePath
-        << " (" << image.size() << " bytes)\n";
+    out << "packed " << inputs.size() << " entr" << (inputs.size() == 1 ? "y" : "ies") << " into "
+        << archivePath << " (" << image.size() << " bytes)\n";
     return kExitOk;
 }
 

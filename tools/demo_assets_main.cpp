@@ -34,8 +34,8 @@ std::vector<uint8_t> IntroSound() {
         // A falling chime with a soft attack and decay.
         const double t = double(i) / kRate;
         const double envelope = std::min(1.0, t * 40) * std::exp(-3.0 * t);
-        const double v = envelope * (9000 * std::sin(2 * kPi * (660 - 200 * t) * t) +
-                                     3000 * std::sin(2 * kPi * 990 * t));
+        const double v =
+            envelope * (9000 * std::sin(2 * kPi * (660 - 200 * t) * t) + 3000 * std::sin(2 * kPi * 990 * t));
         WriteLe16(&f[dta::tools::kWaveHeaderSize + 2 * i], static_cast<uint16_t>(static_cast<int16_t>(v)));
     }
     return f;
@@ -85,7 +85,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     for (int i = 0; i < pictures; ++i) {
-        if (!dta::tools::WriteFileAtomically(dir + "bilboard" + std::to_string(i) + ".bmp", Billboard(i), &error)) {
+        if (!dta::tools::WriteFileAtomically(dir + "bilboard" + std::to_string(i) + ".bmp", Billboard(i),
+                                             &error)) {
             std::fprintf(stderr, "korvo_demo_assets: %s\n", error.c_str());
             return 1;
         }

@@ -40,7 +40,8 @@ std::vector<uint8_t> LzBody(const uint8_t* data, size_t size) {
 // A wave block of sound that is not 16-bit: method, optional header copy,
 // then a nested stored or LZ body, whichever is smaller. The LZ coder may
 // refer back into the header copy, which the decoder has already written.
-std::vector<uint8_t> NestedWaveBody(const uint8_t* header, bool withHeader, const uint8_t* data, size_t size) {
+std::vector<uint8_t> NestedWaveBody(const uint8_t* header, bool withHeader, const uint8_t* data,
+                                    size_t size) {
     std::vector<uint8_t> prefixed;
     size_t start = 0;
     if (withHeader) {
@@ -102,7 +103,8 @@ bool EncodeEntry(const uint8_t* data, size_t size, Method method, EncodedEntry* 
         }
         return EncodeWaveEntry(data, size, fmt, out);
     }
-    if (method == Method::Auto && isWave && IsDeltaCodable(fmt, size)) return EncodeWaveEntry(data, size, fmt, out);
+    if (method == Method::Auto && isWave && IsDeltaCodable(fmt, size))
+        return EncodeWaveEntry(data, size, fmt, out);
 
     if (size == 0) {
         out->bodies.push_back(StoredBody(data, 0));
@@ -124,11 +126,16 @@ bool EncodeEntry(const uint8_t* data, size_t size, Method method, EncodedEntry* 
 }
 
 bool ParseMethod(const std::string& text, Method* method) {
-    if (text == "stored") *method = Method::Stored;
-    else if (text == "lz") *method = Method::Lz;
-    else if (text == "wave") *method = Method::Wave;
-    else if (text == "auto") *method = Method::Auto;
-    else return false;
+    if (text == "stored")
+        *method = Method::Stored;
+    else if (text == "lz")
+        *method = Method::Lz;
+    else if (text == "wave")
+        *method = Method::Wave;
+    else if (text == "auto")
+        *method = Method::Auto;
+    else
+        return false;
     return true;
 }
 

@@ -11,11 +11,11 @@
 namespace dta::tools {
 
 enum class Method {
-    Stored,  // every block stored
-    Lz,      // every block LZ, unless its LZ body would not fit a block body
-    Wave,    // a wave entry: delta-coded 16-bit PCM, nested stored/LZ for other widths
-    Auto,    // 16-bit PCM canonical WAVE data as Wave, else as Smaller
-    Smaller, // per block the smaller of LZ and stored
+    Stored,   // every block stored
+    Lz,       // every block LZ, unless its LZ body would not fit a block body
+    Wave,     // a wave entry: delta-coded 16-bit PCM, nested stored/LZ for other widths
+    Auto,     // 16-bit PCM canonical WAVE data as Wave, else as Smaller
+    Smaller,  // per block the smaller of LZ and stored
 };
 
 struct EncodedEntry {

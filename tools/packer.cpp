@@ -32,12 +32,14 @@ struct Prepared {
     uint32_t headerOffset = 0;
 };
 
-void Append(std::vector<uint8_t>* image, const uint8_t* bytes, size_t n) { image->insert(image->end(), bytes, bytes + n); }
+void Append(std::vector<uint8_t>* image, const uint8_t* bytes, size_t n) {
+    image->insert(image->end(), bytes, bytes + n);
+}
 
 }  // namespace
 
-bool BuildArchive(const std::vector<PackInput>& inputs, uint32_t key1, uint32_t key2, std::vector<uint8_t>* image,
-                  std::string* error) {
+bool BuildArchive(const std::vector<PackInput>& inputs, uint32_t key1, uint32_t key2,
+                  std::vector<uint8_t>* image, std::string* error) {
     auto fail = [&](const std::string& message) {
         if (error) *error = message;
         return false;
@@ -49,7 +51,8 @@ bool BuildArchive(const std::vector<PackInput>& inputs, uint32_t key1, uint32_t 
     for (const PackInput& in : inputs) {
         if (in.name.empty()) return fail("empty entry name");
         if (in.name.size() > kMaxNameLength) return fail("entry name longer than 259 bytes: " + in.name);
-        if (static_cast<uint64_t>(in.data.size()) > kMaxEntrySize) return fail("entry larger than 4 GB: " + in.name);
+        if (static_cast<uint64_t>(in.data.size()) > kMaxEntrySize)
+            return fail("entry larger than 4 GB: " + in.name);
         upper.push_back(Upper(in.name));
     }
     {

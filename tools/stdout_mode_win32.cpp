@@ -7,6 +7,8 @@
 
 namespace dta::tools {
 
-void UseBinaryStdout() { _setmode(_fileno(stdout), _O_BINARY); }
+void UseBinaryStdout() {
+    _setmode(_fileno(stdout), _O_BINARY);
+}
 
 }  // namespace dta::tools

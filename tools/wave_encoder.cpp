@@ -35,8 +35,8 @@ uint8_t NearestCode(int16_t predictor, int16_t target, const uint16_t* row, int 
     uint8_t best = forbidden == 0 ? kCodeSubtract : 0;
     int bestError = std::abs(int(predictor) - int(target));
     for (int dir = 0; dir < 2; ++dir) {
-        const uint16_t want = dir == 0 ? static_cast<uint16_t>(target - predictor)
-                                       : static_cast<uint16_t>(predictor - target);
+        const uint16_t want =
+            dir == 0 ? static_cast<uint16_t>(target - predictor) : static_cast<uint16_t>(predictor - target);
         const size_t at = std::lower_bound(row, row + kDeltaSteps, want) - row;
         for (size_t index : {at > 0 ? at - 1 : at, at < kDeltaSteps ? at : kDeltaSteps - 1}) {
             const uint8_t code = static_cast<uint8_t>(index | (dir ? kCodeSubtract : 0));
@@ -88,7 +88,8 @@ Coded EncodeStream(const uint8_t* pcm, size_t samples, size_t lanes, const uint1
 size_t CoveringRow(const uint8_t* pcm, size_t samples, size_t lanes) {
     int maxDelta = 0;
     for (size_t i = lanes; i < samples; ++i) {
-        const int16_t move = static_cast<int16_t>(static_cast<uint16_t>(Sample(pcm, i) - Sample(pcm, i - lanes)));
+        const int16_t move =
+            static_cast<int16_t>(static_cast<uint16_t>(Sample(pcm, i) - Sample(pcm, i - lanes)));
         maxDelta = std::max(maxDelta, std::abs(int(move)));
     }
     for (size_t r = 0; r < kDeltaRows; ++r)

@@ -9,9 +9,9 @@
 
 namespace dta::codecs {
 
-inline constexpr size_t kBlockSize = 32768;       // decoded bytes of every full block
-inline constexpr size_t kMaxBodySize = 32772;     // largest stored block body
-inline constexpr size_t kWaveHeaderSize = 44;     // canonical RIFF/WAVE header
+inline constexpr size_t kBlockSize = 32768;    // decoded bytes of every full block
+inline constexpr size_t kMaxBodySize = 32772;  // largest stored block body
+inline constexpr size_t kWaveHeaderSize = 44;  // canonical RIFF/WAVE header
 inline constexpr int32_t kDecodeError = -1;
 
 // Decodes one unscrambled block body (method byte first) into `out`, which
@@ -28,8 +28,7 @@ int32_t DecodeBlock(const uint8_t* body, size_t size, uint8_t* out, size_t capac
 // payload of 2 bytes or fewer), or kDecodeError when a token or flag word
 // runs past the payload, a back-reference reaches before out[0], or the
 // output would pass `capacity`.
-int32_t DecodeLz(const uint8_t* payload, size_t size, uint8_t* out, size_t capacity,
-                 size_t written);
+int32_t DecodeLz(const uint8_t* payload, size_t size, uint8_t* out, size_t capacity, size_t written);
 
 // Decodes a wave block body (method 8 and up) with the entry's wave header.
 // Returns the bytes written, header copy included, or kDecodeError when the

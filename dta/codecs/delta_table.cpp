@@ -34,6 +34,8 @@ size_t DeltaRowForMethod(uint8_t method) {
     return (method - 8) / 4;
 }
 
-const uint16_t* DeltaRow(size_t row) { return kTable[row < kDeltaRows ? row : kDeltaRows - 1].data(); }
+const uint16_t* DeltaRow(size_t row) {
+    return kTable[row < kDeltaRows ? row : kDeltaRows - 1].data();
+}
 
 }  // namespace dta::codecs

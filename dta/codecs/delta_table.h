@@ -19,7 +19,9 @@ inline constexpr uint8_t kCodeSubtract = 0x80;
 inline constexpr uint8_t kCodeStepMask = 0x7F;
 
 // Method byte of a wave block using `row` (0..6): 8, 12, ..., 32.
-inline constexpr uint8_t WaveMethodForRow(size_t row) { return static_cast<uint8_t>(8 + 4 * row); }
+inline constexpr uint8_t WaveMethodForRow(size_t row) {
+    return static_cast<uint8_t>(8 + 4 * row);
+}
 
 // Row selected by a wave method byte: 12 -> 1, 16 -> 2, ..., 32 -> 6; every
 // other value (8 included) -> 0.

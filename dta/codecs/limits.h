@@ -13,7 +13,9 @@ inline constexpr uint8_t kMethodWaveFirst = 8;
 // Results travel as int32_t, so no decoder ever writes more than this.
 inline constexpr size_t kMaxCapacity = 0x7FFFFFFF;
 
-inline size_t ClampCapacity(size_t capacity) { return capacity < kMaxCapacity ? capacity : kMaxCapacity; }
+inline size_t ClampCapacity(size_t capacity) {
+    return capacity < kMaxCapacity ? capacity : kMaxCapacity;
+}
 
 }  // namespace dta::codecs
 

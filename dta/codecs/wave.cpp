@@ -22,7 +22,9 @@ constexpr size_t kCopyStart = 1;
 // The last id compared ends at body offset 41.
 constexpr size_t kIdsEnd = kCopyStart + kDataId + 4;
 
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t Le16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 
 void PutLe16(uint8_t* p, uint16_t v) {
     p[0] = static_cast<uint8_t>(v);
@@ -38,7 +40,8 @@ bool IdsMatch(const uint8_t* body, const uint8_t* header) {
 // Adds or subtracts the step of each code to the predictor, 16-bit wrap-around.
 inline uint16_t Apply(uint16_t sample, uint8_t code, const uint16_t* row) {
     const uint16_t step = row[code & kCodeStepMask];
-    return (code & kCodeSubtract) ? static_cast<uint16_t>(sample - step) : static_cast<uint16_t>(sample + step);
+    return (code & kCodeSubtract) ? static_cast<uint16_t>(sample - step)
+                                  : static_cast<uint16_t>(sample + step);
 }
 
 int32_t DecodeStereo(const uint8_t* data, size_t size, uint8_t* out, size_t room, const uint16_t* row) {

@@ -35,4 +35,6 @@ void FormatByteSize(uint64_t bytes, char* text, size_t textSize) {
     }
 }
 
-void FormatByteSize(uint64_t bytes, char* text) { FormatByteSize(bytes, text, kByteSizeTextSize); }
+void FormatByteSize(uint64_t bytes, char* text) {
+    FormatByteSize(bytes, text, kByteSizeTextSize);
+}

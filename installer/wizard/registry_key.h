@@ -21,8 +21,7 @@ public:
     // when it exists. False when the key path is null or the call fails.
     bool Create(HKEY root, const char* keyPath) {
         Close();
-        if (keyPath == nullptr)
-            return false;
+        if (keyPath == nullptr) return false;
         HKEY key = nullptr;
         DWORD disposition = 0;
         if (RegCreateKeyExA(root, keyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
@@ -36,11 +35,9 @@ public:
     // cannot be opened (missing, or no full access).
     bool Open(HKEY root, const char* keyPath) {
         Close();
-        if (keyPath == nullptr)
-            return false;
+        if (keyPath == nullptr) return false;
         HKEY key = nullptr;
-        if (RegOpenKeyExA(root, keyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-            return false;
+        if (RegOpenKeyExA(root, keyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return false;
         key_ = key;
         return true;
     }

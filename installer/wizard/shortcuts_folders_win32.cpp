@@ -34,12 +34,10 @@ bool GetSpecialFolder(int csidl, PathText& out) {
     if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, list.Receive())) || list.get() == nullptr)
         return false;
     char path[MAX_PATH] = {};
-    if (!SHGetPathFromIDListA(list.get(), path) || path[0] == '\0')
-        return false;
+    if (!SHGetPathFromIDListA(list.get(), path) || path[0] == '\0') return false;
     PathText folder(path);
     folder.EnsureBackslash();
-    if (!folder.ok())
-        return false;
+    if (!folder.ok()) return false;
     out = folder;
     return true;
 }
@@ -53,19 +51,16 @@ bool GetProgramsFolder(PathText& out) {
 }
 
 bool AppendShortcutFolder(PathText& folder, const char* levels, bool create) {
-    if (levels == nullptr)
-        return folder.ok();
+    if (levels == nullptr) return folder.ok();
     for (const char* c = levels; *c != '\0' && folder.ok(); ++c) {
-        if (*c == '\\' && create)
-            CreateDirectoryA(folder.c_str(), nullptr);
+        if (*c == '\\' && create) CreateDirectoryA(folder.c_str(), nullptr);
         folder.Append(*c);
     }
     return folder.ok();
 }
 
 size_t ShortcutFolderLength(const char* levels) {
-    if (levels == nullptr)
-        return 0;
+    if (levels == nullptr) return 0;
     const char* last = std::strrchr(levels, '\\');
     return last == nullptr ? 0 : static_cast<size_t>(last - levels) + 1;
 }

@@ -58,8 +58,7 @@ public:
 
     // Drops trailing backslashes, so the text names the folder itself.
     PathText& StripTrailingBackslashes() {
-        while (EndsWithBackslash())
-            text_[--length_] = '\0';
+        while (EndsWithBackslash()) text_[--length_] = '\0';
         return *this;
     }
 

@@ -26,61 +26,46 @@ bool UsableName(const char* name) {
 
 bool CreateShellLink(const char* linkPath, const char* target, const char* description,
                      const char* workingFolder, const char* iconFile, int iconIndex, const char* arguments) {
-    if (!UsableName(linkPath) || target == nullptr)
-        return false;
+    if (!UsableName(linkPath) || target == nullptr) return false;
     WCHAR widePath[kLinkPathChars];
-    if (MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, kLinkPathChars) == 0)
-        return false;
+    if (MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, kLinkPathChars) == 0) return false;
 
     ComPtr<IShellLinkA> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                 link.Receive())) ||
         !link)
         return false;
-    if (FAILED(link->SetPath(target)))
-        return false;
-    if (description != nullptr)
-        link->SetDescription(description);
-    if (workingFolder != nullptr)
-        link->SetWorkingDirectory(workingFolder);
-    if (iconFile != nullptr)
-        link->SetIconLocation(iconFile, iconIndex);
-    if (arguments != nullptr)
-        link->SetArguments(arguments);
+    if (FAILED(link->SetPath(target))) return false;
+    if (description != nullptr) link->SetDescription(description);
+    if (workingFolder != nullptr) link->SetWorkingDirectory(workingFolder);
+    if (iconFile != nullptr) link->SetIconLocation(iconFile, iconIndex);
+    if (arguments != nullptr) link->SetArguments(arguments);
 
     ComPtr<IPersistFile> file;
-    if (FAILED(link->QueryInterface(IID_IPersistFile, file.Receive())) || !file)
-        return false;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, file.Receive())) || !file) return false;
     return SUCCEEDED(file->Save(widePath, TRUE));
 }
 
 bool CreateDesktopShortcut(const char* target, const char* description, const char* workingFolder,
                            const char* iconFile, int iconIndex, const char* arguments) {
     const char* name = Settings().Text(Setting::DesktopShortcutName);
-    if (!UsableName(name))
-        return false;
+    if (!UsableName(name)) return false;
     PathText link;
-    if (!GetDesktopFolder(link))
-        return false;
+    if (!GetDesktopFolder(link)) return false;
     link.Append(name);
-    if (!link.ok())
-        return false;
+    if (!link.ok()) return false;
     return CreateShellLink(link.c_str(), target, description, workingFolder, iconFile, iconIndex, arguments);
 }
 
 bool CreateProgramsShortcut(const char* linkName, const char* target, const char* description,
                             const char* workingFolder, const char* iconFile, int iconIndex,
                             const char* arguments) {
-    if (!UsableName(linkName))
-        return false;
+    if (!UsableName(linkName)) return false;
     PathText link;
-    if (!GetProgramsFolder(link))
-        return false;
-    if (!AppendShortcutFolder(link, Settings().Text(Setting::ShortcutFolder), true))
-        return false;
+    if (!GetProgramsFolder(link)) return false;
+    if (!AppendShortcutFolder(link, Settings().Text(Setting::ShortcutFolder), true)) return false;
     link.Append(linkName);
-    if (!link.ok())
-        return false;
+    if (!link.ok()) return false;
     return CreateShellLink(link.c_str(), target, description, workingFolder, iconFile, iconIndex, arguments);
 }
 

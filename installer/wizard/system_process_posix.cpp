@@ -17,11 +17,17 @@ ProcessServices::ProcessServices() : lock_(std::make_unique<Lock>()) {}
 
 ProcessServices::~ProcessServices() = default;
 
-void ProcessServices::LockCopy() { lock_->mutex.lock(); }
+void ProcessServices::LockCopy() {
+    lock_->mutex.lock();
+}
 
-void ProcessServices::UnlockCopy() { lock_->mutex.unlock(); }
+void ProcessServices::UnlockCopy() {
+    lock_->mutex.unlock();
+}
 
-bool ProcessServices::TryLockCopy() { return lock_->mutex.try_lock(); }
+bool ProcessServices::TryLockCopy() {
+    return lock_->mutex.try_lock();
+}
 
 namespace {
 [[maybe_unused]] ProcessServices& g_processServices = ProcessServices::Instance();

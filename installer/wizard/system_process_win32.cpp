@@ -33,11 +33,17 @@ ProcessServices::~ProcessServices() {
     lock_.reset();
 }
 
-void ProcessServices::LockCopy() { EnterCriticalSection(&lock_->section); }
+void ProcessServices::LockCopy() {
+    EnterCriticalSection(&lock_->section);
+}
 
-void ProcessServices::UnlockCopy() { LeaveCriticalSection(&lock_->section); }
+void ProcessServices::UnlockCopy() {
+    LeaveCriticalSection(&lock_->section);
+}
 
-bool ProcessServices::TryLockCopy() { return TryEnterCriticalSection(&lock_->section) != FALSE; }
+bool ProcessServices::TryLockCopy() {
+    return TryEnterCriticalSection(&lock_->section) != FALSE;
+}
 
 namespace {
 // Starts the services during static initialisation, before the application.

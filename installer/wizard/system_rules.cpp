@@ -9,7 +9,9 @@ namespace {
 
 // Labels are plain ASCII; folding only A-Z keeps the comparison independent
 // of the locale and of the ANSI code page.
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char AsciiUpper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 bool EqualIgnoringCase(const char* a, const char* b) {
     for (; *a != '\0' && *b != '\0'; ++a, ++b) {
@@ -52,7 +54,9 @@ int32_t WindowsVersionFromRecord(uint32_t platformId, uint32_t majorVersion, uin
     }
 }
 
-bool FreeSpaceCovers(uint64_t required, uint64_t available) { return required < available; }
+bool FreeSpaceCovers(uint64_t required, uint64_t available) {
+    return required < available;
+}
 
 bool EndFolderWithOneBackslash(char* folder, size_t size) {
     if (folder == nullptr || size == 0) return false;

@@ -35,14 +35,11 @@ bool SetText(HKEY key, const char* name, const char* text) {
 }  // namespace
 
 bool WriteUninstallRecordNamed(const char* recordName, const char* displayName, const char* command) {
-    if (!UsableRecordName(recordName) || displayName == nullptr || command == nullptr)
-        return false;
+    if (!UsableRecordName(recordName) || displayName == nullptr || command == nullptr) return false;
     PathText keyPath;
-    if (!RecordKeyPath(recordName, keyPath))
-        return false;
+    if (!RecordKeyPath(recordName, keyPath)) return false;
     RegistryKey key;
-    if (!key.Create(HKEY_LOCAL_MACHINE, keyPath.c_str()))
-        return false;
+    if (!key.Create(HKEY_LOCAL_MACHINE, keyPath.c_str())) return false;
     // Every value is attempted even when an earlier one fails.
     bool written = SetText(key.get(), kRecordValues[0], displayName);
     written = SetText(key.get(), kRecordValues[1], command) && written;
@@ -51,23 +48,19 @@ bool WriteUninstallRecordNamed(const char* recordName, const char* displayName, 
 }
 
 void DeleteUninstallRecordNamed(const char* recordName) {
-    if (!UsableRecordName(recordName))
-        return;
+    if (!UsableRecordName(recordName)) return;
     PathText keyPath;
-    if (!RecordKeyPath(recordName, keyPath))
-        return;
+    if (!RecordKeyPath(recordName, keyPath)) return;
     // Opened, never created: a missing record must not appear just to be
     // deleted again.
     {
         RegistryKey record;
         if (record.Open(HKEY_LOCAL_MACHINE, keyPath.c_str())) {
-            for (const char* value : kRecordValues)
-                RegDeleteValueA(record.get(), value);
+            for (const char* value : kRecordValues) RegDeleteValueA(record.get(), value);
         }
     }
     RegistryKey list;
-    if (list.Open(HKEY_LOCAL_MACHINE, kUninstallKeyPath))
-        RegDeleteKeyA(list.get(), recordName);
+    if (list.Open(HKEY_LOCAL_MACHINE, kUninstallKeyPath)) RegDeleteKeyA(list.get(), recordName);
 }
 
 bool WriteUninstallRecord(const char* displayName, const char* command) {

@@ -27,47 +27,37 @@ bool IsSeparator(char c) {
 
 // A relative name whose folders may be removed: no drive, no root, no "..".
 bool StaysInside(const char* name) {
-    if (name[0] == '\0' || IsSeparator(name[0]) || std::strchr(name, ':') != nullptr)
-        return false;
+    if (name[0] == '\0' || IsSeparator(name[0]) || std::strchr(name, ':') != nullptr) return false;
     for (const char* part = name; *part != '\0';) {
         size_t n = 0;
-        while (part[n] != '\0' && !IsSeparator(part[n]))
-            ++n;
-        if (n == 2 && part[0] == '.' && part[1] == '.')
-            return false;
+        while (part[n] != '\0' && !IsSeparator(part[n])) ++n;
+        if (n == 2 && part[0] == '.' && part[1] == '.') return false;
         part += n;
-        if (*part != '\0')
-            ++part;
+        if (*part != '\0') ++part;
     }
     return true;
 }
 
 void DeleteIn(const PathText& folder, const char* name) {
-    if (name[0] == '\0')
-        return;
+    if (name[0] == '\0') return;
     PathText path(folder);
     path.Join(name);
-    if (path.ok())
-        DeleteFileA(path.c_str());
+    if (path.ok()) DeleteFileA(path.c_str());
 }
 
 void DeleteFiles(const PathText& folder, const FileList& list) {
-    for (auto entry = list.rbegin(); entry != list.rend(); ++entry)
-        DeleteIn(folder, (*entry)->secondName);
+    for (auto entry = list.rbegin(); entry != list.rend(); ++entry) DeleteIn(folder, (*entry)->secondName);
 }
 
 // Removes the folders that `name` lies in below `folder`, deepest first, each
 // only when empty; a folder that still holds something stops the walk.
 void RemoveEmptyParents(const PathText& folder, const char* name) {
-    if (!StaysInside(name))
-        return;
+    if (!StaysInside(name)) return;
     for (size_t cut = std::strlen(name); cut > 0; --cut) {
-        if (!IsSeparator(name[cut - 1]) || cut == 1)
-            continue;
+        if (!IsSeparator(name[cut - 1]) || cut == 1) continue;
         PathText parent(folder);
         parent.EnsureBackslash().Append(name, cut - 1);
-        if (!parent.ok() || !RemoveDirectoryA(parent.c_str()))
-            return;
+        if (!parent.ok() || !RemoveDirectoryA(parent.c_str())) return;
     }
 }
 
@@ -80,46 +70,38 @@ void RemoveEmptyParents(const PathText& folder, const FileList& list) {
 // behind the shortcut folder text.
 void DeleteLinks(const PathText& folder, const ShortcutList& list) {
     for (auto entry = list.rbegin(); entry != list.rend(); ++entry) {
-        if ((*entry)->firstName[0] == '\0')
-            continue;
+        if ((*entry)->firstName[0] == '\0') continue;
         PathText link(folder);
         link.Append((*entry)->firstName);
-        if (link.ok())
-            DeleteFileA(link.c_str());
+        if (link.ok()) DeleteFileA(link.c_str());
     }
 }
 
 void RemoveShortcuts(const SettingsTable& settings, const ScriptLists& lists) {
     PathText desktop;
-    if (GetDesktopFolder(desktop))
-        DeleteIn(desktop, settings.Text(Setting::DesktopShortcutName));
+    if (GetDesktopFolder(desktop)) DeleteIn(desktop, settings.Text(Setting::DesktopShortcutName));
 
     PathText programs;
-    if (!GetProgramsFolder(programs))
-        return;
+    if (!GetProgramsFolder(programs)) return;
     const char* levels = settings.Text(Setting::ShortcutFolder);
     PathText folder(programs);
-    if (!AppendShortcutFolder(folder, levels, false))
-        return;
+    if (!AppendShortcutFolder(folder, levels, false)) return;
     DeleteLinks(folder, lists.addShortcut);
     DeleteLinks(folder, lists.removeShortcut);
     // The last folder level that holds the links goes when empty. Without a
     // level of its own the links sit in Programs, which belongs to the system
     // and is never removed.
     const size_t levelsLength = ShortcutFolderLength(levels);
-    if (levelsLength == 0)
-        return;
+    if (levelsLength == 0) return;
     PathText holder(programs);
     holder.Append(levels, levelsLength);
-    if (holder.ok())
-        RemoveDirectoryA(holder.StripTrailingBackslashes().c_str());
+    if (holder.ok()) RemoveDirectoryA(holder.StripTrailingBackslashes().c_str());
 }
 
 }  // namespace
 
 bool UninstallGame(const char* destinationFolder) {
-    if (destinationFolder == nullptr || std::strlen(destinationFolder) < kMinFolderLength)
-        return false;
+    if (destinationFolder == nullptr || std::strlen(destinationFolder) < kMinFolderLength) return false;
     const SettingsTable& settings = Settings();
     const ScriptLists& lists = ScriptEntries();
 
@@ -133,8 +115,7 @@ bool UninstallGame(const char* destinationFolder) {
         RemoveEmptyParents(folder, lists.removeFile);
         PathText saveGames(folder);
         saveGames.Join(kSaveGameFolder);
-        if (saveGames.ok())
-            RemoveDirectoryA(saveGames.c_str());
+        if (saveGames.ok()) RemoveDirectoryA(saveGames.c_str());
         PathText itself(folder);
         RemoveDirectoryA(itself.StripTrailingBackslashes().c_str());
     }
@@ -151,8 +132,7 @@ bool RemoveBackupFiles() {
     char temp[kPathTextSize];
     // Without the temporary folder the names would be taken relative to the
     // current folder, where they name other files.
-    if (!GetTempFolder(temp, sizeof temp) || temp[0] == '\0')
-        return true;
+    if (!GetTempFolder(temp, sizeof temp) || temp[0] == '\0') return true;
     DeleteFiles(PathText(temp), ScriptEntries().backupFile);
     return true;
 }

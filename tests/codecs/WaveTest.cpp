@@ -43,7 +43,8 @@ std::vector<uint8_t> Le(std::initializer_list<int16_t> samples) {
 }
 
 // Body = method, optional header copy, then `rest`.
-std::vector<uint8_t> Body(uint8_t method, const std::vector<uint8_t>* copy, const std::vector<uint8_t>& rest) {
+std::vector<uint8_t> Body(uint8_t method, const std::vector<uint8_t>* copy,
+                          const std::vector<uint8_t>& rest) {
     std::vector<uint8_t> b(1, method);
     if (copy) b = Cat(b, *copy);
     return Cat(b, rest);
@@ -54,7 +55,8 @@ struct Decoded {
     std::vector<uint8_t> bytes;
 };
 
-Decoded Wave(const std::vector<uint8_t>& body, const std::vector<uint8_t>& header, size_t capacity = kBlockSize) {
+Decoded Wave(const std::vector<uint8_t>& body, const std::vector<uint8_t>& header,
+             size_t capacity = kBlockSize) {
     std::vector<uint8_t> out(capacity);
     int32_t n = DecodeWave(body.data(), body.size(), out.data(), out.size(), header.data());
     out.resize(n < 0 ? 0 : static_cast<size_t>(n));
@@ -84,7 +86,8 @@ TEST(Wave, methods_off_the_row_grid_decode_as_row_zero) {
     std::vector<uint8_t> rest = Cat(Le({1000}), {0x09, 0x7F, 0xA0, 0x85});
     auto reference = Wave(Body(8, nullptr, rest), h);
     ASSERT_GT(reference.result, 0);
-    for (uint8_t m : {9, 10, 200}) EXPECT_EQ(Wave(Body(m, nullptr, rest), h).bytes, reference.bytes) << int(m);
+    for (uint8_t m : {9, 10, 200})
+        EXPECT_EQ(Wave(Body(m, nullptr, rest), h).bytes, reference.bytes) << int(m);
     // Method 12 really is a different row.
     EXPECT_NE(Wave(Body(12, nullptr, rest), h).bytes, reference.bytes);
 }
@@ -137,12 +140,14 @@ TEST(Wave, eight_bit_sound_uses_a_nested_stored_or_lz_body) {
     auto h = Header(1, 1);
     auto s = Wave(Body(8, &h, {0x00, 0x80, 0x81, 0x7F}), h);
     ASSERT_EQ(s.result, 47);
-    EXPECT_EQ(std::vector<uint8_t>(s.bytes.begin() + 44, s.bytes.end()), (std::vector<uint8_t>{0x80, 0x81, 0x7F}));
+    EXPECT_EQ(std::vector<uint8_t>(s.bytes.begin() + 44, s.bytes.end()),
+              (std::vector<uint8_t>{0x80, 0x81, 0x7F}));
     // Nested LZ: a run, then a back-reference 60 bytes back to the start of
     // the header copy ("RIFF" plus 2 bytes).
     auto l = Wave(Body(8, &h, {0x01, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x80, 0x03, 0xC3}), h);
     ASSERT_EQ(l.result, 44 + 16 + 6);
-    EXPECT_EQ(std::vector<uint8_t>(l.bytes.begin() + 44, l.bytes.begin() + 60), std::vector<uint8_t>(16, 0x80));
+    EXPECT_EQ(std::vector<uint8_t>(l.bytes.begin() + 44, l.bytes.begin() + 60),
+              std::vector<uint8_t>(16, 0x80));
     EXPECT_EQ(std::string(l.bytes.begin() + 60, l.bytes.end()), std::string("RIFF\0\0", 6));
     // A nested LZ payload too short to hold a token adds nothing.
     EXPECT_EQ(Wave(Body(8, nullptr, {0x01, 0x00, 0x00}), h).result, 0);

@@ -299,7 +299,8 @@ TEST(Reader, backward_moves_walk_back_unless_the_target_lies_below_half_the_curr
 
     auto byteAt = [h](uint32_t block) {
         uint8_t byte = 0;
-        if (dtaSeek(h, static_cast<int32_t>(block * 32768 + 7), 0) < 0 || dtaRead(h, &byte, 1) != 1) return -1;
+        if (dtaSeek(h, static_cast<int32_t>(block * 32768 + 7), 0) < 0 || dtaRead(h, &byte, 1) != 1)
+            return -1;
         return static_cast<int>(byte);
     };
     ASSERT_EQ(byteAt(5), 'F');

@@ -92,7 +92,8 @@ TEST(Services, leak_report_shows_at_exit_when_enabled) {
     EXPECT_EXIT(
         {
             const std::string path =
-                (std::filesystem::temp_directory_path() / ("dta_leak_" + std::to_string(::getpid()))).string();
+                (std::filesystem::temp_directory_path() / ("dta_leak_" + std::to_string(::getpid())))
+                    .string();
             ArchiveBuilder builder;
             builder.AddStored("a", {1});
             WriteFile(path, builder.Build().bytes);

@@ -21,7 +21,8 @@ TestEntry& ArchiveBuilder::Add(TestEntry entry) {
     return entries_.back();
 }
 
-TestEntry& ArchiveBuilder::AddStored(const std::string& name, const Bytes& data, bool scrambled, uint8_t method) {
+TestEntry& ArchiveBuilder::AddStored(const std::string& name, const Bytes& data, bool scrambled,
+                                     uint8_t method) {
     TestEntry entry;
     entry.name = name;
     entry.bodies = StoredBodies(data, method);
@@ -97,8 +98,8 @@ BuiltArchive ArchiveBuilder::Build() const {
     std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
         return static_cast<int32_t>(a.key) < static_cast<int32_t>(b.key);
     });
-    out.directoryOffset = static_cast<uint32_t>(
-        directoryFirst ? format::kMagicSize + format::kArchiveHeaderSize : file.size());
+    out.directoryOffset =
+        static_cast<uint32_t>(directoryFirst ? format::kMagicSize + format::kArchiveHeaderSize : file.size());
     Bytes directory(rows.size() * format::kDirEntrySize);
     for (size_t i = 0; i < rows.size(); ++i) {
         uint8_t* raw = directory.data() + i * format::kDirEntrySize;

@@ -88,7 +88,8 @@ TEST(PngWriter, image_round_trips_through_the_chunks) {
     ASSERT_EQ(raw.size(), (w * 3 + 1) * h);
     for (uint32_t y = 0; y < h; ++y) {
         EXPECT_EQ(raw[y * (w * 3 + 1)], 0) << "filter byte of row " << y;
-        EXPECT_TRUE(std::equal(rgb.begin() + y * w * 3, rgb.begin() + (y + 1) * w * 3, raw.begin() + y * (w * 3 + 1) + 1));
+        EXPECT_TRUE(std::equal(rgb.begin() + y * w * 3, rgb.begin() + (y + 1) * w * 3,
+                               raw.begin() + y * (w * 3 + 1) + 1));
     }
 }
 

@@ -27,17 +27,20 @@ bool SplitFails(const std::string& line, const Variables& vars = {}) {
 }
 
 TEST(Script, splits_plain_and_quoted_words) {
-    EXPECT_EQ(Split("  expect-checked\t1005   1 "), (std::vector<std::string>{"expect-checked", "1005", "1"}));
+    EXPECT_EQ(Split("  expect-checked\t1005   1 "),
+              (std::vector<std::string>{"expect-checked", "1005", "1"}));
     EXPECT_EQ(Split("answer \"Discard changes ?!\" yes"),
               (std::vector<std::string>{"answer", "Discard changes ?!", "yes"}));
     // Leading blanks inside quotes are kept: list items such as " OFF" need them.
-    EXPECT_EQ(Split("expect-selected 1030 \" OFF\""), (std::vector<std::string>{"expect-selected", "1030", " OFF"}));
+    EXPECT_EQ(Split("expect-selected 1030 \" OFF\""),
+              (std::vector<std::string>{"expect-selected", "1030", " OFF"}));
     EXPECT_EQ(Split("expect-items 1003 \"\""), (std::vector<std::string>{"expect-items", "1003", ""}));
     EXPECT_EQ(Split("x\r"), (std::vector<std::string>{"x"}));
 }
 
 TEST(Script, decodes_escapes_inside_quotes_only) {
-    EXPECT_EQ(Split("a \"one\\n\\rtwo\\t\\\"q\\\" \\\\\""), (std::vector<std::string>{"a", "one\n\rtwo\t\"q\" \\"}));
+    EXPECT_EQ(Split("a \"one\\n\\rtwo\\t\\\"q\\\" \\\\\""),
+              (std::vector<std::string>{"a", "one\n\rtwo\t\"q\" \\"}));
     EXPECT_EQ(Split("a b\\n"), (std::vector<std::string>{"a", "b\\n"}));
     // Other backslashes stay, so registry keys need no doubling.
     EXPECT_EQ(Split("k \"HKLM\\Software\\Ambergate Studio\""),

@@ -93,7 +93,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     VisitAll(static_cast<int>(devices.resolutions().items.size()),
              [&](int i) { return model.SelectResolution(i); });
-    VisitAll(static_cast<int>(devices.bitDepths().items.size()), [&](int i) { return model.SelectBitDepth(i); });
+    VisitAll(static_cast<int>(devices.bitDepths().items.size()),
+             [&](int i) { return model.SelectBitDepth(i); });
     VisitAll(static_cast<int>(devices.refreshRates().items.size()),
              [&](int i) { return model.SelectRefreshRate(i); });
     VisitAll(static_cast<int>(devices.antialiasing().items.size()),

@@ -26,7 +26,9 @@ Outcome Dta(std::vector<std::string> args) {
     return {code, out.str(), err.str()};
 }
 
-std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
+std::vector<uint8_t> Bytes(const std::string& s) {
+    return std::vector<uint8_t>(s.begin(), s.end());
+}
 
 // Packs hand-named entries directly, for names the file system cannot carry.
 std::string PackNames(const TempFolder& dir, const std::vector<std::string>& names) {
@@ -78,8 +80,8 @@ TEST(Cli, options_apply_to_the_files_after_them) {
     const std::string a = dir.Write("a.txt", Bytes(std::string(100, 'a')));
     const std::string b = dir.Write("b.txt", Bytes(std::string(100, 'b')));
     const std::string archive = dir / "o.dta";
-    Outcome pack = Dta({"pack", "--key1", "0x1234", "--key2", "abcd", archive, "--method", "stored", "--no-scramble",
-                    a, "--method", "lz", "--scramble", "--as", "folder\\named.txt", b});
+    Outcome pack = Dta({"pack", "--key1", "0x1234", "--key2", "abcd", archive, "--method", "stored",
+                        "--no-scramble", a, "--method", "lz", "--scramble", "--as", "folder\\named.txt", b});
     ASSERT_EQ(pack.code, 0) << pack.err;
     Outcome list = Dta({"list", "--key1", "1234", "--key2", "ABCD", archive});
     ASSERT_EQ(list.code, 0) << list.err;

@@ -13,7 +13,8 @@ namespace codecs = dta::codecs;
 namespace {
 
 std::vector<uint8_t> Text(size_t n) {
-    static const char* words[] = {"korvo ", "archive ", "block ", "the ", "setup ", "install\r\n", "of ", "disc "};
+    static const char* words[] = {"korvo ", "archive ",    "block ", "the ",
+                                  "setup ", "install\r\n", "of ",    "disc "};
     std::mt19937 rng(7);
     std::vector<uint8_t> out;
     while (out.size() < n) {
@@ -33,7 +34,8 @@ std::vector<uint8_t> Random(size_t n, uint32_t seed) {
 
 // Encodes data[start..] and decodes it after the same prefix; the payload
 // size goes to *payloadSize.
-std::vector<uint8_t> RoundTrip(const std::vector<uint8_t>& data, size_t start = 0, size_t* payloadSize = nullptr) {
+std::vector<uint8_t> RoundTrip(const std::vector<uint8_t>& data, size_t start = 0,
+                               size_t* payloadSize = nullptr) {
     std::vector<uint8_t> payload = EncodeLz(data.data(), data.size(), start);
     if (payloadSize) *payloadSize = payload.size();
     std::vector<uint8_t> out(data.begin(), data.begin() + start);

@@ -19,12 +19,15 @@ namespace {
 constexpr uint32_t kKey1 = kDefaultKey1;
 constexpr uint32_t kKey2 = kDefaultKey2;
 
-std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
+std::vector<uint8_t> Bytes(const std::string& s) {
+    return std::vector<uint8_t>(s.begin(), s.end());
+}
 
 std::vector<uint8_t> Mixed(size_t n, uint32_t seed) {
     std::mt19937 rng(seed);
     std::vector<uint8_t> out(n);
-    for (size_t i = 0; i < n; ++i) out[i] = (i / 512) % 2 ? static_cast<uint8_t>(rng()) : static_cast<uint8_t>(i % 7);
+    for (size_t i = 0; i < n; ++i)
+        out[i] = (i / 512) % 2 ? static_cast<uint8_t>(rng()) : static_cast<uint8_t>(i % 7);
     return out;
 }
 
@@ -183,8 +186,8 @@ TEST(Packer, wave_entries_keep_their_header_exact_scrambled_or_not) {
     TempFolder dir;
     const std::vector<uint8_t> mono = Wave(1, 40000);
     const std::vector<uint8_t> stereo = Wave(2, 20000);
-    const std::string archive = Pack(dir, {Input("mono.wav", mono, Method::Auto, false),
-                                           Input("stereo.wav", stereo, Method::Wave, true)});
+    const std::string archive = Pack(
+        dir, {Input("mono.wav", mono, Method::Auto, false), Input("stereo.wav", stereo, Method::Wave, true)});
     for (const auto& [name, original] : {std::pair{"mono.wav", mono}, std::pair{"stereo.wav", stereo}}) {
         LibraryRead r = ReadEntry(archive, name);
         ASSERT_TRUE(r.found) << name;
@@ -192,7 +195,8 @@ TEST(Packer, wave_entries_keep_their_header_exact_scrambled_or_not) {
         EXPECT_TRUE(std::equal(original.begin(), original.begin() + kWaveHeaderSize, r.data.begin())) << name;
         int worst = 0;
         for (size_t i = kWaveHeaderSize; i < original.size(); i += 2)
-            worst = std::max(worst, std::abs(int16_t(ReadLe16(&original[i])) - int16_t(ReadLe16(&r.data[i]))));
+            worst =
+                std::max(worst, std::abs(int16_t(ReadLe16(&original[i])) - int16_t(ReadLe16(&r.data[i]))));
         EXPECT_LE(worst, 200) << name;
     }
     // The header is never plain in the file, even in an unscrambled entry.
@@ -204,11 +208,10 @@ TEST(Packer, lookup_finds_names_by_case_key_collisions_and_long_tails) {
     TempFolder dir;
     const std::string longA = "music\\first\\track_number_01.txt";
     const std::string longB = "sound\\other\\track_number_01.txt";  // same length, same tail
-    const std::string archive = Pack(dir, {Input("tables\\version.txt", Bytes("v"), Method::Auto, true),
-                                           Input("AB", Bytes("ab"), Method::Stored, true),
-                                           Input("BA", Bytes("ba"), Method::Stored, false),
-                                           Input(longA, Bytes("A"), Method::Lz, true),
-                                           Input(longB, Bytes("B"), Method::Lz, true)});
+    const std::string archive = Pack(
+        dir, {Input("tables\\version.txt", Bytes("v"), Method::Auto, true),
+              Input("AB", Bytes("ab"), Method::Stored, true), Input("BA", Bytes("ba"), Method::Stored, false),
+              Input(longA, Bytes("A"), Method::Lz, true), Input(longB, Bytes("B"), Method::Lz, true)});
     EXPECT_EQ(ReadEntry(archive, "tables\\Version.TXT").data, Bytes("v"));
     EXPECT_EQ(ReadEntry(archive, "AB").data, Bytes("ab"));
     EXPECT_EQ(ReadEntry(archive, "ba").data, Bytes("ba"));
@@ -229,9 +232,12 @@ TEST(Packer, refuses_bad_names) {
     std::vector<uint8_t> image = {1, 2, 3};
     std::string error;
     EXPECT_FALSE(BuildArchive({Input("", {}, Method::Auto, true)}, kKey1, kKey2, &image, &error));
-    EXPECT_FALSE(BuildArchive({Input(std::string(260, 'n'), {}, Method::Auto, true)}, kKey1, kKey2, &image, &error));
-    EXPECT_TRUE(BuildArchive({Input(std::string(259, 'n'), {}, Method::Auto, true)}, kKey1, kKey2, &image, &error));
-    EXPECT_FALSE(BuildArchive({Input("Same.txt", {}, Method::Auto, true), Input("sAME.TXT", {}, Method::Auto, true)},
-                              kKey1, kKey2, &image, &error));
+    EXPECT_FALSE(
+        BuildArchive({Input(std::string(260, 'n'), {}, Method::Auto, true)}, kKey1, kKey2, &image, &error));
+    EXPECT_TRUE(
+        BuildArchive({Input(std::string(259, 'n'), {}, Method::Auto, true)}, kKey1, kKey2, &image, &error));
+    EXPECT_FALSE(
+        BuildArchive({Input("Same.txt", {}, Method::Auto, true), Input("sAME.TXT", {}, Method::Auto, true)},
+                     kKey1, kKey2, &image, &error));
     EXPECT_NE(error.find("twice"), std::string::npos);
 }

@@ -17,8 +17,8 @@ class WineDirect3DSettings : public ::testing::Environment {
 public:
     void SetUp() override {
         HKEY key;
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Direct3D", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                            nullptr) != ERROR_SUCCESS)
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Direct3D", 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &key, nullptr) != ERROR_SUCCESS)
             return;
         RegDeleteValueA(key, "renderer");
         const char size[] = "64";

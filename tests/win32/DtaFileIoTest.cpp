@@ -117,7 +117,8 @@ TEST(DtaFileIo, last_write_time_is_the_system_file_time) {
     ScratchFolder dir;
     const std::string path = dir / "t.bin";
     ASSERT_TRUE(WriteWholeFile(path, "x"));
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h =
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     FILETIME set{0x12345678u, 0x01D00000u};
     ASSERT_TRUE(SetFileTime(h, nullptr, nullptr, &set));

@@ -50,8 +50,8 @@ BOOL CALLBACK CollectBox(HWND window, LPARAM param) {
 std::string ControlText(HWND control) {
     char text[1024] = {};
     DWORD_PTR length = 0;
-    SendMessageTimeoutA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
-                        &length);
+    SendMessageTimeoutA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                        5000, &length);
     return text;
 }
 
@@ -70,7 +70,8 @@ Outcome RunHelper(const std::string& archive, const char* mode) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
         ADD_FAILURE() << "cannot start " << command;
         return outcome;
     }

@@ -39,7 +39,8 @@ private:
 };
 
 Handle OpenShared(const std::string& path, DWORD access, DWORD share) {
-    return Handle(CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return Handle(
+        CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 }  // namespace
@@ -48,8 +49,8 @@ TEST(DtaWriter, hidden_flag_gives_the_new_file_the_hidden_attribute_in_both_mode
     ScratchFolder dir;
     ASSERT_TRUE(dir.ok());
     const std::string direct = dir / "direct.cfg", safe = dir / "safe.cfg", plain = dir / "plain.cfg";
-    for (const auto& [path, flags] : {std::pair{direct, kHidden | kEmpty}, std::pair{safe, kHidden | kSafe | kEmpty},
-                                      std::pair{plain, kEmpty}}) {
+    for (const auto& [path, flags] : {std::pair{direct, kHidden | kEmpty},
+                                      std::pair{safe, kHidden | kSafe | kEmpty}, std::pair{plain, kEmpty}}) {
         const int32_t h = dtaOpenWrite(path.c_str(), flags);
         ASSERT_GE(h, 0) << path;
         EXPECT_EQ(dtaWrite(h, "abc", 3), 3);
@@ -95,8 +96,8 @@ TEST(DtaWriter, direct_mode_keeps_other_openers_out_while_writing) {
     // dtaGetTime on a writer handle asks the system for the file's time.
     uint32_t time[2] = {};
     ASSERT_TRUE(dtaGetTime(h, time, 0));
-    Handle reader(CreateFileA(target.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                              nullptr));
+    Handle reader(CreateFileA(target.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr));
     ASSERT_TRUE(reader.ok());
     FILETIME written{};
     ASSERT_TRUE(GetFileTime(reader.get(), nullptr, nullptr, &written));

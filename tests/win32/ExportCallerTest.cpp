@@ -35,9 +35,9 @@ using ForceFn = void(__stdcall*)();
 using LeaksFn = void(__stdcall*)(int32_t enable);
 
 // The archive object's operations by slot: `this` travels in ECX.
-using AddRefFn = void(__attribute__((thiscall))*)(void* self);
-using ReleaseFn = uint32_t(__attribute__((thiscall))*)(void* self);
-using LoadDirectoryFn = bool(__attribute__((thiscall))*)(void* self, uint32_t key1, uint32_t key2);
+using AddRefFn = void(__attribute__((thiscall)) *)(void* self);
+using ReleaseFn = uint32_t(__attribute__((thiscall)) *)(void* self);
+using LoadDirectoryFn = bool(__attribute__((thiscall)) *)(void* self, uint32_t key1, uint32_t key2);
 constexpr int kSlotAddRef = 1;
 constexpr int kSlotRelease = 2;
 constexpr int kSlotLoadDirectory = 3;
@@ -111,8 +111,8 @@ protected:
         inputs[1].data = BigData();
         std::vector<uint8_t> archive;
         std::string error;
-        ASSERT_TRUE(dta::tools::BuildArchive(inputs, dta::tools::kDefaultKey1, dta::tools::kDefaultKey2, &archive,
-                                             &error))
+        ASSERT_TRUE(dta::tools::BuildArchive(inputs, dta::tools::kDefaultKey1, dta::tools::kDefaultKey2,
+                                             &archive, &error))
             << error;
         archivePath_ = *folder_ / "PWdata.dta";
         ASSERT_TRUE(WriteWholeFile(archivePath_, std::string(archive.begin(), archive.end())));
@@ -143,9 +143,8 @@ protected:
     // Registers the test archive with the installer's key words.
     void* OpenArchive() {
         void* archive = e_.create(archivePath_.c_str());
-        if (archive != nullptr &&
-            !Slot<LoadDirectoryFn>(archive, kSlotLoadDirectory)(archive, dta::tools::kDefaultKey1,
-                                                                 dta::tools::kDefaultKey2)) {
+        if (archive != nullptr && !Slot<LoadDirectoryFn>(archive, kSlotLoadDirectory)(
+                                      archive, dta::tools::kDefaultKey1, dta::tools::kDefaultKey2)) {
             ADD_FAILURE() << "LoadDirectory failed";
         }
         return archive;
@@ -176,9 +175,10 @@ std::string ExportCaller::archivePath_;
 }  // namespace
 
 TEST_F(ExportCaller, every_export_is_found_by_name_and_by_ordinal) {
-    const char* names[] = {"_dtaBin2Text@8",  "_dtaClose@4",     "_dtaCreate@4",         "_dtaDelete@4",
-                           "_dtaDumpMemoryLeaks@4", "_dtaGetTime@12", "_dtaOpen@8", "_dtaOpenWrite@8",
-                           "_dtaRead@12",     "_dtaSeek@12",     "_dtaSetDtaFirstForce@0", "_dtaWrite@12"};
+    const char* names[] = {
+        "_dtaBin2Text@8",         "_dtaClose@4", "_dtaCreate@4",    "_dtaDelete@4", "_dtaDumpMemoryLeaks@4",
+        "_dtaGetTime@12",         "_dtaOpen@8",  "_dtaOpenWrite@8", "_dtaRead@12",  "_dtaSeek@12",
+        "_dtaSetDtaFirstForce@0", "_dtaWrite@12"};
     for (WORD ordinal = 1; ordinal <= 12; ++ordinal) {
         FARPROC byName = GetProcAddress(module_, names[ordinal - 1]);
         EXPECT_NE(byName, nullptr) << names[ordinal - 1];
@@ -254,7 +254,7 @@ TEST_F(ExportCaller, writes_converts_and_deletes_files_through_the_exports) {
     const int32_t handle = e_.openWrite(target.c_str(), 0x100 | 0x10000);
     ASSERT_GE(handle, 0);
     EXPECT_EQ(e_.write(handle, "A\r\nB\r\n", 6), 6);
-    EXPECT_EQ(e_.read(handle, nullptr, 0), -1);  // writer handles are not read
+    EXPECT_EQ(e_.read(handle, nullptr, 0), -1);        // writer handles are not read
     EXPECT_EQ(ReadWholeFile(target), "old contents");  // untouched until the close
     EXPECT_TRUE(e_.close(handle));
     std::string text = ReadWholeFile(target);

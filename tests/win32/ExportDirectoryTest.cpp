@@ -24,10 +24,18 @@ struct Expected {
 
 // Ordinals follow the alphabetical order of the names.
 constexpr Expected kExports[] = {
-    {"_dtaBin2Text@8", 1},         {"_dtaClose@4", 2},      {"_dtaCreate@4", 3},
-    {"_dtaDelete@4", 4},           {"_dtaDumpMemoryLeaks@4", 5}, {"_dtaGetTime@12", 6},
-    {"_dtaOpen@8", 7},             {"_dtaOpenWrite@8", 8},  {"_dtaRead@12", 9},
-    {"_dtaSeek@12", 10},           {"_dtaSetDtaFirstForce@0", 11}, {"_dtaWrite@12", 12},
+    {"_dtaBin2Text@8", 1},
+    {"_dtaClose@4", 2},
+    {"_dtaCreate@4", 3},
+    {"_dtaDelete@4", 4},
+    {"_dtaDumpMemoryLeaks@4", 5},
+    {"_dtaGetTime@12", 6},
+    {"_dtaOpen@8", 7},
+    {"_dtaOpenWrite@8", 8},
+    {"_dtaRead@12", 9},
+    {"_dtaSeek@12", 10},
+    {"_dtaSetDtaFirstForce@0", 11},
+    {"_dtaWrite@12", 12},
 };
 
 }  // namespace

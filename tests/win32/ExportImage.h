@@ -24,8 +24,8 @@ inline constexpr uint16_t kFlagDll = 0x2000;
 
 struct ExportedName {
     std::string name;
-    uint32_t ordinal = 0;     // biased by the ordinal base
-    uint32_t address = 0;     // RVA of the function
+    uint32_t ordinal = 0;  // biased by the ordinal base
+    uint32_t address = 0;  // RVA of the function
 };
 
 struct ExportDirectory {
@@ -76,8 +76,8 @@ public:
         for (uint32_t i = 0; i < nameCount; ++i) {
             const uint16_t index = U16(ordinals + 2u * i);
             if (index >= out->functionCount) return false;
-            out->names.push_back({String(U32(names + 4u * i)), out->ordinalBase + index,
-                                  U32(functions + 4u * index)});
+            out->names.push_back(
+                {String(U32(names + 4u * i)), out->ordinalBase + index, U32(functions + 4u * index)});
         }
         return true;
     }
@@ -115,7 +115,8 @@ private:
         const uint16_t sectionCount = U16(peOffset_ + 4 + 2);
         const uint16_t optSize = U16(peOffset_ + 4 + 16);
         optOffset_ = peOffset_ + 4 + kFileHeaderSize;
-        if (optSize < kOptDataDirectories + 8 || !Has(optOffset_, optSize) || U16(optOffset_) != kPe32Magic) return;
+        if (optSize < kOptDataDirectories + 8 || !Has(optOffset_, optSize) || U16(optOffset_) != kPe32Magic)
+            return;
         const size_t table = optOffset_ + optSize;
         if (!Has(table, size_t(sectionCount) * kSectionHeaderSize)) return;
         for (uint16_t i = 0; i < sectionCount; ++i) {

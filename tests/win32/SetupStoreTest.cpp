@@ -31,10 +31,11 @@ void DeleteTree(HKEY parent, const char* name) {
 
 void SetRawValue(const std::vector<BYTE>& data) {
     HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, setup::kSetupRegistryKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, setup::kSetupRegistryKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
               ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueExA(key, setup::kSetupRegistryValue, 0, REG_BINARY, data.data(), static_cast<DWORD>(data.size())),
+    ASSERT_EQ(RegSetValueExA(key, setup::kSetupRegistryValue, 0, REG_BINARY, data.data(),
+                             static_cast<DWORD>(data.size())),
               ERROR_SUCCESS);
     RegCloseKey(key);
 }
@@ -53,7 +54,8 @@ TEST_F(SetupStore, round_trips_63_bytes_as_binary) {
     HKEY key;
     ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, setup::kSetupRegistryKey, 0, KEY_READ, &key), ERROR_SUCCESS);
     DWORD type = 0, size = 0;
-    EXPECT_EQ(RegQueryValueExA(key, setup::kSetupRegistryValue, nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueExA(key, setup::kSetupRegistryValue, nullptr, &type, nullptr, &size),
+              ERROR_SUCCESS);
     RegCloseKey(key);
     EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
     EXPECT_EQ(size, kSetupRecordSize);
@@ -68,8 +70,8 @@ TEST_F(SetupStore, missing_key_value_or_short_value_is_no_record) {
     EXPECT_EQ(ReadStoredSetup(&read), 0u);
 
     HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, setup::kSetupRegistryKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, setup::kSetupRegistryKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
               ERROR_SUCCESS);
     RegCloseKey(key);
     EXPECT_EQ(ReadStoredSetup(&read), 0u);
@@ -94,8 +96,8 @@ TEST_F(SetupStore, longer_value_is_refused_without_overrunning_the_buffer) {
 TEST_F(SetupStore, reports_a_value_it_cannot_write) {
     // Below a volatile key no lasting key can be created.
     HKEY vendor;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kVendorKey, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                              &vendor, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kVendorKey, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                              nullptr, &vendor, nullptr),
               ERROR_SUCCESS);
     RegCloseKey(vendor);
     SetupRecordBytes bytes{};

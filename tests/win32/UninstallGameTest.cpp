@@ -145,8 +145,7 @@ TEST_F(RemoveBackupFiles, deletes_listed_copies_in_the_temporary_folder_only) {
     const std::string copy = "korvo-records-" + TestName() + "\\";  // the fixture's scratch folder
     Script("backup_file korvo.exe " + copy + "1.bak");
     Script("backup_file data\\b.dta " + copy + "2.bak");
-    for (const char* name : {"1.bak", "2.bak", "kept.bak"})
-        ASSERT_TRUE(MakeFile(temp + copy + name));
+    for (const char* name : {"1.bak", "2.bak", "kept.bak"}) ASSERT_TRUE(MakeFile(temp + copy + name));
 
     EXPECT_TRUE(installer::RemoveBackupFiles());
     EXPECT_TRUE(installer::RemoveBackupFiles());

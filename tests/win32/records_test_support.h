@@ -28,8 +28,7 @@ inline std::string TestName() {
 inline int RegQuery(const std::string& keyPath, std::string* output) {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
-        return -1;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return -1;
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -45,8 +44,7 @@ inline int RegQuery(const std::string& keyPath, std::string* output) {
     while (started && ReadFile(readEnd, chunk, sizeof chunk, &got, nullptr) && got > 0)
         output->append(chunk, got);
     CloseHandle(readEnd);
-    if (!started)
-        return -1;
+    if (!started) return -1;
     DWORD code = static_cast<DWORD>(-1);
     if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
         GetExitCodeProcess(process.hProcess, &code);
@@ -62,8 +60,7 @@ inline bool ValueExists(const std::string& keyPath, const char* value) {
 
 inline bool KeyExists(const std::string& keyPath) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
     RegCloseKey(key);
     return true;
 }
@@ -91,8 +88,7 @@ inline bool PathExists(const std::string& path) {
 
 inline bool MakeFile(const std::string& path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
+    if (file == INVALID_HANDLE_VALUE) return false;
     CloseHandle(file);
     return true;
 }
@@ -131,10 +127,8 @@ inline LinkProperties ReadLink(const std::string& linkPath) {
         link->GetIconLocation(text[4], 1024, &read.iconIndex);
         read = {text[0], text[1], text[2], text[3], text[4], read.iconIndex};
     }
-    if (file != nullptr)
-        file->Release();
-    if (link != nullptr)
-        link->Release();
+    if (file != nullptr) file->Release();
+    if (link != nullptr) link->Release();
     return read;
 }
 
@@ -169,8 +163,7 @@ protected:
                                                           {Setting::UninstallFolderName, "Korvo " + name},
                                                           {Setting::DesktopShortcutName, desktopLink_},
                                                           {Setting::ShortcutFolder, shortcutFolder_}};
-        for (const auto& value : values)
-            Settings().Set(value.first, value.second.c_str());
+        for (const auto& value : values) Settings().Set(value.first, value.second.c_str());
         ASSERT_TRUE(Folders().SetDestination(destination_.c_str()));
     }
 

@@ -2,4 +2,6 @@
 // can run it under each Windows version that Wine can pretend to be.
 #include "system.h"
 
-int main() { return static_cast<int>(GetWindowsVersion()); }
+int main() {
+    return static_cast<int>(GetWindowsVersion());
+}

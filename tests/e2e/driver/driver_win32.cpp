@@ -59,12 +59,23 @@ std::string Quote(const std::string& text) {
     std::string out = "\"";
     for (char c : text) {
         switch (c) {
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        default: out += c;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            default:
+                out += c;
         }
     }
     return out + "\"";
@@ -144,9 +155,13 @@ struct Driver::PendingSend {
 
 Driver::Driver(std::string failureShot) : failureShot_(std::move(failureShot)) {}
 
-Driver::~Driver() { EndProgram(); }
+Driver::~Driver() {
+    EndProgram();
+}
 
-bool Driver::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+bool Driver::Running() const {
+    return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
 
 void Driver::EndProgram() {
     if (Running()) {
@@ -181,7 +196,8 @@ bool Driver::Run(const std::vector<ScriptLine>& lines, const std::string& script
         }
     }
     if (Running()) {
-        std::printf("%s: FAILED: the program is still running at the end of the scenario\n", scriptName.c_str());
+        std::printf("%s: FAILED: the program is still running at the end of the scenario\n",
+                    scriptName.c_str());
         std::fflush(stdout);
         EndProgram();
         return false;
@@ -261,9 +277,8 @@ bool Driver::Start(const std::vector<std::string>& w, std::string* error) {
     std::string program = ToWindowsPath(w[1]);
     std::string commandLine = QuoteArgument(program);
     for (size_t i = 2; i < w.size(); ++i) commandLine += " " + QuoteArgument(w[i]);
-    std::string folder = program.substr(0, program.find_last_of('\\') == std::string::npos
-                                               ? 0
-                                               : program.find_last_of('\\'));
+    std::string folder =
+        program.substr(0, program.find_last_of('\\') == std::string::npos ? 0 : program.find_last_of('\\'));
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
@@ -299,7 +314,8 @@ bool Driver::WaitWindow(const std::vector<std::string>& w, std::string* error) {
         if (!Running()) {
             DWORD code = 0;
             GetExitCodeProcess(process_, &code);
-            *error = "the program ended (exit code " + std::to_string(code) + ") without showing " + Quote(w[1]);
+            *error =
+                "the program ended (exit code " + std::to_string(code) + ") without showing " + Quote(w[1]);
             return false;
         }
         if (GetTickCount() - start > kWindowWaitMs) {
@@ -309,7 +325,8 @@ bool Driver::WaitWindow(const std::vector<std::string>& w, std::string* error) {
                 ReadText(window, &text);
                 seen += " " + Quote(text) + " (" + WindowClass(window) + ")";
             }
-            *error = "no window " + Quote(w[1]) + " appeared; the program shows:" + (seen.empty() ? " nothing" : seen);
+            *error = "no window " + Quote(w[1]) +
+                     " appeared; the program shows:" + (seen.empty() ? " nothing" : seen);
             return false;
         }
         Sleep(kPollMs);
@@ -347,7 +364,8 @@ bool Driver::Settle(std::string* error) {
     DWORD start = GetTickCount();
     while (WaitForSingleObject(pending_->thread, kPollMs) == WAIT_TIMEOUT) {
         for (HWND top : TopWindows(pid_)) {
-            if (!pending_->windowsBefore.count(top)) return true;  // e.g. a message box; the handler waits on it
+            if (!pending_->windowsBefore.count(top))
+                return true;  // e.g. a message box; the handler waits on it
         }
         if (GetTickCount() - start > kActionWaitMs) {
             *error = "the program did not finish handling the last action";
@@ -382,14 +400,15 @@ bool Driver::Click(const std::vector<std::string>& w, std::string* error) {
         int state = ReadCheck(control);
         DWORD_PTR ignored = 0;
         WPARAM next = state == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
-        if (state < 0 || !SendMessageTimeoutW(control, BM_SETCHECK, next, 0, SMTO_NORMAL, kMessageTimeoutMs,
-                                              &ignored)) {
+        if (state < 0 ||
+            !SendMessageTimeoutW(control, BM_SETCHECK, next, 0, SMTO_NORMAL, kMessageTimeoutMs, &ignored)) {
             *error = "check box " + w[1] + " does not answer";
             return false;
         }
     }
     int id = GetDlgCtrlID(control);
-    return SendAction(current_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control), error);
+    return SendAction(current_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control),
+                      error);
 }
 
 bool Driver::Select(const std::vector<std::string>& w, std::string* error) {
@@ -519,8 +538,8 @@ bool Driver::ExpectControl(const std::vector<std::string>& w, std::string* error
         if (c == "set-text") {
             std::wstring text = Widen(w[2]);
             DWORD_PTR ignored = 0;
-            if (!SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL,
-                                     kMessageTimeoutMs, &ignored)) {
+            if (!SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                                     SMTO_NORMAL, kMessageTimeoutMs, &ignored)) {
                 *error = "control " + w[1] + " does not answer";
                 return false;
             }
@@ -544,7 +563,9 @@ bool Driver::ExpectControl(const std::vector<std::string>& w, std::string* error
                      : c == "expect-enabled" ? (IsWindowEnabled(control) ? 1 : 0)
                                              : (IsWindowVisible(control) ? 1 : 0);
         if (actual != expected) {
-            const char* what = c == "expect-checked" ? "checked" : c == "expect-enabled" ? "enabled" : "visible";
+            const char* what = c == "expect-checked"   ? "checked"
+                               : c == "expect-enabled" ? "enabled"
+                                                       : "visible";
             *error = "control " + w[1] + " " + what + " is " + std::to_string(actual) + ", expected " + w[2];
             return false;
         }
@@ -556,8 +577,9 @@ bool Driver::ExpectControl(const std::vector<std::string>& w, std::string* error
         // A look at a control while writing a scenario; it never fails.
         std::string text;
         ReadText(control, &text);
-        std::printf("  control %s (%s): text %s, enabled %d, visible %d", w[1].c_str(), WindowClass(control).c_str(),
-                    Quote(text).c_str(), IsWindowEnabled(control) ? 1 : 0, IsWindowVisible(control) ? 1 : 0);
+        std::printf("  control %s (%s): text %s, enabled %d, visible %d", w[1].c_str(),
+                    WindowClass(control).c_str(), Quote(text).c_str(), IsWindowEnabled(control) ? 1 : 0,
+                    IsWindowVisible(control) ? 1 : 0);
         if (WindowClass(control) == "Button") std::printf(", checked %d", ReadCheck(control));
         if (ReadItems(control, &items, &selected)) {
             std::printf(", items %s, selected %s", QuoteList(items).c_str(),

@@ -36,7 +36,8 @@ int main(int argc, char** argv) {
     std::stringstream text;
     text << file.rdbuf();
 
-    std::string name = path.substr(path.find_last_of("/\\") == std::string::npos ? 0 : path.find_last_of("/\\") + 1);
+    std::string name =
+        path.substr(path.find_last_of("/\\") == std::string::npos ? 0 : path.find_last_of("/\\") + 1);
     std::string stem = name.substr(0, name.rfind('.'));
     std::vector<e2e::ScriptLine> lines;
     std::string error;

@@ -30,7 +30,8 @@ LONG DeleteTree(HKEY parent, const std::string& subKey) {
         char child[256];
         for (;;) {
             DWORD length = sizeof child;
-            if (RegEnumKeyExA(key.get(), 0, child, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            if (RegEnumKeyExA(key.get(), 0, child, &length, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_SUCCESS)
                 break;
             if (DeleteTree(key.get(), child) != ERROR_SUCCESS) break;
         }
@@ -65,7 +66,8 @@ bool ReadRegistryValue(const std::string& path, const std::string& name, DWORD* 
     KeyOwner key;
     if (RegOpenKeyExA(root, sub.c_str(), 0, KEY_READ, key.out()) != ERROR_SUCCESS) return false;
     DWORD size = 0;
-    if (RegQueryValueExA(key.get(), name.c_str(), nullptr, type, nullptr, &size) != ERROR_SUCCESS) return false;
+    if (RegQueryValueExA(key.get(), name.c_str(), nullptr, type, nullptr, &size) != ERROR_SUCCESS)
+        return false;
     if (size > kMaxValueBytes) return false;
     data->assign(size, 0);
     if (size == 0) return true;
@@ -106,8 +108,8 @@ bool CreateVolatileRegistryKey(const std::string& path) {
     if (!ParseRegistryKey(path, &root, &sub)) return false;
     KeyOwner key;
     DWORD disposition = 0;
-    if (RegCreateKeyExA(root, sub.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, key.out(),
-                        &disposition) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(root, sub.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                        key.out(), &disposition) != ERROR_SUCCESS)
         return false;
     return disposition == REG_CREATED_NEW_KEY;
 }

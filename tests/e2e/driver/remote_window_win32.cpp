@@ -68,7 +68,9 @@ bool ReadText(HWND window, std::string* text) {
     return true;
 }
 
-bool IsComboBox(HWND control) { return WindowClass(control) == "ComboBox"; }
+bool IsComboBox(HWND control) {
+    return WindowClass(control) == "ComboBox";
+}
 
 bool ReadItems(HWND control, std::vector<std::string>* items, int* selected) {
     std::string cls = WindowClass(control);

@@ -6,7 +6,9 @@
 namespace e2e {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -64,17 +66,27 @@ bool SplitLine(const std::string& line, const Variables& vars, std::vector<std::
                 if (i + 1 == line.size()) break;
                 char e = line[i + 1];
                 switch (e) {
-                case 'n': word += '\n'; break;
-                case 'r': word += '\r'; break;
-                case 't': word += '\t'; break;
-                case '"': word += '"'; break;
-                case '\\': word += '\\'; break;
-                default:
-                    // Registry keys and Windows paths are full of backslashes:
-                    // any other pair is kept as written.
-                    word += '\\';
-                    ++i;
-                    continue;
+                    case 'n':
+                        word += '\n';
+                        break;
+                    case 'r':
+                        word += '\r';
+                        break;
+                    case 't':
+                        word += '\t';
+                        break;
+                    case '"':
+                        word += '"';
+                        break;
+                    case '\\':
+                        word += '\\';
+                        break;
+                    default:
+                        // Registry keys and Windows paths are full of backslashes:
+                        // any other pair is kept as written.
+                        word += '\\';
+                        ++i;
+                        continue;
                 }
                 i += 2;
                 continue;
@@ -128,8 +140,10 @@ bool ParseDefinition(const std::string& text, std::string* name, std::string* va
 
 bool ParseInteger(const std::string& text, long long* value) {
     size_t digits = text.size() > 0 && text[0] == '-' ? 1 : 0;
-    bool hex = text.size() > digits + 1 && text[digits] == '0' && (text[digits + 1] == 'x' || text[digits + 1] == 'X');
-    if (text.size() == digits || IsBlank(text[digits]) || text[digits] == '+' || text[digits] == '-') return false;
+    bool hex = text.size() > digits + 1 && text[digits] == '0' &&
+               (text[digits + 1] == 'x' || text[digits + 1] == 'X');
+    if (text.size() == digits || IsBlank(text[digits]) || text[digits] == '+' || text[digits] == '-')
+        return false;
     const char* begin = text.c_str();
     char* end = nullptr;
     errno = 0;
