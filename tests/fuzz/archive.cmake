@@ -1,8 +1,6 @@
 # The archive reader: registration, directory, lookup and entry reading.
-if(TARGET dta)
-  korvo_add_fuzz_target(fuzz_archive_open_read
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/archive_open_read.cpp
-    LIBS dta
-    CORPUS ${CMAKE_CURRENT_LIST_DIR}/corpus/archive
-    DICT ${CMAKE_CURRENT_LIST_DIR}/dict/archive.dict)
-endif()
+korvo_add_fuzz_target(fuzz_archive_open_read
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/archive_open_read.cpp
+  LIBS dta
+  CORPUS ${CMAKE_CURRENT_LIST_DIR}/corpus/archive
+  DICT ${CMAKE_CURRENT_LIST_DIR}/dict/archive.dict)

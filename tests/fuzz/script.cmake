@@ -1,8 +1,6 @@
 # The install script parser.
-if(TARGET korvo_engine)
-  korvo_add_fuzz_target(fuzz_script_reader
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/script_reader.cpp
-    LIBS korvo_engine
-    CORPUS ${CMAKE_CURRENT_LIST_DIR}/corpus/script
-    DICT ${CMAKE_CURRENT_LIST_DIR}/dict/script.dict)
-endif()
+korvo_add_fuzz_target(fuzz_script_reader
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/script_reader.cpp
+  LIBS korvo_engine
+  CORPUS ${CMAKE_CURRENT_LIST_DIR}/corpus/script
+  DICT ${CMAKE_CURRENT_LIST_DIR}/dict/script.dict)

@@ -1,8 +1,4 @@
 # Installer engine: settings table, tokenizer, install script, folders.
-if(NOT TARGET korvo_engine)
-  return()
-endif()
-
 set(engine_test_sources
   ${CMAKE_CURRENT_LIST_DIR}/SettingsTableTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextTokenizerTest.cpp
@@ -13,8 +9,6 @@ korvo_add_gtest(engine_tests SOURCES ${engine_test_sources} LIBS korvo_engine)
 
 # Reading the script through the archive library, from a plain file and from
 # an archive built by the packer.
-if(TARGET dta AND TARGET dta_pack)
-  korvo_add_gtest(engine_script_reader_tests
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/InstallScriptReaderTest.cpp
-    LIBS korvo_engine dta dta_pack)
-endif()
+korvo_add_gtest(engine_script_reader_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/InstallScriptReaderTest.cpp
+  LIBS korvo_engine dta dta_pack)

@@ -1,9 +1,5 @@
 # Registry values, uninstall record, shell links and the uninstaller, against
 # the real registry, shell and file system of the Wine prefix.
-if(NOT TARGET korvo_records)
-  return()
-endif()
-
 korvo_add_gtest(records_win32_test
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/RegistryValuesTest.cpp
