@@ -23,6 +23,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace dta::format {
 
@@ -90,13 +91,26 @@ inline Key MakeKey(uint32_t word1, uint32_t word2) {
 // Scrambles (or unscrambles: the operation is its own inverse) one run: byte
 // i is combined with key byte i mod 8.
 inline void ScrambleRun(uint8_t* run, size_t size, const Key& key) {
-    for (size_t i = 0; i < size; ++i) run[i] ^= key.bytes[i & 7];
+    // Eight bytes at a time: the key repeats every eight bytes, so a whole
+    // 64-bit word takes the key as it stands, whatever the byte order.
+    uint64_t pattern;
+    std::memcpy(&pattern, key.bytes, sizeof pattern);
+    size_t i = 0;
+    for (; size - i >= sizeof pattern; i += sizeof pattern) {
+        uint64_t word;
+        std::memcpy(&word, run + i, sizeof word);
+        word ^= pattern;
+        std::memcpy(run + i, &word, sizeof word);
+    }
+    for (; i < size; ++i) run[i] ^= key.bytes[i & 7];
 }
 
 // Scrambles a run whose first byte takes key byte `firstKeyByte` (0-7): the
 // wave header inside a scrambled block body starts at body offset 1.
 inline void ScrambleRunFrom(uint8_t* run, size_t size, const Key& key, size_t firstKeyByte) {
-    for (size_t i = 0; i < size; ++i) run[i] ^= key.bytes[(i + firstKeyByte) & 7];
+    Key rotated;
+    for (size_t j = 0; j < 8; ++j) rotated.bytes[j] = key.bytes[(j + firstKeyByte) & 7];
+    ScrambleRun(run, size, rotated);
 }
 
 inline uint8_t UpperAscii(uint8_t c) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "archive_builder.h"
 #include "dta/dta.h"
@@ -22,6 +23,23 @@ Bytes OpenAndRead(const std::string& name) {
 }
 
 }  // namespace
+
+TEST(Archive, scrambling_takes_key_byte_i_mod_8_from_any_start) {
+    // Known answer for key words 0x04030201 and 0x08070605: key bytes 1 to 8.
+    const dta::format::Key key = dta::format::MakeKey(0x04030201, 0x08070605);
+    for (size_t first = 0; first < 8; ++first) {
+        for (size_t size = 0; size <= 21; ++size) {
+            std::vector<uint8_t> run(size + 1, 0xA5);  // one guard byte behind the run
+            if (first == 0)
+                dta::format::ScrambleRun(run.data(), size, key);
+            else
+                dta::format::ScrambleRunFrom(run.data(), size, key, first);
+            for (size_t i = 0; i < size; ++i)
+                ASSERT_EQ(run[i], 0xA5 ^ (1 + (i + first) % 8)) << "start " << first << ", byte " << i;
+            ASSERT_EQ(run[size], 0xA5) << "start " << first << ", size " << size;
+        }
+    }
+}
 
 TEST(Archive, refuses_files_without_the_magic) {
     TempFolder folder;
