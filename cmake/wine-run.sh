@@ -211,8 +211,9 @@ start_wineserver() {
 
 stop_all() {
     local p
-    for p in "$state/prefix" "${KORVO_WINEPREFIX:-}"; do
-        [ -n "$p" ] && [ -d "$p" ] && WINEPREFIX=$p timeout 30 wineserver -k >/dev/null 2>&1
+    # Every prefix of this build tree, the tests' own ones included.
+    for p in "$state"/*/ "${KORVO_WINEPREFIX:-}"; do
+        [ -n "$p" ] && [ -f "$p/system.reg" ] && WINEPREFIX=${p%/} timeout 30 wineserver -k >/dev/null 2>&1
     done
     if [ -s "$state/xvfb.pid" ]; then
         kill "$(cat "$state/xvfb.pid")" 2>/dev/null
