@@ -136,16 +136,25 @@ int Cat(const Options& o, std::ostream& out, std::ostream& err) {
     return out ? kExitOk : kExitFailed;
 }
 
+// Lists the archive's directory and opens it through the library, for the
+// commands that walk every entry. Reports a failure on `err`.
+bool ListAndOpen(const Options& o, std::vector<ListedEntry>* entries, LibraryArchive* archive,
+                 std::ostream& err) {
+    std::string error;
+    if (ListArchive(o.positional[0], o.key1, o.key2, entries, &error) &&
+        archive->Open(o.positional[0], o.key1, o.key2, &error))
+        return true;
+    err << "dta: " << error << "\n";
+    return false;
+}
+
 int Extract(const Options& o, std::ostream& out, std::ostream& err) {
     if (o.positional.empty() || o.positional.size() > 2) return err << kUsage, kExitUsage;
     const fs::path dir = o.positional.size() == 2 ? fs::path(o.positional[1]) : fs::path(".");
     std::vector<ListedEntry> entries;
-    std::string error;
-    if (!ListArchive(o.positional[0], o.key1, o.key2, &entries, &error))
-        return err << "dta: " << error << "\n", kExitFailed;
     LibraryArchive archive;
-    if (!archive.Open(o.positional[0], o.key1, o.key2, &error))
-        return err << "dta: " << error << "\n", kExitFailed;
+    if (!ListAndOpen(o, &entries, &archive, err)) return kExitFailed;
+    std::string error;
     std::error_code dirError;
     if (!fs::is_directory(dir, dirError) && !fs::create_directories(dir, dirError))
         return err << "dta: cannot create folder " << dir.string() << "\n", kExitFailed;
@@ -176,12 +185,9 @@ int Extract(const Options& o, std::ostream& out, std::ostream& err) {
 int Verify(const Options& o, std::ostream& out, std::ostream& err) {
     if (o.positional.size() != 1) return err << kUsage, kExitUsage;
     std::vector<ListedEntry> entries;
-    std::string error;
-    if (!ListArchive(o.positional[0], o.key1, o.key2, &entries, &error))
-        return err << "dta: " << error << "\n", kExitFailed;
     LibraryArchive archive;
-    if (!archive.Open(o.positional[0], o.key1, o.key2, &error))
-        return err << "dta: " << error << "\n", kExitFailed;
+    if (!ListAndOpen(o, &entries, &archive, err)) return kExitFailed;
+    std::string error;
 
     int failed = 0;
     for (const ListedEntry& e : entries) {
