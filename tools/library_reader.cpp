@@ -4,26 +4,12 @@
 #include <cstdio>
 
 #include "dta/dta.h"
+#include "dta/dta_handle.h"
 
 namespace dta::tools {
 namespace {
 
 constexpr uint32_t kChunk = 1u << 16;
-
-// Closes a library handle on every path.
-class Handle {
-public:
-    explicit Handle(int32_t h) : h_(h) {}
-    ~Handle() {
-        if (h_ >= 0) dtaClose(h_);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    int32_t get() const { return h_; }
-
-private:
-    int32_t h_;
-};
 
 // The library looks on disk before (and, with archiveFirst, after) the
 // archives; a plain file of the entry's name would be read in its place.
@@ -41,17 +27,9 @@ bool PlainFileExists(const std::string& name) {
 
 }  // namespace
 
-LibraryArchive::~LibraryArchive() {
-    if (archive_ != nullptr) archive_->Release();
-}
-
 bool LibraryArchive::Open(const std::string& path, uint32_t key1, uint32_t key2, std::string* error) {
-    if (archive_ != nullptr) {
-        archive_->Release();
-        archive_ = nullptr;
-    }
-    archive_ = dtaCreate(path.c_str());
-    if (archive_ == nullptr) {
+    archive_.Reset(dtaCreate(path.c_str()));
+    if (!archive_) {
         if (error) *error = path + " cannot be opened or is not a .dta archive";
         return false;
     }
@@ -67,19 +45,19 @@ bool LibraryArchive::ReadEntry(const std::string& name, std::vector<uint8_t>* da
         if (error) *error = name + ": " + message;
         return false;
     };
-    if (archive_ == nullptr) return fail("no archive open");
+    if (!archive_) return fail("no archive open");
     if (PlainFileExists(name)) return fail("a file of this name in the current folder hides the entry");
 
-    Handle h(dtaOpen(name.c_str(), 1));
-    if (h.get() < 0) return fail("not found in the archive");
-    const int32_t size = dtaSeek(h.get(), 0, 2);
-    if (size < 0 || dtaSeek(h.get(), 0, 0) != 0) return fail("cannot seek");
+    dta::ScopedHandle h(dtaOpen(name.c_str(), 1));
+    if (!h.Valid()) return fail("not found in the archive");
+    const int32_t size = dtaSeek(h.Get(), 0, 2);
+    if (size < 0 || dtaSeek(h.Get(), 0, 0) != 0) return fail("cannot seek");
 
     data->assign(static_cast<size_t>(size), 0);
     size_t done = 0;
     while (done < data->size()) {
         const uint32_t want = static_cast<uint32_t>(std::min<size_t>(kChunk, data->size() - done));
-        const int32_t got = dtaRead(h.get(), data->data() + done, want);
+        const int32_t got = dtaRead(h.Get(), data->data() + done, want);
         if (got <= 0) return fail(got < 0 ? "read failed (damaged block)" : "entry ends early");
         done += static_cast<size_t>(got);
     }

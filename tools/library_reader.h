@@ -8,14 +8,13 @@
 #include <string>
 #include <vector>
 
-class Dta_read;
+#include "dta/dta_handle.h"
 
 namespace dta::tools {
 
 class LibraryArchive {
 public:
     LibraryArchive() = default;
-    ~LibraryArchive();
     LibraryArchive(const LibraryArchive&) = delete;
     LibraryArchive& operator=(const LibraryArchive&) = delete;
 
@@ -28,7 +27,7 @@ public:
     bool ReadEntry(const std::string& name, std::vector<uint8_t>* data, std::string* error);
 
 private:
-    Dta_read* archive_ = nullptr;
+    ArchiveRef archive_;
 };
 
 }  // namespace dta::tools

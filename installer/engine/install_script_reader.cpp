@@ -3,6 +3,7 @@
 #include <new>
 
 #include "dta/dta.h"
+#include "dta/dta_handle.h"
 #include "install_script.h"
 
 namespace installer {
@@ -12,37 +13,22 @@ namespace {
 constexpr uint32_t kSeekBegin = 0;
 constexpr uint32_t kSeekEnd = 2;
 
-// Closes an archive handle when it goes out of scope.
-class DtaHandle {
-public:
-    explicit DtaHandle(int32_t handle) : handle_(handle) {}
-    ~DtaHandle() {
-        if (handle_ >= 0) dtaClose(handle_);
-    }
-    DtaHandle(const DtaHandle&) = delete;
-    DtaHandle& operator=(const DtaHandle&) = delete;
-    int32_t get() const { return handle_; }
-
-private:
-    int32_t handle_;
-};
-
 }  // namespace
 
 bool ReadInstallScript(const InstallScriptTarget& target) {
-    DtaHandle file(dtaOpen(kScriptName, 0));
-    if (file.get() < 0) return false;
+    dta::ScopedHandle file(dtaOpen(kScriptName, 0));
+    if (!file.Valid()) return false;
 
-    int32_t size = dtaSeek(file.get(), 0, kSeekEnd);
+    int32_t size = dtaSeek(file.Get(), 0, kSeekEnd);
     if (size < 1 || size > kMaxScriptSize) return false;
-    if (dtaSeek(file.get(), 0, kSeekBegin) != 0) return false;
+    if (dtaSeek(file.Get(), 0, kSeekBegin) != 0) return false;
 
     std::unique_ptr<char[]> text(new (std::nothrow) char[static_cast<size_t>(size)]);
     if (!text) return false;
     // A short read is a failed read: half a script would install half a game.
     int32_t got = 0;
     while (got < size) {
-        int32_t read = dtaRead(file.get(), text.get() + got, static_cast<uint32_t>(size - got));
+        int32_t read = dtaRead(file.Get(), text.get() + got, static_cast<uint32_t>(size - got));
         if (read <= 0) return false;
         got += read;
     }
