@@ -6,10 +6,21 @@
 
 namespace setup {
 
+namespace {
+
+using Direct3DCreate8Function = IDirect3D8*(WINAPI*)(UINT sdkVersion);
+
+}  // namespace
+
 bool Direct3DProvider::CreateGraphics() {
     // The old object goes first: only one graphics object lives at a time.
     graphics_.reset();
-    graphics_.reset(Direct3DCreate8(kDirect3DSdkVersion));
+    HMODULE library = library_.Load("d3d8.dll");
+    if (library == nullptr) return false;
+    FARPROC entry = GetProcAddress(library, "Direct3DCreate8");
+    if (entry == nullptr) return false;
+    auto create = reinterpret_cast<Direct3DCreate8Function>(reinterpret_cast<void*>(entry));
+    graphics_.reset(create(kDirect3DSdkVersion));
     return static_cast<bool>(graphics_);
 }
 

@@ -1,8 +1,12 @@
 // The display provider of the Windows build: the real Direct3D 8 object for
 // adapters, modes, multisampling and capabilities, and DirectDraw 7 for the
-// local video memory of the primary display driver.
+// local video memory of the primary display driver. d3d8.dll is loaded when
+// the first graphics object is asked for, so a system without it (or without
+// its Direct3DCreate8) gets no graphics object rather than a loader error.
 #ifndef SETUP_DIRECT3D_PROVIDER_WIN32_H
 #define SETUP_DIRECT3D_PROVIDER_WIN32_H
+
+#include <windows.h>
 
 #include <d3d8.h>
 
@@ -29,6 +33,27 @@ public:
     bool GetLocalVideoMemory(uint64_t* totalBytes) override;
 
 private:
+    // Frees the library when the provider goes; declared before the graphics
+    // object so that the object is released while its code is still loaded.
+    class Library {
+    public:
+        Library() = default;
+        ~Library() {
+            if (module_ != nullptr) FreeLibrary(module_);
+        }
+        Library(const Library&) = delete;
+        Library& operator=(const Library&) = delete;
+        // Loads the library on the first call; null when it cannot be loaded.
+        HMODULE Load(const char* name) {
+            if (module_ == nullptr) module_ = LoadLibraryA(name);
+            return module_;
+        }
+
+    private:
+        HMODULE module_ = nullptr;
+    };
+
+    Library library_;
     ComPtr<IDirect3D8> graphics_;
 };
 

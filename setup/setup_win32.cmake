@@ -1,5 +1,6 @@
 # Windows build of the settings tool: the Direct3D 8 / DirectDraw 7 provider,
-# the dialog and setup.exe. Included from setup/CMakeLists.txt.
+# the dialog and setup.exe. Included from setup/CMakeLists.txt. d3d8.dll is
+# loaded at run time, so there is no import library for it.
 if(NOT WIN32)
   return()
 endif()
@@ -10,7 +11,7 @@ add_library(setup_win32 STATIC
   dialog_texts_win32.cpp
   setup_dialog_win32.cpp
 )
-target_link_libraries(setup_win32 PUBLIC setup_core d3d8 ddraw dxguid user32 gdi32 comctl32 advapi32)
+target_link_libraries(setup_win32 PUBLIC setup_core ddraw dxguid user32 gdi32 comctl32 advapi32)
 
 add_executable(setup WIN32 main_win32.cpp setup.rc)
 target_link_libraries(setup PRIVATE setup_win32)
