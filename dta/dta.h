@@ -97,11 +97,15 @@ int32_t DTA_API dtaDelete(const char* path);
 // Opens `path` for writing; `flags`: 0x1 hidden attribute, 0x100 safe mode
 // (write "<path>.tmp", replace the target at a successful close), 0x10000
 // start empty (else keep contents), 0x100000 clear a read-only attribute and
-// retry once. Returns a handle or -1.
+// retry once. Safe mode starts "<path>.tmp" from a whole copy of the target,
+// or empty when there is none, never from what a stale "<path>.tmp" held; an
+// existing target that can't be copied whole refuses the open. Returns a
+// handle or -1 (the target untouched).
 int32_t DTA_API dtaOpenWrite(const char* path, uint32_t flags);
 
-// Writes `count` bytes at the file pointer. Returns count or -1; in safe mode
-// a failure, or a null buffer, abandons the write (the target stays as it was).
+// Writes `count` bytes at the file pointer. Returns count or -1 (also for a
+// handle not opened by dtaOpenWrite); in safe mode a failure, or a null
+// buffer, abandons the write (the target stays as it was).
 int32_t DTA_API dtaWrite(int32_t handle, const void* buffer, uint32_t count);
 
 // Stores a FILETIME (low part, high part) in `fileTime`: the entry's time for

@@ -45,6 +45,9 @@ bool LastWriteTime(FileHandle file, uint64_t* fileTime);
 bool Exists(const char* path);
 bool Delete(const char* path);
 bool ClearReadOnly(const char* path);
+// Sets the read-only attribute again (after ClearReadOnly, when what the
+// attribute was cleared for did not happen).
+bool SetReadOnly(const char* path);
 bool IsReadOnly(const char* path);
 // Copies `from` over `to` (replacing it).
 bool Copy(const char* from, const char* to);

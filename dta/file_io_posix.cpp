@@ -51,11 +51,14 @@ bool WriteAll(int fd, const uint8_t* data, size_t count) {
 
 FileHandle OpenRead(const char* path, bool randomAccess) {
     if (path == nullptr) return kInvalidFile;
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK, opening a pipe would wait for a writer.
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return kInvalidFile;
     struct stat info;
-    // Folders open on POSIX but not on Windows: refuse them here too.
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    // Folders open on POSIX but not on Windows: refuse them here too, and
+    // pipes and devices, which have no size to read by.
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
         ::close(fd);
         return kInvalidFile;
     }
@@ -155,6 +158,12 @@ bool ClearReadOnly(const char* path) {
     return ::chmod(path, (info.st_mode & 07777) | S_IWUSR) == 0;
 }
 
+bool SetReadOnly(const char* path) {
+    struct stat info;
+    if (path == nullptr || ::stat(path, &info) != 0) return false;
+    return ::chmod(path, (info.st_mode & 07777) & ~kAnyWrite) == 0;
+}
+
 bool IsReadOnly(const char* path) {
     struct stat info;
     return path != nullptr && ::stat(path, &info) == 0 && ReadOnlyMode(info.st_mode);
@@ -162,7 +171,7 @@ bool IsReadOnly(const char* path) {
 
 bool Copy(const char* from, const char* to) {
     if (from == nullptr || to == nullptr || IsReadOnly(to)) return false;
-    const int in = ::open(from, O_RDONLY | O_CLOEXEC);
+    const int in = ::open(from, O_RDONLY | O_CLOEXEC | O_NONBLOCK);  // a pipe must not block
     if (in < 0) return false;
     struct stat info;
     if (::fstat(in, &info) != 0 || !S_ISREG(info.st_mode)) {

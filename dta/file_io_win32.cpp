@@ -161,6 +161,19 @@ bool ClearReadOnly(const char* path) {
     return SetFileAttributesA(path, cleared) != FALSE;
 }
 
+bool SetReadOnly(const char* path) {
+    if (path == nullptr) {
+        return false;
+    }
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return false;
+    }
+    // FILE_ATTRIBUTE_NORMAL stands alone; it goes when another bit is set.
+    const DWORD set = (attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL)) | FILE_ATTRIBUTE_READONLY;
+    return SetFileAttributesA(path, set) != FALSE;
+}
+
 bool IsReadOnly(const char* path) {
     if (path == nullptr) {
         return false;

@@ -40,6 +40,30 @@ void RemoveTemp(const char* path) {
     io::Delete(path);
 }
 
+// Opens the temporary file of a safe-mode write so that it holds exactly the
+// target's present contents (`keep`, when there is a target) or nothing.
+// Whatever "<target>.tmp" held before (a failed replacement leaves one
+// behind) never shows through: a stale file is removed first, an existing
+// target that can't be copied whole refuses the open, and without a target
+// the file is created empty. A read-only stale file needs `forceReadOnly`,
+// like any read-only file.
+io::FileHandle OpenTemp(const char* target, const char* temp, bool createAlways, bool hidden,
+                        bool forceReadOnly) {
+    if (forceReadOnly && io::IsReadOnly(temp)) io::ClearReadOnly(temp);
+    io::Delete(temp);
+    const bool stale = io::Exists(temp);
+    const bool keep = !createAlways && io::Exists(target);
+    if (keep && !io::Copy(target, temp)) {
+        // What a failed copy left behind is neither the target nor empty.
+        if (!stale) RemoveTemp(temp);
+        return io::kInvalidFile;
+    }
+    // Nothing kept: truncate, in case a stale file could not be removed.
+    const io::FileHandle file = OpenForWriting(temp, !keep, hidden, forceReadOnly);
+    if (file == io::kInvalidFile && keep) RemoveTemp(temp);
+    return file;
+}
+
 }  // namespace
 
 namespace dta::detail {
@@ -52,10 +76,13 @@ bool CompleteSafeWrite(const OpenSlot& slot) {
         return true;
     }
     const std::string target = temp.substr(0, temp.size() - kTempSuffixLength);
-    if (io::IsReadOnly(target.c_str())) io::ClearReadOnly(target.c_str());
+    const bool readOnly = io::IsReadOnly(target.c_str());
+    if (readOnly) io::ClearReadOnly(target.c_str());
     // One atomic move: the target is never absent, and when the move fails the
-    // temporary file keeps the caller's data.
-    return io::Replace(temp.c_str(), target.c_str());
+    // temporary file keeps the caller's data and the target its attribute.
+    if (io::Replace(temp.c_str(), target.c_str())) return true;
+    if (readOnly) io::SetReadOnly(target.c_str());
+    return false;
 }
 
 }  // namespace dta::detail
@@ -78,22 +105,8 @@ extern "C" int32_t DTA_API dtaOpenWrite(const char* path, uint32_t flags) {
         return -1;
     }
 
-    io::FileHandle file = io::kInvalidFile;
-    if (safe) {
-        const char* temp = slot.tempName.c_str();
-        bool copied = false;
-        // Keeping the contents means starting from a copy of the target; a
-        // failed copy is not an error, writing then starts from what is there.
-        if (!createAlways) {
-            if (io::Exists(path)) copied = io::Copy(path, temp);
-        } else {
-            io::Delete(temp);
-        }
-        file = OpenForWriting(temp, createAlways, hidden, forceReadOnly);
-        if (file == io::kInvalidFile && copied) RemoveTemp(temp);
-    } else {
-        file = OpenForWriting(path, createAlways, hidden, forceReadOnly);
-    }
+    const io::FileHandle file = safe ? OpenTemp(path, slot.tempName.c_str(), createAlways, hidden, forceReadOnly)
+                                     : OpenForWriting(path, createAlways, hidden, forceReadOnly);
     if (file == io::kInvalidFile) return -1;
 
     slot.file = file;
@@ -110,8 +123,9 @@ extern "C" int32_t DTA_API dtaWrite(int32_t handle, const void* buffer, uint32_t
     LockedState state;
     if (!state) return -1;
     OpenSlot* slot = dta::detail::UsedSlot(*state, handle);
-    if (slot == nullptr || (slot->flags & (dta::detail::kSlotOwnsFile | dta::detail::kSlotWriting)) == 0)
-        return -1;
+    // Only handles from dtaOpenWrite write; read handles are refused here, not
+    // left to the system.
+    if (slot == nullptr || (slot->flags & dta::detail::kSlotWriting) == 0) return -1;
     // A null buffer abandons the write; so does any failed or short write,
     // and a count that the result could not report.
     uint32_t written = 0;

@@ -11,7 +11,7 @@ namespace dta::detail {
 // deletes the temporary file and leaves the target alone; otherwise the
 // temporary file replaces the target in one step (a read-only target is
 // cleared first). False when the replacement failed; the temporary file then
-// stays in place with the data.
+// stays in place with the data, and a read-only target is read-only again.
 bool CompleteSafeWrite(const OpenSlot& slot);
 
 }  // namespace dta::detail

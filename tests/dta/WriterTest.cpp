@@ -65,21 +65,79 @@ TEST(Writer, abandoned_safe_write_leaves_the_target_alone) {
     }
 }
 
-TEST(Writer, failed_replacement_is_reported_and_keeps_the_data) {
+TEST(Writer, failed_replacement_is_reported_and_keeps_the_data_and_the_attribute) {
     TempFolder folder;
-    // A folder with something in it can't be replaced by a file.
+    // A folder with something in it can't be replaced by a file; a read-only
+    // one has its attribute cleared for the move and put back when it fails.
     const std::string target = folder.Path("occupied");
     fs::create_directory(target);
     WriteFile(folder.Path("occupied/inside.txt"), {1});
-    const int32_t h = dtaOpenWrite(target.c_str(), kSafe);
+    const int32_t h = dtaOpenWrite(target.c_str(), kSafe | kEmpty);
     ASSERT_GE(h, 0);
     EXPECT_EQ(dtaWrite(h, "data", 4), 4);
+    ::chmod(target.c_str(), 0555);
     EXPECT_EQ(dtaClose(h), 0);
     EXPECT_EQ(ReadFile(target + ".tmp"), (Bytes{'d', 'a', 't', 'a'}));
     EXPECT_TRUE(fs::is_directory(target));
+#if !defined(_WIN32)  // no read-only mark on Windows folders; the Win32 tests use a held file
+    EXPECT_TRUE(IsReadOnly(target));
+#endif
     // The slot was freed all the same.
     EXPECT_EQ(dtaClose(h), 1);
     EXPECT_EQ(dtaWrite(h, "x", 1), -1);
+}
+
+TEST(Writer, a_stale_temporary_file_never_shows_through) {
+    TempFolder folder;
+    const std::string target = folder.Path("t.bin");
+    const std::string temp = target + ".tmp";
+    // No target: the write starts empty, not from what the old file held.
+    WriteFile(temp, {'S', 'T', 'A', 'L', 'E', '-', 'D', 'A', 'T', 'A'});
+    int32_t h = dtaOpenWrite(target.c_str(), kSafe);
+    ASSERT_GE(h, 0);
+    EXPECT_EQ(dtaWrite(h, "ab", 2), 2);
+    EXPECT_EQ(dtaClose(h), 1);
+    EXPECT_EQ(ReadFile(target), (Bytes{'a', 'b'}));
+    EXPECT_FALSE(FileExists(temp));
+    // A target shorter than the stale file: exactly the target's bytes.
+    WriteFile(temp, {'S', 'T', 'A', 'L', 'E', '-', 'D', 'A', 'T', 'A'});
+    h = dtaOpenWrite(target.c_str(), kSafe);
+    ASSERT_GE(h, 0);
+    EXPECT_EQ(dtaSeek(h, 0, 2), 2);
+    EXPECT_EQ(dtaWrite(h, "c", 1), 1);
+    EXPECT_EQ(dtaClose(h), 1);
+    EXPECT_EQ(ReadFile(target), (Bytes{'a', 'b', 'c'}));
+    // A read-only stale file is removed only with the force flag; without it
+    // the open is refused and nothing is created.
+    fs::remove(target);
+    WriteFile(temp, {'S', 'T', 'A', 'L', 'E'});
+    MakeReadOnly(temp);
+    EXPECT_EQ(dtaOpenWrite(target.c_str(), kSafe), -1);
+    EXPECT_FALSE(FileExists(target));
+    h = dtaOpenWrite(target.c_str(), kSafe | kForce);
+    ASSERT_GE(h, 0);
+    EXPECT_EQ(dtaWrite(h, "d", 1), 1);
+    EXPECT_EQ(dtaClose(h), 1);
+    EXPECT_EQ(ReadFile(target), (Bytes{'d'}));
+}
+
+TEST(Writer, a_target_that_cannot_be_copied_whole_refuses_the_open) {
+    TempFolder folder;
+    std::vector<std::string> targets = {folder.Path("folder")};
+    fs::create_directory(targets[0]);
+#if !defined(_WIN32)
+    // A pipe would block a plain open for reading until a writer comes.
+    targets.push_back(folder.Path("pipe"));
+    ASSERT_EQ(::mkfifo(targets[1].c_str(), 0666), 0);
+#endif
+    for (const std::string& target : targets) {
+        for (const bool stale : {false, true}) {
+            if (stale) WriteFile(target + ".tmp", {'o', 'l', 'd'});
+            EXPECT_EQ(dtaOpenWrite(target.c_str(), kSafe), -1) << target;
+            EXPECT_FALSE(FileExists(target + ".tmp")) << target;
+        }
+    }
+    EXPECT_TRUE(fs::is_directory(targets[0]));
 }
 
 TEST(Writer, read_only_targets) {

@@ -177,17 +177,60 @@ TEST(DtaWriter, a_failed_replacement_reports_false_frees_the_handle_and_keeps_th
     ASSERT_GE(h, 0);
     EXPECT_EQ(dtaWrite(h, "new data", 8), 8);
     {
-        // Another program holds the target open without sharing deletion.
+        // Another program holds the read-only target open without sharing
+        // deletion.
+        ASSERT_TRUE(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
         Handle other = OpenShared(target, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
         ASSERT_TRUE(other.ok());
         EXPECT_FALSE(dtaClose(h));
     }
     EXPECT_EQ(ReadWholeFile(target), "old");
-    EXPECT_EQ(ReadWholeFile(target + ".tmp"), "new data");  // nothing lost
+    EXPECT_NE(Attributes(target) & FILE_ATTRIBUTE_READONLY, 0u);  // put back after the failed move
+    EXPECT_EQ(ReadWholeFile(target + ".tmp"), "new data");        // nothing lost
     // The handle was freed all the same: closing it again is the no-op of a
     // free slot, and the next open reuses it.
     EXPECT_TRUE(dtaClose(h));
     const int32_t again = dtaOpenWrite((dir / "next.dat").c_str(), kEmpty);
     EXPECT_EQ(again, h);
     EXPECT_TRUE(dtaClose(again));
+}
+
+TEST(DtaWriter, a_stale_temporary_file_never_shows_through) {
+    ScratchFolder dir;
+    const std::string target = dir / "t.bin";
+    const std::string temp = target + ".tmp";
+    // A hidden leftover, as a failed replacement of a hidden file leaves:
+    // the system's copy refuses to overwrite it, so it goes first.
+    for (const bool withTarget : {false, true}) {
+        ASSERT_TRUE(WriteWholeFile(temp, "STALE-DATA"));
+        ASSERT_TRUE(SetFileAttributesA(temp.c_str(), FILE_ATTRIBUTE_HIDDEN));
+        if (withTarget) ASSERT_TRUE(WriteWholeFile(target, "xy"));
+        const int32_t h = dtaOpenWrite(target.c_str(), kSafe);
+        ASSERT_GE(h, 0);
+        EXPECT_EQ(dtaWrite(h, "ab", 2), 2);
+        EXPECT_TRUE(dtaClose(h));
+        EXPECT_EQ(ReadWholeFile(target), "ab");
+        EXPECT_FALSE(FileExists(temp));
+        DeleteFileA(target.c_str());
+    }
+}
+
+TEST(DtaWriter, a_target_that_cannot_be_copied_refuses_the_open_and_stays_untouched) {
+    ScratchFolder dir;
+    const std::string target = dir / "locked.dat";
+    ASSERT_TRUE(WriteWholeFile(target, "in use"));
+    {
+        // Another program has the target open and shares nothing.
+        Handle other = OpenShared(target, GENERIC_READ, 0);
+        ASSERT_TRUE(other.ok());
+        EXPECT_EQ(dtaOpenWrite(target.c_str(), kSafe), -1);
+        EXPECT_FALSE(FileExists(target + ".tmp"));
+    }
+    EXPECT_EQ(ReadWholeFile(target), "in use");
+    // Once it is free, the same open works and starts from its contents.
+    const int32_t h = dtaOpenWrite(target.c_str(), kSafe);
+    ASSERT_GE(h, 0);
+    EXPECT_EQ(dtaWrite(h, "IN", 2), 2);
+    EXPECT_TRUE(dtaClose(h));
+    EXPECT_EQ(ReadWholeFile(target), "IN use");
 }
