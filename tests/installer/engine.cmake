@@ -4,6 +4,7 @@ set(engine_test_sources
   ${CMAKE_CURRENT_LIST_DIR}/TextTokenizerTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/InstallScriptTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/InstallerFoldersTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MessageBoxTest.cpp
 )
 korvo_add_gtest(engine_tests SOURCES ${engine_test_sources} LIBS korvo_engine)
 
