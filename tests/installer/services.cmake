@@ -1,6 +1,6 @@
 # Portable parts of the installer's system services: byte-size texts, the
 # rules behind the system queries, and the copy lock.
-set(_system_tests ${CMAKE_CURRENT_LIST_DIR}/system)
+set(_system_tests ${CMAKE_CURRENT_LIST_DIR}/services)
 korvo_add_gtest(installer_system_tests
   SOURCES
     ${_system_tests}/FormatByteSizeTest.cpp
