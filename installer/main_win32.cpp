@@ -5,7 +5,7 @@
 // here once it lands.
 #include <windows.h>
 
-#include "system_process.h"
+#include "process_services.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show) {
     (void)instance;

@@ -10,7 +10,7 @@
 
 #include <d3d8.h>
 
-#include "setup/com_ptr_win32.h"
+#include "common/com_ptr_win32.h"
 #include "setup/display_provider.h"
 
 namespace setup {

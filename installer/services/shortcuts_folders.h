@@ -5,7 +5,7 @@
 #ifndef INSTALLER_WIZARD_SHORTCUTS_FOLDERS_H
 #define INSTALLER_WIZARD_SHORTCUTS_FOLDERS_H
 
-#include "shortcuts_path.h"
+#include "common/path_builder.h"
 
 namespace installer {
 

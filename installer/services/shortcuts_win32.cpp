@@ -3,7 +3,7 @@
 
 #include "shortcuts_com.h"
 #include "shortcuts_folders.h"
-#include "shortcuts_path.h"
+#include "common/path_builder.h"
 
 #include "installer/engine/settings_table.h"
 

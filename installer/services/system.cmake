@@ -12,15 +12,15 @@ target_include_directories(korvo_system PUBLIC ${_system_dir})
 if(WIN32)
   target_sources(korvo_system PRIVATE
     ${_system_dir}/system_disc_win32.cpp
-    ${_system_dir}/system_folders_win32.cpp
-    ${_system_dir}/system_process_win32.cpp
-    ${_system_dir}/system_run_win32.cpp
+    ${_system_dir}/system_storage_win32.cpp
+    ${_system_dir}/process_services_win32.cpp
+    ${_system_dir}/system_programs_win32.cpp
     ${_system_dir}/system_space_win32.cpp
     ${_system_dir}/system_version_win32.cpp
   )
   target_link_libraries(korvo_system PUBLIC ole32 shell32)
 else()
   find_package(Threads REQUIRED)
-  target_sources(korvo_system PRIVATE ${_system_dir}/system_process_posix.cpp)
+  target_sources(korvo_system PRIVATE ${_system_dir}/process_services_posix.cpp)
   target_link_libraries(korvo_system PUBLIC Threads::Threads)
 endif()

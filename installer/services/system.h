@@ -8,7 +8,7 @@
 // GetWindowsVersion, GetTempFolder, CreatePath, RunProgram) exist in the
 // Windows build only; FormatByteSize and the rules in system_rules.h are
 // portable. The process-wide start-up (COM, copy lock) is in
-// system_process.h.
+// process_services.h.
 #ifndef KORVO_INSTALLER_SYSTEM_H
 #define KORVO_INSTALLER_SYSTEM_H
 

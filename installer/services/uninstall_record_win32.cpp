@@ -2,7 +2,7 @@
 #include "uninstall_record.h"
 
 #include "registry_key.h"
-#include "shortcuts_path.h"
+#include "common/path_builder.h"
 
 #include "installer/engine/settings_table.h"
 

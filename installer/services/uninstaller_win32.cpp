@@ -3,7 +3,7 @@
 
 #include "registry_values.h"
 #include "shortcuts_folders.h"
-#include "shortcuts_path.h"
+#include "common/path_builder.h"
 #include "uninstall_record.h"
 
 #include "installer/engine/install_script.h"

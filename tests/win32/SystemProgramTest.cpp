@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "system.h"
-#include "system_process.h"
+#include "process_services.h"
 #include "system_test_support.h"
 #include "wine_fixture.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "system_process.h"
+#include "process_services.h"
 
 namespace {
 

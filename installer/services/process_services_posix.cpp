@@ -1,6 +1,6 @@
 #include <mutex>
 
-#include "system_process.h"
+#include "process_services.h"
 
 // Outside Windows there is no COM; the copy lock is a recursive mutex, like
 // the critical section it stands for.

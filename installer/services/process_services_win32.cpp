@@ -1,7 +1,7 @@
 #include <windows.h>
 #include <objbase.h>
 
-#include "system_process.h"
+#include "process_services.h"
 
 // The copy lock is a critical section, created with the services and deleted
 // after COM is stopped.
