@@ -5,7 +5,7 @@
 // here once it lands.
 #include <windows.h>
 
-#include "process_services.h"
+#include "installer/services/process_services.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show) {
     (void)instance;
@@ -13,6 +13,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     (void)commandLine;
     (void)show;
     // Already running by now; naming them keeps the services in the program.
-    ProcessServices::Instance();
+    installer::ProcessServices::Instance();
     return 0;
 }

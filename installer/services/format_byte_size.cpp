@@ -1,6 +1,8 @@
 #include <cstdio>
 
-#include "system.h"
+#include "installer/services/system.h"
+
+namespace installer {
 
 namespace {
 
@@ -38,3 +40,5 @@ void FormatByteSize(uint64_t bytes, char* text, size_t textSize) {
 void FormatByteSize(uint64_t bytes, char* text) {
     FormatByteSize(bytes, text, kByteSizeTextSize);
 }
+
+}  // namespace installer

@@ -8,10 +8,12 @@
 // services on the spot, so the lock is never used uncreated. Stop-up runs at
 // process exit in the reverse order: COM is uninitialised, then the lock is
 // deleted, so every copy worker must have ended before the process exits.
-#ifndef KORVO_INSTALLER_SYSTEM_PROCESS_H
-#define KORVO_INSTALLER_SYSTEM_PROCESS_H
+#ifndef INSTALLER_SERVICES_PROCESS_SERVICES_H
+#define INSTALLER_SERVICES_PROCESS_SERVICES_H
 
 #include <memory>
+
+namespace installer {
 
 class ProcessServices {
 public:
@@ -51,4 +53,6 @@ public:
     CopyLockGuard& operator=(const CopyLockGuard&) = delete;
 };
 
-#endif  // KORVO_INSTALLER_SYSTEM_PROCESS_H
+}  // namespace installer
+
+#endif  // INSTALLER_SERVICES_PROCESS_SERVICES_H

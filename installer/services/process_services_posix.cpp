@@ -1,6 +1,8 @@
+#include "installer/services/process_services.h"
+
 #include <mutex>
 
-#include "process_services.h"
+namespace installer {
 
 // Outside Windows there is no COM; the copy lock is a recursive mutex, like
 // the critical section it stands for.
@@ -32,3 +34,5 @@ bool ProcessServices::TryLockCopy() {
 namespace {
 [[maybe_unused]] ProcessServices& g_processServices = ProcessServices::Instance();
 }  // namespace
+
+}  // namespace installer

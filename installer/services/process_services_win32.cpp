@@ -1,7 +1,9 @@
+#include "installer/services/process_services.h"
+
 #include <windows.h>
 #include <objbase.h>
 
-#include "process_services.h"
+namespace installer {
 
 // The copy lock is a critical section, created with the services and deleted
 // after COM is stopped.
@@ -49,3 +51,5 @@ namespace {
 // Starts the services during static initialisation, before the application.
 [[maybe_unused]] ProcessServices& g_processServices = ProcessServices::Instance();
 }  // namespace
+
+}  // namespace installer

@@ -7,16 +7,13 @@ add_library(korvo_system STATIC
   ${_system_dir}/format_byte_size.cpp
   ${_system_dir}/system_rules.cpp
 )
-target_include_directories(korvo_system PUBLIC ${_system_dir})
+target_include_directories(korvo_system PUBLIC ${PROJECT_SOURCE_DIR})
 
 if(WIN32)
   target_sources(korvo_system PRIVATE
-    ${_system_dir}/system_disc_win32.cpp
     ${_system_dir}/system_storage_win32.cpp
     ${_system_dir}/process_services_win32.cpp
     ${_system_dir}/system_programs_win32.cpp
-    ${_system_dir}/system_space_win32.cpp
-    ${_system_dir}/system_version_win32.cpp
   )
   target_link_libraries(korvo_system PUBLIC ole32 shell32)
 else()

@@ -9,11 +9,13 @@
 // Windows build only; FormatByteSize and the rules in system_rules.h are
 // portable. The process-wide start-up (COM, copy lock) is in
 // process_services.h.
-#ifndef KORVO_INSTALLER_SYSTEM_H
-#define KORVO_INSTALLER_SYSTEM_H
+#ifndef INSTALLER_SERVICES_SYSTEM_H
+#define INSTALLER_SERVICES_SYSTEM_H
 
 #include <cstddef>
 #include <cstdint>
+
+namespace installer {
 
 // Result of CheckDiscLabel.
 inline constexpr int32_t kDiscInDrive = 0;     // the expected disc is in the drive
@@ -29,8 +31,6 @@ inline constexpr int32_t kWindows98OrMe = 3;   // 9x family, any other minor ver
 inline constexpr int32_t kWindows2000 = 4;     // NT 5.0
 inline constexpr int32_t kWindowsOtherNt = 5;  // NT, any other version (NT 4, XP, ...)
 
-// Size of the folder texts the installer keeps (511 characters and the end).
-inline constexpr size_t kFolderBufferSize = 512;
 // Longest folder path CreatePath takes, terminating zero included.
 inline constexpr size_t kCreatePathBufferSize = 1024;
 // A buffer of this size holds every text FormatByteSize can make (the
@@ -85,4 +85,6 @@ bool CreatePath(const char* path);
 // nothing waits for it. Returns whether the process was created.
 bool RunProgram(const char* programPath, const char* commandLine);
 
-#endif  // KORVO_INSTALLER_SYSTEM_H
+}  // namespace installer
+
+#endif  // INSTALLER_SERVICES_SYSTEM_H

@@ -1,9 +1,13 @@
+// Which Windows runs, and starting other programs.
 #include <windows.h>
 
 #include <cstring>
 #include <vector>
 
-#include "system.h"
+#include "installer/services/system.h"
+#include "installer/services/system_rules.h"
+
+namespace installer {
 
 namespace {
 
@@ -22,6 +26,14 @@ private:
 };
 
 }  // namespace
+
+int32_t GetWindowsVersion() {
+    OSVERSIONINFOA info = {};
+    static_assert(sizeof info == 148, "the version record of the ANSI call is 148 bytes");
+    info.dwOSVersionInfoSize = sizeof info;
+    if (!GetVersionExA(&info)) return kWindowsUnknown;
+    return WindowsVersionFromRecord(info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion);
+}
 
 bool RunProgram(const char* programPath, const char* commandLine) {
     if (programPath == nullptr || programPath[0] == '\0') return false;
@@ -45,3 +57,5 @@ bool RunProgram(const char* programPath, const char* commandLine) {
     OwnedHandle child(process.hProcess);
     return true;
 }
+
+}  // namespace installer

@@ -1,9 +1,11 @@
-#include "system_rules.h"
+#include "installer/services/system_rules.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "system.h"
+#include "installer/services/system.h"
+
+namespace installer {
 
 namespace {
 
@@ -75,3 +77,5 @@ bool EndFolderWithOneBackslash(char* folder, size_t size) {
     folder[length] = '\0';
     return true;
 }
+
+}  // namespace installer

@@ -2,11 +2,13 @@
 // from a path, how a volume label is matched, how the Windows version record
 // maps to a family, when free space suffices and how a folder text ends.
 // They touch no operating system, so the native tests check them directly.
-#ifndef KORVO_INSTALLER_SYSTEM_RULES_H
-#define KORVO_INSTALLER_SYSTEM_RULES_H
+#ifndef INSTALLER_SERVICES_SYSTEM_RULES_H
+#define INSTALLER_SERVICES_SYSTEM_RULES_H
 
 #include <cstddef>
 #include <cstdint>
+
+namespace installer {
 
 // Size of a drive root text such as "E:\" with its terminating zero.
 inline constexpr size_t kDriveRootSize = 4;
@@ -40,4 +42,6 @@ bool FreeSpaceCovers(uint64_t required, uint64_t available);
 // the backslash.
 bool EndFolderWithOneBackslash(char* folder, size_t size);
 
-#endif  // KORVO_INSTALLER_SYSTEM_RULES_H
+}  // namespace installer
+
+#endif  // INSTALLER_SERVICES_SYSTEM_RULES_H

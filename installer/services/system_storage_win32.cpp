@@ -1,12 +1,38 @@
+// Drives and folders: disc labels, free space, the temporary folder and
+// folder creation.
 #include <windows.h>
 
 #include <cstring>
 
-#include "system.h"
-#include "system_error_mode_win32.h"
-#include "system_rules.h"
+#include "installer/services/system.h"
+#include "installer/services/system_rules.h"
+
+// Exported by shell32 (and in its import library) but missing from the
+// mingw-w64 headers.
+extern "C" __declspec(dllimport) BOOL WINAPI
+    SHGetDiskFreeSpaceA(LPCSTR volume, ULARGE_INTEGER* freeToCaller, ULARGE_INTEGER* totalBytes,
+                        ULARGE_INTEGER* totalFree);
+
+namespace installer {
 
 namespace {
+
+// Buffers for the volume name and the file system name.
+constexpr DWORD kVolumeTextSize = 128;
+
+// Keeps Windows from opening its own "no disk in drive" boxes while a
+// service asks about a drive that may be empty; the service reports the
+// failure through its result instead. The previous mode returns at scope end.
+class QuietDriveErrors {
+public:
+    QuietDriveErrors() : previous_(SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX)) {}
+    ~QuietDriveErrors() { SetErrorMode(previous_); }
+    QuietDriveErrors(const QuietDriveErrors&) = delete;
+    QuietDriveErrors& operator=(const QuietDriveErrors&) = delete;
+
+private:
+    UINT previous_;
+};
 
 bool IsFolder(const char* path) {
     const DWORD attributes = GetFileAttributesA(path);
@@ -14,6 +40,39 @@ bool IsFolder(const char* path) {
 }
 
 }  // namespace
+
+int32_t CheckDiscLabel(const char* drivePath, int32_t discNumber) {
+    char root[kDriveRootSize];
+    if (!DriveRootOfPath(drivePath, root)) return kDiscNoPath;
+
+    char volumeName[kVolumeTextSize] = {};
+    char fileSystem[kVolumeTextSize] = {};
+    DWORD serial = 0;
+    DWORD longestName = 0;
+    DWORD flags = 0;
+    {
+        QuietDriveErrors quiet;
+        if (!GetVolumeInformationA(root, volumeName, kVolumeTextSize, &serial, &longestName, &flags,
+                                   fileSystem, kVolumeTextSize)) {
+            return kDiscUnreadable;
+        }
+    }
+    volumeName[kVolumeTextSize - 1] = '\0';
+    return DiscLabelMatches(volumeName, discNumber) ? kDiscInDrive : kDiscOtherLabel;
+}
+
+bool HasFreeSpace(const char* driveRoot, uint64_t required, uint64_t* available) {
+    if (driveRoot == nullptr || driveRoot[0] == '\0') return false;
+    ULARGE_INTEGER freeToCaller = {};
+    ULARGE_INTEGER totalBytes = {};
+    ULARGE_INTEGER totalFree = {};
+    {
+        QuietDriveErrors quiet;
+        if (!SHGetDiskFreeSpaceA(driveRoot, &freeToCaller, &totalBytes, &totalFree)) return false;
+    }
+    if (available != nullptr) *available = freeToCaller.QuadPart;
+    return FreeSpaceCovers(required, freeToCaller.QuadPart);
+}
 
 bool GetTempFolder(char* buffer, uint32_t size) {
     if (buffer == nullptr || size == 0) return false;
@@ -46,3 +105,5 @@ bool CreatePath(const char* path) {
     CreateDirectoryA(partial, nullptr);
     return IsFolder(partial);
 }
+
+}  // namespace installer

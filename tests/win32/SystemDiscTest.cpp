@@ -2,9 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "system.h"
-#include "system_test_support.h"
+#include "installer/services/system.h"
+#include "tests/win32/system_test_support.h"
 
+using namespace installer;
 using namespace system_test;
 
 namespace {

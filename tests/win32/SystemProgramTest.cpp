@@ -5,11 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include "system.h"
-#include "process_services.h"
-#include "system_test_support.h"
-#include "wine_fixture.h"
+#include "installer/services/process_services.h"
+#include "installer/services/system.h"
+#include "tests/win32/system_test_support.h"
+#include "tests/win32/wine_fixture.h"
 
+using namespace installer;
 using namespace system_test;
 using korvo::test::ScratchFolder;
 

@@ -35,5 +35,4 @@ korvo_add_gtest(system_win32_tests
   PROPERTIES
     ENVIRONMENT_MODIFICATION "KORVO_WINEPREFIX=set:${_system_prefix}"
     FIXTURES_REQUIRED korvo_system_drives)
-target_include_directories(system_win32_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 add_dependencies(system_win32_tests system_marker_program system_version_probe)

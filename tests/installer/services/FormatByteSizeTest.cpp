@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "system.h"
+#include "installer/services/system.h"
+
+using namespace installer;
 
 namespace {
 

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "process_services.h"
+#include "installer/services/process_services.h"
+
+using namespace installer;
 
 namespace {
 

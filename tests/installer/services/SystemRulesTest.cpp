@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "system.h"
-#include "system_rules.h"
+#include "installer/services/system.h"
+#include "installer/services/system_rules.h"
+
+using namespace installer;
 
 TEST(DriveRootOfPath, takes_the_first_character_and_refuses_no_path) {
     char root[kDriveRootSize] = "???";
