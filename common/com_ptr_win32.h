@@ -1,36 +1,46 @@
-// The one owner of a COM interface pointer: Release() when it is replaced or
-// goes out of scope.
-#ifndef SETUP_COM_PTR_WIN32_H
-#define SETUP_COM_PTR_WIN32_H
+// The one owner of a COM interface pointer, shared by the installer, the
+// settings tool and the tests: holds one reference and releases it when it
+// is replaced or goes out of scope.
+//
+// Get an interface with `CoCreateInstance(..., ptr.Receive())` or
+// `other->QueryInterface(iid, ptr.Receive())`, or take over a reference that
+// a creation function returned with `ptr.Reset(created)`.
+#ifndef COMMON_COM_PTR_WIN32_H
+#define COMMON_COM_PTR_WIN32_H
 
-namespace setup {
+namespace korvo {
 
-template <typename T>
+template <typename Interface>
 class ComPtr {
 public:
     ComPtr() = default;
-    explicit ComPtr(T* p) : p_(p) {}
-    ~ComPtr() { reset(); }
+    explicit ComPtr(Interface* p) : ptr_(p) {}
+    ~ComPtr() { Reset(); }
     ComPtr(const ComPtr&) = delete;
     ComPtr& operator=(const ComPtr&) = delete;
 
-    void reset(T* p = nullptr) {
-        if (p_) p_->Release();
-        p_ = p;
+    Interface* Get() const { return ptr_; }
+    Interface* operator->() const { return ptr_; }
+    explicit operator bool() const { return ptr_ != nullptr; }
+
+    // Releases the held reference and takes over `p` (one reference).
+    void Reset(Interface* p = nullptr) {
+        Interface* old = ptr_;
+        ptr_ = p;
+        if (old != nullptr) old->Release();
     }
-    T* get() const { return p_; }
-    T* operator->() const { return p_; }
-    explicit operator bool() const { return p_ != nullptr; }
-    // For creation functions that fill a void**; releases the current object first.
-    void** out() {
-        reset();
-        return reinterpret_cast<void**>(&p_);
+
+    // Releases the held reference, then hands out the slot for a call that
+    // stores a new one.
+    void** Receive() {
+        Reset();
+        return reinterpret_cast<void**>(&ptr_);
     }
 
 private:
-    T* p_ = nullptr;
+    Interface* ptr_ = nullptr;
 };
 
-}  // namespace setup
+}  // namespace korvo
 
-#endif  // SETUP_COM_PTR_WIN32_H
+#endif  // COMMON_COM_PTR_WIN32_H

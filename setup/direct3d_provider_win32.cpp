@@ -14,13 +14,13 @@ using Direct3DCreate8Function = IDirect3D8*(WINAPI*)(UINT sdkVersion);
 
 bool Direct3DProvider::CreateGraphics() {
     // The old object goes first: only one graphics object lives at a time.
-    graphics_.reset();
+    graphics_.Reset();
     HMODULE library = library_.Load("d3d8.dll");
     if (library == nullptr) return false;
     FARPROC entry = GetProcAddress(library, "Direct3DCreate8");
     if (entry == nullptr) return false;
     auto create = reinterpret_cast<Direct3DCreate8Function>(reinterpret_cast<void*>(entry));
-    graphics_.reset(create(kDirect3DSdkVersion));
+    graphics_.Reset(create(kDirect3DSdkVersion));
     return static_cast<bool>(graphics_);
 }
 
@@ -79,8 +79,8 @@ bool Direct3DProvider::GetRasterCaps(uint32_t adapter, uint32_t* rasterCaps) {
 
 bool Direct3DProvider::GetLocalVideoMemory(uint64_t* totalBytes) {
     if (totalBytes == nullptr) return false;
-    ComPtr<IDirectDraw7> draw;
-    if (FAILED(DirectDrawCreateEx(nullptr, draw.out(), IID_IDirectDraw7, nullptr)) || !draw) return false;
+    korvo::ComPtr<IDirectDraw7> draw;
+    if (FAILED(DirectDrawCreateEx(nullptr, draw.Receive(), IID_IDirectDraw7, nullptr)) || !draw) return false;
     DDSCAPS2 caps;
     std::memset(&caps, 0, sizeof caps);
     caps.dwCaps = DDSCAPS_LOCALVIDMEM;

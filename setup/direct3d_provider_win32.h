@@ -54,7 +54,7 @@ private:
     };
 
     Library library_;
-    ComPtr<IDirect3D8> graphics_;
+    korvo::ComPtr<IDirect3D8> graphics_;
 };
 
 }  // namespace setup

@@ -14,5 +14,5 @@ add_library(korvo_records STATIC
   ${_records_dir}/shortcuts_win32.cpp
   ${_records_dir}/uninstaller_win32.cpp
 )
-target_include_directories(korvo_records PUBLIC ${_records_dir} ${PROJECT_SOURCE_DIR})
+target_include_directories(korvo_records PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(korvo_records PUBLIC korvo_engine korvo_system ole32 uuid shell32 advapi32)

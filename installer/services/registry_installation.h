@@ -1,6 +1,6 @@
 // The registration step that follows a finished copy (Win32 build only).
-#ifndef INSTALLER_WIZARD_REGISTRY_INSTALLATION_H
-#define INSTALLER_WIZARD_REGISTRY_INSTALLATION_H
+#ifndef INSTALLER_SERVICES_REGISTRY_INSTALLATION_H
+#define INSTALLER_SERVICES_REGISTRY_INSTALLATION_H
 
 namespace installer {
 
@@ -20,4 +20,4 @@ bool RegisterInstallation();
 
 }  // namespace installer
 
-#endif  // INSTALLER_WIZARD_REGISTRY_INSTALLATION_H
+#endif  // INSTALLER_SERVICES_REGISTRY_INSTALLATION_H

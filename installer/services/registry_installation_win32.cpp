@@ -1,18 +1,19 @@
 // The registration step: shortcuts, uninstall record and the game's values.
-#include "registry_installation.h"
-
-#include "registry_values.h"
-#include "shortcuts.h"
-#include "common/path_builder.h"
-#include "uninstall_record.h"
-
-#include "installer/engine/install_script.h"
-#include "installer/engine/installer_folders.h"
-#include "installer/engine/settings_table.h"
+#include "installer/services/registry_installation.h"
 
 #include <windows.h>
 
+#include "common/path_builder.h"
+#include "installer/engine/install_script.h"
+#include "installer/engine/installer_folders.h"
+#include "installer/engine/settings_table.h"
+#include "installer/services/registry_values.h"
+#include "installer/services/shortcuts.h"
+#include "installer/services/uninstall_record.h"
+
 namespace installer {
+
+using korvo::PathBuilder;
 
 namespace {
 
@@ -27,7 +28,7 @@ bool RegisterInstallation() {
     bool all = true;
 
     for (const auto& entry : ScriptEntries().addShortcut) {
-        PathText target(destination);
+        PathBuilder target(destination);
         target.Append(entry->secondName);
         all = target.ok() &&
               CreateProgramsShortcut(entry->firstName, target.c_str(), entry->secondName, destination,
@@ -35,7 +36,7 @@ bool RegisterInstallation() {
               all;
     }
 
-    PathText command(destination);
+    PathBuilder command(destination);
     command.Append(kUninstallProgram);
     all = command.ok() && WriteUninstallRecord(settings.Text(Setting::UninstallItemName), command.c_str()) &&
           all;

@@ -1,9 +1,9 @@
 // The game's REG_BINARY text values on top of the Win32 registry.
-#include "registry_values.h"
-
-#include "registry_key.h"
+#include "installer/services/registry_values.h"
 
 #include <cstring>
+
+#include "installer/services/registry_key.h"
 
 namespace installer {
 

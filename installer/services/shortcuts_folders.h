@@ -2,8 +2,8 @@
 //
 // COM must be initialised on the calling thread. Every item list the shell
 // hands out is freed before these functions return.
-#ifndef INSTALLER_WIZARD_SHORTCUTS_FOLDERS_H
-#define INSTALLER_WIZARD_SHORTCUTS_FOLDERS_H
+#ifndef INSTALLER_SERVICES_SHORTCUTS_FOLDERS_H
+#define INSTALLER_SERVICES_SHORTCUTS_FOLDERS_H
 
 #include "common/path_builder.h"
 
@@ -12,12 +12,12 @@ namespace installer {
 // Resolves a shell special folder (a CSIDL number) to its file-system path
 // with a trailing backslash. False when the shell cannot resolve it or the
 // path does not fit; `out` is then left empty.
-bool GetSpecialFolder(int csidl, PathText& out);
+bool GetSpecialFolder(int csidl, korvo::PathBuilder& out);
 
 // The user's desktop folder (CSIDL_DESKTOPDIRECTORY) and Programs folder
 // (CSIDL_PROGRAMS), each ending with a backslash.
-bool GetDesktopFolder(PathText& out);
-bool GetProgramsFolder(PathText& out);
+bool GetDesktopFolder(korvo::PathBuilder& out);
+bool GetProgramsFolder(korvo::PathBuilder& out);
 
 // Appends the relative shortcut folder `levels` (for example
 // "Ambergate Studio\Korvo\") to `folder`, which ends with a backslash. With
@@ -26,7 +26,7 @@ bool GetProgramsFolder(PathText& out);
 // straight behind it, so a last level written without its backslash ("Korvo")
 // is a prefix of the link's file name, not a folder. False when the result
 // does not fit.
-bool AppendShortcutFolder(PathText& folder, const char* levels, bool create);
+bool AppendShortcutFolder(korvo::PathBuilder& folder, const char* levels, bool create);
 
 // The length of the part of `levels` that names folders: up to and including
 // its last backslash (0 when it has none, so the links lie in Programs).
@@ -34,4 +34,4 @@ size_t ShortcutFolderLength(const char* levels);
 
 }  // namespace installer
 
-#endif  // INSTALLER_WIZARD_SHORTCUTS_FOLDERS_H
+#endif  // INSTALLER_SERVICES_SHORTCUTS_FOLDERS_H

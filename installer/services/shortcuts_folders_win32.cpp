@@ -1,5 +1,5 @@
 // Shell special folders and the game's folder in Programs.
-#include "shortcuts_folders.h"
+#include "installer/services/shortcuts_folders.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -8,6 +8,8 @@
 #include <cstring>
 
 namespace installer {
+
+using korvo::PathBuilder;
 
 namespace {
 
@@ -28,29 +30,29 @@ private:
 
 }  // namespace
 
-bool GetSpecialFolder(int csidl, PathText& out) {
-    out = PathText();
+bool GetSpecialFolder(int csidl, PathBuilder& out) {
+    out = PathBuilder();
     ItemList list;
     if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, list.Receive())) || list.get() == nullptr)
         return false;
     char path[MAX_PATH] = {};
     if (!SHGetPathFromIDListA(list.get(), path) || path[0] == '\0') return false;
-    PathText folder(path);
+    PathBuilder folder(path);
     folder.EnsureBackslash();
     if (!folder.ok()) return false;
     out = folder;
     return true;
 }
 
-bool GetDesktopFolder(PathText& out) {
+bool GetDesktopFolder(PathBuilder& out) {
     return GetSpecialFolder(CSIDL_DESKTOPDIRECTORY, out);
 }
 
-bool GetProgramsFolder(PathText& out) {
+bool GetProgramsFolder(PathBuilder& out) {
     return GetSpecialFolder(CSIDL_PROGRAMS, out);
 }
 
-bool AppendShortcutFolder(PathText& folder, const char* levels, bool create) {
+bool AppendShortcutFolder(PathBuilder& folder, const char* levels, bool create) {
     if (levels == nullptr) return folder.ok();
     for (const char* c = levels; *c != '\0' && folder.ok(); ++c) {
         if (*c == '\\' && create) CreateDirectoryA(folder.c_str(), nullptr);

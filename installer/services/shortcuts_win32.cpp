@@ -1,17 +1,18 @@
 // Shell links through the shell's link object (IShellLinkA, IPersistFile).
-#include "shortcuts.h"
-
-#include "shortcuts_com.h"
-#include "shortcuts_folders.h"
-#include "common/path_builder.h"
-
-#include "installer/engine/settings_table.h"
+#include "installer/services/shortcuts.h"
 
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
 
+#include "common/com_ptr_win32.h"
+#include "common/path_builder.h"
+#include "installer/engine/settings_table.h"
+#include "installer/services/shortcuts_folders.h"
+
 namespace installer {
+
+using korvo::PathBuilder;
 
 namespace {
 
@@ -30,7 +31,7 @@ bool CreateShellLink(const char* linkPath, const char* target, const char* descr
     WCHAR widePath[kLinkPathChars];
     if (MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, kLinkPathChars) == 0) return false;
 
-    ComPtr<IShellLinkA> link;
+    korvo::ComPtr<IShellLinkA> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                 link.Receive())) ||
         !link)
@@ -41,7 +42,7 @@ bool CreateShellLink(const char* linkPath, const char* target, const char* descr
     if (iconFile != nullptr) link->SetIconLocation(iconFile, iconIndex);
     if (arguments != nullptr) link->SetArguments(arguments);
 
-    ComPtr<IPersistFile> file;
+    korvo::ComPtr<IPersistFile> file;
     if (FAILED(link->QueryInterface(IID_IPersistFile, file.Receive())) || !file) return false;
     return SUCCEEDED(file->Save(widePath, TRUE));
 }
@@ -50,7 +51,7 @@ bool CreateDesktopShortcut(const char* target, const char* description, const ch
                            const char* iconFile, int iconIndex, const char* arguments) {
     const char* name = Settings().Text(Setting::DesktopShortcutName);
     if (!UsableName(name)) return false;
-    PathText link;
+    PathBuilder link;
     if (!GetDesktopFolder(link)) return false;
     link.Append(name);
     if (!link.ok()) return false;
@@ -61,7 +62,7 @@ bool CreateProgramsShortcut(const char* linkName, const char* target, const char
                             const char* workingFolder, const char* iconFile, int iconIndex,
                             const char* arguments) {
     if (!UsableName(linkName)) return false;
-    PathText link;
+    PathBuilder link;
     if (!GetProgramsFolder(link)) return false;
     if (!AppendShortcutFolder(link, Settings().Text(Setting::ShortcutFolder), true)) return false;
     link.Append(linkName);

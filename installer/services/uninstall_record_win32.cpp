@@ -1,14 +1,15 @@
 // The uninstall record on top of the Win32 registry.
-#include "uninstall_record.h"
-
-#include "registry_key.h"
-#include "common/path_builder.h"
-
-#include "installer/engine/settings_table.h"
+#include "installer/services/uninstall_record.h"
 
 #include <cstring>
 
+#include "common/path_builder.h"
+#include "installer/engine/settings_table.h"
+#include "installer/services/registry_key.h"
+
 namespace installer {
+
+using korvo::PathBuilder;
 
 namespace {
 
@@ -20,8 +21,8 @@ bool UsableRecordName(const char* name) {
     return name != nullptr && name[0] != '\0';
 }
 
-bool RecordKeyPath(const char* recordName, PathText& out) {
-    out = PathText(kUninstallKeyPath);
+bool RecordKeyPath(const char* recordName, PathBuilder& out) {
+    out = PathBuilder(kUninstallKeyPath);
     out.Append('\\').Append(recordName);
     return out.ok();
 }
@@ -36,7 +37,7 @@ bool SetText(HKEY key, const char* name, const char* text) {
 
 bool WriteUninstallRecordNamed(const char* recordName, const char* displayName, const char* command) {
     if (!UsableRecordName(recordName) || displayName == nullptr || command == nullptr) return false;
-    PathText keyPath;
+    PathBuilder keyPath;
     if (!RecordKeyPath(recordName, keyPath)) return false;
     RegistryKey key;
     if (!key.Create(HKEY_LOCAL_MACHINE, keyPath.c_str())) return false;
@@ -49,7 +50,7 @@ bool WriteUninstallRecordNamed(const char* recordName, const char* displayName, 
 
 void DeleteUninstallRecordNamed(const char* recordName) {
     if (!UsableRecordName(recordName)) return;
-    PathText keyPath;
+    PathBuilder keyPath;
     if (!RecordKeyPath(recordName, keyPath)) return;
     // Opened, never created: a missing record must not appear just to be
     // deleted again.

@@ -2,8 +2,8 @@
 // build only). Both work from the install script's lists and the settings
 // already in memory, show nothing, and ignore the failure of any single
 // deletion so that the rest still runs; running them again is harmless.
-#ifndef INSTALLER_WIZARD_UNINSTALLER_H
-#define INSTALLER_WIZARD_UNINSTALLER_H
+#ifndef INSTALLER_SERVICES_UNINSTALLER_H
+#define INSTALLER_SERVICES_UNINSTALLER_H
 
 namespace installer {
 
@@ -34,4 +34,4 @@ bool RemoveBackupFiles();
 
 }  // namespace installer
 
-#endif  // INSTALLER_WIZARD_UNINSTALLER_H
+#endif  // INSTALLER_SERVICES_UNINSTALLER_H

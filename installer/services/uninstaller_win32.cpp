@@ -1,20 +1,22 @@
 // Uninstall and backup clean-up on top of the Win32 file system and shell.
-#include "uninstaller.h"
-
-#include "registry_values.h"
-#include "shortcuts_folders.h"
-#include "common/path_builder.h"
-#include "uninstall_record.h"
-
-#include "installer/engine/install_script.h"
-#include "installer/engine/settings_table.h"
-#include "system.h"
+#include "installer/services/uninstaller.h"
 
 #include <windows.h>
 
 #include <cstring>
 
+#include "common/path_builder.h"
+#include "installer/engine/install_script.h"
+#include "installer/engine/settings_table.h"
+#include "installer/services/registry_values.h"
+#include "installer/services/shortcuts_folders.h"
+#include "installer/services/system.h"
+#include "installer/services/uninstall_record.h"
+
 namespace installer {
+
+using korvo::kPathBufferSize;
+using korvo::PathBuilder;
 
 namespace {
 
@@ -38,53 +40,53 @@ bool StaysInside(const char* name) {
     return true;
 }
 
-void DeleteIn(const PathText& folder, const char* name) {
+void DeleteIn(const PathBuilder& folder, const char* name) {
     if (name[0] == '\0') return;
-    PathText path(folder);
+    PathBuilder path(folder);
     path.Join(name);
     if (path.ok()) DeleteFileA(path.c_str());
 }
 
-void DeleteFiles(const PathText& folder, const FileList& list) {
+void DeleteFiles(const PathBuilder& folder, const FileList& list) {
     for (auto entry = list.rbegin(); entry != list.rend(); ++entry) DeleteIn(folder, (*entry)->secondName);
 }
 
 // Removes the folders that `name` lies in below `folder`, deepest first, each
 // only when empty; a folder that still holds something stops the walk.
-void RemoveEmptyParents(const PathText& folder, const char* name) {
+void RemoveEmptyParents(const PathBuilder& folder, const char* name) {
     if (!StaysInside(name)) return;
     for (size_t cut = std::strlen(name); cut > 0; --cut) {
         if (!IsSeparator(name[cut - 1]) || cut == 1) continue;
-        PathText parent(folder);
+        PathBuilder parent(folder);
         parent.EnsureBackslash().Append(name, cut - 1);
         if (!parent.ok() || !RemoveDirectoryA(parent.c_str())) return;
     }
 }
 
-void RemoveEmptyParents(const PathText& folder, const FileList& list) {
+void RemoveEmptyParents(const PathBuilder& folder, const FileList& list) {
     for (auto entry = list.rbegin(); entry != list.rend(); ++entry)
         RemoveEmptyParents(folder, (*entry)->secondName);
 }
 
 // Deletes each link where CreateProgramsShortcut put it: the link name right
 // behind the shortcut folder text.
-void DeleteLinks(const PathText& folder, const ShortcutList& list) {
+void DeleteLinks(const PathBuilder& folder, const ShortcutList& list) {
     for (auto entry = list.rbegin(); entry != list.rend(); ++entry) {
         if ((*entry)->firstName[0] == '\0') continue;
-        PathText link(folder);
+        PathBuilder link(folder);
         link.Append((*entry)->firstName);
         if (link.ok()) DeleteFileA(link.c_str());
     }
 }
 
 void RemoveShortcuts(const SettingsTable& settings, const ScriptLists& lists) {
-    PathText desktop;
+    PathBuilder desktop;
     if (GetDesktopFolder(desktop)) DeleteIn(desktop, settings.Text(Setting::DesktopShortcutName));
 
-    PathText programs;
+    PathBuilder programs;
     if (!GetProgramsFolder(programs)) return;
     const char* levels = settings.Text(Setting::ShortcutFolder);
-    PathText folder(programs);
+    PathBuilder folder(programs);
     if (!AppendShortcutFolder(folder, levels, false)) return;
     DeleteLinks(folder, lists.addShortcut);
     DeleteLinks(folder, lists.removeShortcut);
@@ -93,7 +95,7 @@ void RemoveShortcuts(const SettingsTable& settings, const ScriptLists& lists) {
     // and is never removed.
     const size_t levelsLength = ShortcutFolderLength(levels);
     if (levelsLength == 0) return;
-    PathText holder(programs);
+    PathBuilder holder(programs);
     holder.Append(levels, levelsLength);
     if (holder.ok()) RemoveDirectoryA(holder.StripTrailingBackslashes().c_str());
 }
@@ -107,16 +109,16 @@ bool UninstallGame(const char* destinationFolder) {
 
     DeleteUninstallRecord();
 
-    const PathText folder(destinationFolder);
+    const PathBuilder folder(destinationFolder);
     if (folder.ok()) {
         DeleteFiles(folder, lists.addFile);
         DeleteFiles(folder, lists.removeFile);
         RemoveEmptyParents(folder, lists.addFile);
         RemoveEmptyParents(folder, lists.removeFile);
-        PathText saveGames(folder);
+        PathBuilder saveGames(folder);
         saveGames.Join(kSaveGameFolder);
         if (saveGames.ok()) RemoveDirectoryA(saveGames.c_str());
-        PathText itself(folder);
+        PathBuilder itself(folder);
         RemoveDirectoryA(itself.StripTrailingBackslashes().c_str());
     }
 
@@ -129,11 +131,11 @@ bool UninstallGame(const char* destinationFolder) {
 }
 
 bool RemoveBackupFiles() {
-    char temp[kPathTextSize];
+    char temp[kPathBufferSize];
     // Without the temporary folder the names would be taken relative to the
     // current folder, where they name other files.
     if (!GetTempFolder(temp, sizeof temp) || temp[0] == '\0') return true;
-    DeleteFiles(PathText(temp), ScriptEntries().backupFile);
+    DeleteFiles(PathBuilder(temp), ScriptEntries().backupFile);
     return true;
 }
 

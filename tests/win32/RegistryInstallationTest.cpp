@@ -1,8 +1,7 @@
 // The registration step after a finished copy.
-#include "registry_installation.h"
-
-#include "records_test_support.h"
-#include "registry_values.h"
+#include "installer/services/registry_installation.h"
+#include "installer/services/registry_values.h"
+#include "tests/win32/records_test_support.h"
 
 using namespace installer;
 using namespace records_test;

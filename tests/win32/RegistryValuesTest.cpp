@@ -1,9 +1,8 @@
 // The game's REG_BINARY text values in the prefix's registry.
-#include "registry_values.h"
-
-#include "records_test_support.h"
-
 #include <cstring>
+
+#include "installer/services/registry_values.h"
+#include "tests/win32/records_test_support.h"
 
 using namespace installer;
 using namespace records_test;

@@ -1,8 +1,7 @@
 // Shell links in the prefix's Desktop and Programs folders, read back
 // through IShellLinkA.
-#include "shortcuts.h"
-
-#include "records_test_support.h"
+#include "installer/services/shortcuts.h"
+#include "tests/win32/records_test_support.h"
 
 using namespace installer;
 using namespace records_test;

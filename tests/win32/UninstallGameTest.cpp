@@ -1,10 +1,9 @@
 // An installation laid out on disk and registered for real, then removed.
-#include "uninstaller.h"
-
-#include "records_test_support.h"
-#include "registry_installation.h"
-#include "shortcuts.h"
-#include "system.h"
+#include "installer/services/registry_installation.h"
+#include "installer/services/shortcuts.h"
+#include "installer/services/system.h"
+#include "installer/services/uninstaller.h"
+#include "tests/win32/records_test_support.h"
 
 using namespace installer;
 using namespace records_test;

@@ -1,7 +1,6 @@
 // The game's entry in the system's list of installed programs.
-#include "uninstall_record.h"
-
-#include "records_test_support.h"
+#include "installer/services/uninstall_record.h"
+#include "tests/win32/records_test_support.h"
 
 using namespace installer;
 using namespace records_test;

@@ -8,4 +8,3 @@ korvo_add_gtest(records_win32_test
     ${CMAKE_CURRENT_LIST_DIR}/ShortcutTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/UninstallGameTest.cpp
   LIBS korvo_records shlwapi)
-target_include_directories(records_win32_test PRIVATE ${CMAKE_CURRENT_LIST_DIR})

@@ -15,7 +15,7 @@
 #include <string>
 
 #include "installer/engine/install_script.h"
-#include "uninstall_record.h"
+#include "installer/services/uninstall_record.h"
 
 namespace records_test {
 
