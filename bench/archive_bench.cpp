@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "bench_data.h"
+#include "bench/bench_data.h"
 #include "dta/dta.h"
 #include "tools/packer.h"
 

@@ -1,7 +1,7 @@
 // Block decoder and encoder throughput, in decoded bytes per second.
 #include <benchmark/benchmark.h>
 
-#include "bench_data.h"
+#include "bench/bench_data.h"
 #include "dta/codecs/codecs.h"
 #include "tools/entry_coder.h"
 #include "tools/lz_encoder.h"

@@ -59,6 +59,8 @@ endif()
 function(korvo_add_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
+  # Project headers, test helpers included, are named from the tree's root.
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main GTest::gmock)
   if(CMAKE_CROSSCOMPILING)
     # Console program, so Wine passes GoogleTest's output through.

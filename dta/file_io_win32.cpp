@@ -1,5 +1,5 @@
 // The archive library's file operations on Win32: CreateFileA and friends.
-#include "file_io.h"
+#include "dta/file_io.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 // The leak report in the Windows build: a message box without owner that
 // waits until the user has closed it.
-#include "report.h"
+#include "dta/report.h"
 
 #include <windows.h>
 

@@ -1,6 +1,7 @@
 // Resource identifiers of setup.exe: the settings dialog, its picture and its
 // string table. Shared by setup.rc and the dialog code.
-#pragma once
+#ifndef SETUP_RESOURCE_H
+#define SETUP_RESOURCE_H
 
 // Dialog template and picture.
 #define IDD_SETUP 101
@@ -89,3 +90,5 @@
 #define IDS_CAPTION 40
 // Shown when "Save and exit" cannot write the stored settings.
 #define IDS_SAVE_FAILED 41
+
+#endif  // SETUP_RESOURCE_H

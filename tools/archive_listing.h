@@ -2,8 +2,8 @@
 // `dta list` view: names, sizes, block counts and the methods used. The
 // library's public interface has no listing, so this reads the layout
 // itself, checking every offset and count against the file before use.
-#ifndef DTA_TOOLS_ARCHIVE_LISTING_H
-#define DTA_TOOLS_ARCHIVE_LISTING_H
+#ifndef TOOLS_ARCHIVE_LISTING_H
+#define TOOLS_ARCHIVE_LISTING_H
 
 #include <cstdint>
 #include <string>
@@ -34,4 +34,4 @@ std::string MethodName(uint8_t method);
 
 }  // namespace dta::tools
 
-#endif  // DTA_TOOLS_ARCHIVE_LISTING_H
+#endif  // TOOLS_ARCHIVE_LISTING_H

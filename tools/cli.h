@@ -1,7 +1,7 @@
 // The `dta` command-line tool: list, cat, extract, verify and pack .dta
 // archives. Kept apart from main() so tests can run it in-process.
-#ifndef DTA_TOOLS_CLI_H
-#define DTA_TOOLS_CLI_H
+#ifndef TOOLS_CLI_H
+#define TOOLS_CLI_H
 
 #include <ostream>
 #include <string>
@@ -17,4 +17,4 @@ int RunDta(const std::vector<std::string>& args, std::ostream& out, std::ostream
 
 }  // namespace dta::tools
 
-#endif  // DTA_TOOLS_CLI_H
+#endif  // TOOLS_CLI_H

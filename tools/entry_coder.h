@@ -1,7 +1,7 @@
 // Splits an entry's data into blocks of 32768 decoded bytes and codes each
 // one into a block body (method byte first, unscrambled).
-#ifndef DTA_TOOLS_ENTRY_CODER_H
-#define DTA_TOOLS_ENTRY_CODER_H
+#ifndef TOOLS_ENTRY_CODER_H
+#define TOOLS_ENTRY_CODER_H
 
 #include <cstddef>
 #include <cstdint>
@@ -35,4 +35,4 @@ bool ParseMethod(const std::string& text, Method* method);
 
 }  // namespace dta::tools
 
-#endif  // DTA_TOOLS_ENTRY_CODER_H
+#endif  // TOOLS_ENTRY_CODER_H

@@ -1,8 +1,8 @@
 // Reads archive entries through the archive library's public interface
 // (dtaCreate, LoadDirectory, dtaOpen, dtaSeek, dtaRead, dtaClose, Release),
 // so that what the tool extracts and verifies is what the installer reads.
-#ifndef DTA_TOOLS_LIBRARY_READER_H
-#define DTA_TOOLS_LIBRARY_READER_H
+#ifndef TOOLS_LIBRARY_READER_H
+#define TOOLS_LIBRARY_READER_H
 
 #include <cstdint>
 #include <string>
@@ -32,4 +32,4 @@ private:
 
 }  // namespace dta::tools
 
-#endif  // DTA_TOOLS_LIBRARY_READER_H
+#endif  // TOOLS_LIBRARY_READER_H

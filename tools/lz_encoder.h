@@ -2,8 +2,8 @@
 // (16-bit big-endian flag words, 12-bit offset / 4-bit length
 // back-references, zero-offset runs of 16 to 4111 bytes). Greedy matching
 // over hash chains with one step of lazy evaluation.
-#ifndef DTA_TOOLS_LZ_ENCODER_H
-#define DTA_TOOLS_LZ_ENCODER_H
+#ifndef TOOLS_LZ_ENCODER_H
+#define TOOLS_LZ_ENCODER_H
 
 #include <cstddef>
 #include <cstdint>
@@ -19,4 +19,4 @@ std::vector<uint8_t> EncodeLz(const uint8_t* data, size_t size, size_t start = 0
 
 }  // namespace dta::tools
 
-#endif  // DTA_TOOLS_LZ_ENCODER_H
+#endif  // TOOLS_LZ_ENCODER_H

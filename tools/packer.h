@@ -1,8 +1,8 @@
 // Builds .dta archives from named byte strings: the writer side of the
 // archive layout (magic, scrambled header and sorted directory, scrambled
 // entry headers and names, block chains with their stored sizes).
-#ifndef DTA_TOOLS_PACKER_H
-#define DTA_TOOLS_PACKER_H
+#ifndef TOOLS_PACKER_H
+#define TOOLS_PACKER_H
 
 #include <cstdint>
 #include <string>
@@ -38,4 +38,4 @@ bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& im
 
 }  // namespace dta::tools
 
-#endif  // DTA_TOOLS_PACKER_H
+#endif  // TOOLS_PACKER_H

@@ -1,7 +1,7 @@
 // Turns archive entry names into paths below an extraction folder, refusing
 // every name that could land outside it.
-#ifndef DTA_TOOLS_SAFE_PATH_H
-#define DTA_TOOLS_SAFE_PATH_H
+#ifndef TOOLS_SAFE_PATH_H
+#define TOOLS_SAFE_PATH_H
 
 #include <filesystem>
 #include <string>
@@ -22,4 +22,4 @@ bool PrepareFolders(const std::filesystem::path& dir, const std::vector<std::str
 
 }  // namespace dta::tools
 
-#endif  // DTA_TOOLS_SAFE_PATH_H
+#endif  // TOOLS_SAFE_PATH_H

@@ -1,7 +1,7 @@
 // Puts standard output into binary mode where the system translates line
 // ends, so `dta cat` passes entry bytes through unchanged.
-#ifndef DTA_TOOLS_STDOUT_MODE_H
-#define DTA_TOOLS_STDOUT_MODE_H
+#ifndef TOOLS_STDOUT_MODE_H
+#define TOOLS_STDOUT_MODE_H
 
 namespace dta::tools {
 
@@ -9,4 +9,4 @@ void UseBinaryStdout();
 
 }  // namespace dta::tools
 
-#endif  // DTA_TOOLS_STDOUT_MODE_H
+#endif  // TOOLS_STDOUT_MODE_H

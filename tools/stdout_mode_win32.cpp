@@ -1,9 +1,9 @@
+#include "tools/stdout_mode.h"
+
 #include <fcntl.h>
 #include <io.h>
 
 #include <cstdio>
-
-#include "tools/stdout_mode.h"
 
 namespace dta::tools {
 

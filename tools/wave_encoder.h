@@ -2,8 +2,8 @@
 // byte chosen closed-loop: against the predictor the decoder will hold, the
 // step of the block's table row that lands nearest the true sample. Two
 // channels keep one predictor each; any other channel count shares one.
-#ifndef DTA_TOOLS_WAVE_ENCODER_H
-#define DTA_TOOLS_WAVE_ENCODER_H
+#ifndef TOOLS_WAVE_ENCODER_H
+#define TOOLS_WAVE_ENCODER_H
 
 #include <cstddef>
 #include <cstdint>
@@ -22,4 +22,4 @@ std::vector<uint8_t> EncodeWaveBlock(const uint8_t* header, bool withHeader, con
 
 }  // namespace dta::tools
 
-#endif  // DTA_TOOLS_WAVE_ENCODER_H
+#endif  // TOOLS_WAVE_ENCODER_H

@@ -1,6 +1,6 @@
 // The canonical 44-byte RIFF/WAVE header that wave entries begin with.
-#ifndef DTA_TOOLS_WAVE_FILE_H
-#define DTA_TOOLS_WAVE_FILE_H
+#ifndef TOOLS_WAVE_FILE_H
+#define TOOLS_WAVE_FILE_H
 
 #include <cstddef>
 #include <cstdint>
@@ -37,4 +37,4 @@ void WriteWaveHeader(uint8_t* header, uint16_t channels, uint32_t sampleRate, ui
 
 }  // namespace dta::tools
 
-#endif  // DTA_TOOLS_WAVE_FILE_H
+#endif  // TOOLS_WAVE_FILE_H

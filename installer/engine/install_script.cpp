@@ -1,9 +1,9 @@
-#include "install_script.h"
+#include "installer/engine/install_script.h"
 
 #include <cstring>
 #include <string>
 
-#include "text_tokenizer.h"
+#include "installer/engine/text_tokenizer.h"
 
 namespace installer {
 

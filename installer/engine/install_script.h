@@ -27,8 +27,8 @@
 #include <memory>
 #include <vector>
 
-#include "installer_folders.h"
-#include "settings_table.h"
+#include "installer/engine/installer_folders.h"
+#include "installer/engine/settings_table.h"
 
 namespace installer {
 

@@ -4,7 +4,7 @@
 
 #include "dta/dta.h"
 #include "dta/dta_handle.h"
-#include "install_script.h"
+#include "installer/engine/install_script.h"
 
 namespace installer {
 

@@ -1,4 +1,4 @@
-#include "installer_folders.h"
+#include "installer/engine/installer_folders.h"
 
 #include <cstring>
 

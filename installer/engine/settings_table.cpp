@@ -1,4 +1,4 @@
-#include "settings_table.h"
+#include "installer/engine/settings_table.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
-#include "text_tokenizer.h"
+#include "installer/engine/text_tokenizer.h"
 
-#include "settings_table.h"
+#include "installer/engine/settings_table.h"
 
 namespace installer {
 

@@ -4,10 +4,10 @@
 #include <cstring>
 #include <vector>
 
-#include "archive_builder.h"
 #include "dta/dta.h"
 #include "dta/format.h"
 #include "dta/leak_report.h"
+#include "tests/dta/archive_builder.h"
 
 using namespace dtatest;
 

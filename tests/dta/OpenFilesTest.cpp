@@ -7,9 +7,9 @@
 #include <thread>
 #include <vector>
 
-#include "archive_builder.h"
 #include "dta/dta.h"
 #include "dta/format.h"
+#include "tests/dta/archive_builder.h"
 
 using namespace dtatest;
 

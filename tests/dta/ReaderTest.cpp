@@ -3,9 +3,9 @@
 
 #include <cstring>
 
-#include "archive_builder.h"
 #include "dta/dta.h"
 #include "dta/format.h"
+#include "tests/dta/archive_builder.h"
 
 using namespace dtatest;
 

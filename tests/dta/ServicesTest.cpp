@@ -9,7 +9,7 @@
 #include <unistd.h>
 #endif
 
-#include "archive_builder.h"
+#include "tests/dta/archive_builder.h"
 #include "dta/dta.h"
 #include "dta/leak_report.h"
 

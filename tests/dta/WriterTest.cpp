@@ -6,8 +6,8 @@
 
 #include <sys/stat.h>
 
-#include "archive_builder.h"
 #include "dta/dta.h"
+#include "tests/dta/archive_builder.h"
 
 using namespace dtatest;
 namespace fs = std::filesystem;

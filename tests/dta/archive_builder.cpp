@@ -1,4 +1,4 @@
-#include "archive_builder.h"
+#include "tests/dta/archive_builder.h"
 
 #include <algorithm>
 #include <filesystem>

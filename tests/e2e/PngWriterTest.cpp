@@ -1,9 +1,9 @@
-#include "png_writer.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
+
+#include "tests/e2e/driver/png_writer.h"
 
 namespace {
 

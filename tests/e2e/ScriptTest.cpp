@@ -1,6 +1,6 @@
-#include "script.h"
-
 #include <gtest/gtest.h>
+
+#include "tests/e2e/driver/script.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "scripted_provider.h"
 #include "setup/device_lists.h"
+#include "tests/setup/scripted_provider.h"
 
 namespace setup {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "scripted_provider.h"
 #include "setup/setup_model.h"
+#include "tests/setup/scripted_provider.h"
 
 namespace setup {
 namespace {

@@ -1,6 +1,7 @@
 // A display provider that answers from a script: adapters with their modes,
 // multisample support, capabilities and failures, plus the video memory.
-#pragma once
+#ifndef TESTS_SETUP_SCRIPTED_PROVIDER_H
+#define TESTS_SETUP_SCRIPTED_PROVIDER_H
 
 #include <cstdint>
 #include <set>
@@ -107,3 +108,5 @@ std::vector<std::string> Texts(const List& list) {
 }
 
 }  // namespace setup::testing
+
+#endif  // TESTS_SETUP_SCRIPTED_PROVIDER_H

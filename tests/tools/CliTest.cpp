@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "temp_folder.h"
+#include "tests/tools/temp_folder.h"
 #include "tools/cli.h"
 #include "tools/packer.h"
 #include "tools/safe_path.h"

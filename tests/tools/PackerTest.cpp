@@ -7,7 +7,7 @@
 
 #include "dta/dta.h"
 #include "dta/format.h"
-#include "temp_folder.h"
+#include "tests/tools/temp_folder.h"
 #include "tools/packer.h"
 #include "tools/wave_file.h"
 

@@ -1,8 +1,8 @@
-#include "setup/direct3d_provider_win32.h"
-
 #include <windows.h>
 
 #include <gtest/gtest.h>
+
+#include "setup/direct3d_provider_win32.h"
 
 namespace {
 

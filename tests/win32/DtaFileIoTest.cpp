@@ -1,9 +1,8 @@
 // The archive library's Win32 file operations against the real system (Wine).
-#include "file_io.h"
-
 #include <gtest/gtest.h>
 
-#include "wine_fixture.h"
+#include "dta/file_io.h"
+#include "tests/win32/wine_fixture.h"
 
 using korvo::test::Attributes;
 using korvo::test::FileExists;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "wine_fixture.h"
+#include "tests/win32/wine_fixture.h"
 
 using korvo::test::ScratchFolder;
 

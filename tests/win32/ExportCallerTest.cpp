@@ -10,9 +10,9 @@
 
 #include <memory>
 
-#include "ExportImage.h"
+#include "tests/win32/ExportImage.h"
+#include "tests/win32/wine_fixture.h"
 #include "tools/packer.h"
-#include "wine_fixture.h"
 
 using korvo::test::ReadWholeFile;
 using korvo::test::ScratchFolder;

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "ExportImage.h"
-#include "wine_fixture.h"
+#include "tests/win32/ExportImage.h"
+#include "tests/win32/wine_fixture.h"
 
 using korvo::test::ExportDirectory;
 using korvo::test::PeImage;

@@ -1,11 +1,11 @@
-#include "setup/setup_store_win32.h"
-
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
+
+#include "setup/setup_store_win32.h"
 
 namespace {
 

@@ -7,7 +7,6 @@ korvo_add_gtest(dta_file_io_win32_test
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/DtaFileIoTest.cpp
     ${PROJECT_SOURCE_DIR}/dta/file_io_win32.cpp)
-target_include_directories(dta_file_io_win32_test PRIVATE ${PROJECT_SOURCE_DIR}/dta ${CMAKE_CURRENT_LIST_DIR})
 
 # PWsetup.exe's export directory, and an outside program calling the exports
 # from a copy of PWsetup.exe loaded as a library.
@@ -17,7 +16,6 @@ if(TARGET PWsetup AND TARGET dta_pack)
       ${CMAKE_CURRENT_LIST_DIR}/ExportDirectoryTest.cpp
       ${CMAKE_CURRENT_LIST_DIR}/ExportCallerTest.cpp
     LIBS dta_pack)
-  target_include_directories(pwsetup_exports_test PRIVATE ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_LIST_DIR})
   target_compile_definitions(pwsetup_exports_test PRIVATE KORVO_PWSETUP_EXE="$<TARGET_FILE:PWsetup>")
   add_dependencies(pwsetup_exports_test PWsetup)
 endif()
@@ -26,7 +24,6 @@ endif()
 korvo_add_gtest(dta_writer_win32_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/DtaWriterTest.cpp
   LIBS dta)
-target_include_directories(dta_writer_win32_test PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 
 # The leak report's message box, shown by a small program that leaks an
 # archive and answered by the test.
@@ -35,5 +32,4 @@ target_link_libraries(dta_leak_program PRIVATE dta)
 target_link_options(dta_leak_program PRIVATE -mconsole)
 korvo_add_gtest(dta_leak_report_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/DtaLeakReportTest.cpp)
-target_include_directories(dta_leak_report_test PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 add_dependencies(dta_leak_report_test dta_leak_program)

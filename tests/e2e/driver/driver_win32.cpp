@@ -1,10 +1,10 @@
-#include "driver_win32.h"
+#include "tests/e2e/driver/driver_win32.h"
 
 #include <cstdio>
 #include <map>
 
-#include "remote_window_win32.h"
-#include "screenshot_win32.h"
+#include "tests/e2e/driver/remote_window_win32.h"
+#include "tests/e2e/driver/screenshot_win32.h"
 
 namespace e2e {
 namespace {

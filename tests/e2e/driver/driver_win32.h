@@ -32,8 +32,8 @@
 // returned or a new window (such as a message box) has appeared. Any command
 // but answer, wait-window and screenshot fails while an unexpected message box
 // is open. Waits end with a failure after a generous limit, never hang.
-#ifndef E2E_DRIVER_WIN32_H
-#define E2E_DRIVER_WIN32_H
+#ifndef TESTS_E2E_DRIVER_DRIVER_WIN32_H
+#define TESTS_E2E_DRIVER_DRIVER_WIN32_H
 
 #include <windows.h>
 
@@ -42,7 +42,7 @@
 #include <string>
 #include <vector>
 
-#include "script.h"
+#include "tests/e2e/driver/script.h"
 
 namespace e2e {
 
@@ -98,4 +98,4 @@ private:
 
 }  // namespace e2e
 
-#endif  // E2E_DRIVER_WIN32_H
+#endif  // TESTS_E2E_DRIVER_DRIVER_WIN32_H

@@ -6,8 +6,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "driver_win32.h"
-#include "script.h"
+#include "tests/e2e/driver/driver_win32.h"
+#include "tests/e2e/driver/script.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) {

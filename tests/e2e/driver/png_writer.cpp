@@ -1,4 +1,4 @@
-#include "png_writer.h"
+#include "tests/e2e/driver/png_writer.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 // A small PNG encoder for the driver's screenshots: 8-bit RGB, no filtering,
 // deflate "stored" blocks (the files are test artefacts, size is no concern).
-#ifndef E2E_PNG_WRITER_H
-#define E2E_PNG_WRITER_H
+#ifndef TESTS_E2E_DRIVER_PNG_WRITER_H
+#define TESTS_E2E_DRIVER_PNG_WRITER_H
 
 #include <cstddef>
 #include <cstdint>
@@ -23,4 +23,4 @@ std::vector<uint8_t> EncodePng(uint32_t width, uint32_t height, const std::vecto
 
 }  // namespace e2e
 
-#endif  // E2E_PNG_WRITER_H
+#endif  // TESTS_E2E_DRIVER_PNG_WRITER_H

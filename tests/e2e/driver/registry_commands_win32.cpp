@@ -1,8 +1,8 @@
 // The scenario commands that set up and check registry values.
 #include <cstring>
 
-#include "driver_win32.h"
-#include "registry_win32.h"
+#include "tests/e2e/driver/driver_win32.h"
+#include "tests/e2e/driver/registry_win32.h"
 
 namespace e2e {
 namespace {

@@ -1,4 +1,4 @@
-#include "registry_win32.h"
+#include "tests/e2e/driver/registry_win32.h"
 
 namespace e2e {
 namespace {

@@ -1,8 +1,8 @@
 // Registry access for scenarios: keys are written "HKLM\Software\...",
 // "HKCU\..." (or the long root names). The driver runs in the same Wine
 // prefix as the program under test, so it sees and changes the same values.
-#ifndef E2E_REGISTRY_WIN32_H
-#define E2E_REGISTRY_WIN32_H
+#ifndef TESTS_E2E_DRIVER_REGISTRY_WIN32_H
+#define TESTS_E2E_DRIVER_REGISTRY_WIN32_H
 
 #include <windows.h>
 
@@ -36,4 +36,4 @@ bool DeleteRegistryKey(const std::string& path);
 
 }  // namespace e2e
 
-#endif  // E2E_REGISTRY_WIN32_H
+#endif  // TESTS_E2E_DRIVER_REGISTRY_WIN32_H

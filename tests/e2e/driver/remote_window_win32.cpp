@@ -1,4 +1,4 @@
-#include "remote_window_win32.h"
+#include "tests/e2e/driver/remote_window_win32.h"
 
 namespace e2e {
 namespace {

@@ -2,8 +2,8 @@
 // beside the program under test sees them. Texts cross the process boundary as
 // UTF-16 (the W messages): Wine hands ANSI list texts of another process back
 // as UTF-16 anyway, which would overrun an ANSI buffer.
-#ifndef E2E_REMOTE_WINDOW_WIN32_H
-#define E2E_REMOTE_WINDOW_WIN32_H
+#ifndef TESTS_E2E_DRIVER_REMOTE_WINDOW_WIN32_H
+#define TESTS_E2E_DRIVER_REMOTE_WINDOW_WIN32_H
 
 #include <windows.h>
 
@@ -54,4 +54,4 @@ HWND FindMessageBox(DWORD pid, const std::set<HWND>& known, std::string* text, s
 
 }  // namespace e2e
 
-#endif  // E2E_REMOTE_WINDOW_WIN32_H
+#endif  // TESTS_E2E_DRIVER_REMOTE_WINDOW_WIN32_H

@@ -1,4 +1,4 @@
-#include "screenshot_win32.h"
+#include "tests/e2e/driver/screenshot_win32.h"
 
 #include <windows.h>
 
@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "png_writer.h"
+#include "tests/e2e/driver/png_writer.h"
 
 namespace e2e {
 namespace {

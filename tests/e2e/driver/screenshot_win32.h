@@ -1,6 +1,6 @@
 // Screenshots of the whole screen (under Wine: the virtual desktop) as PNG.
-#ifndef E2E_SCREENSHOT_WIN32_H
-#define E2E_SCREENSHOT_WIN32_H
+#ifndef TESTS_E2E_DRIVER_SCREENSHOT_WIN32_H
+#define TESTS_E2E_DRIVER_SCREENSHOT_WIN32_H
 
 #include <string>
 
@@ -12,4 +12,4 @@ bool SaveScreenshot(const std::string& path);
 
 }  // namespace e2e
 
-#endif  // E2E_SCREENSHOT_WIN32_H
+#endif  // TESTS_E2E_DRIVER_SCREENSHOT_WIN32_H

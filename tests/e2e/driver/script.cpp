@@ -1,4 +1,4 @@
-#include "script.h"
+#include "tests/e2e/driver/script.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -7,8 +7,8 @@
 //   start "${SETUP_EXE}"
 //   wait-window "Setup"
 //   answer "Discard changes ?!" yes
-#ifndef E2E_SCRIPT_H
-#define E2E_SCRIPT_H
+#ifndef TESTS_E2E_DRIVER_SCRIPT_H
+#define TESTS_E2E_DRIVER_SCRIPT_H
 
 #include <map>
 #include <string>
@@ -49,4 +49,4 @@ bool ParseHexBytes(const std::string& text, std::vector<unsigned char>* bytes);
 
 }  // namespace e2e
 
-#endif  // E2E_SCRIPT_H
+#endif  // TESTS_E2E_DRIVER_SCRIPT_H
