@@ -36,7 +36,7 @@ std::vector<uint8_t> Records(size_t size) {
 
 std::vector<uint8_t> WaveFile(uint16_t channels, size_t frames) {
     const size_t bytes = frames * channels * 2;
-    std::vector<uint8_t> f(dta::tools::kWaveHeaderSize + bytes);
+    std::vector<uint8_t> f(dta::format::wave_header::kSize + bytes);
     dta::tools::WriteWaveHeader(f.data(), channels, 22050, 16, static_cast<uint32_t>(bytes));
     std::mt19937 rng(3);
     std::normal_distribution<double> noise(0, 200);
@@ -44,7 +44,7 @@ std::vector<uint8_t> WaveFile(uint16_t channels, size_t frames) {
         for (size_t c = 0; c < channels; ++c) {
             const double v = 8000 * std::sin(i * 0.02 * (c + 1)) + 3000 * std::sin(i * 0.31) + noise(rng);
             const int16_t s = static_cast<int16_t>(std::lround(v));
-            uint8_t* p = &f[dta::tools::kWaveHeaderSize + 2 * (i * channels + c)];
+            uint8_t* p = &f[dta::format::wave_header::kSize + 2 * (i * channels + c)];
             p[0] = static_cast<uint8_t>(s);
             p[1] = static_cast<uint8_t>(static_cast<uint16_t>(s) >> 8);
         }

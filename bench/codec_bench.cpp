@@ -9,10 +9,11 @@
 namespace {
 
 namespace codecs = dta::codecs;
+namespace format = dta::format;
 
 void LzDecode(benchmark::State& state, std::vector<uint8_t> block) {
     const std::vector<uint8_t> payload = dta::tools::EncodeLz(block.data(), block.size());
-    std::vector<uint8_t> out(codecs::kBlockSize);
+    std::vector<uint8_t> out(format::block::kDecodedSize);
     for (auto _ : state) {
         int32_t n = codecs::DecodeLz(payload.data(), payload.size(), out.data(), out.size(), 0);
         benchmark::DoNotOptimize(n);
@@ -33,7 +34,7 @@ void WaveDecode(benchmark::State& state, uint16_t channels) {
     dta::tools::EncodedEntry entry;
     dta::tools::EncodeEntry(file.data(), file.size(), dta::tools::Method::Wave, &entry, nullptr);
     const uint8_t* header = entry.bodies[0].data() + 1;
-    std::vector<uint8_t> out(codecs::kBlockSize);
+    std::vector<uint8_t> out(format::block::kDecodedSize);
     for (auto _ : state) {
         for (const auto& body : entry.bodies) {
             int32_t n = codecs::DecodeBlock(body.data(), body.size(), out.data(), out.size(), header);
@@ -44,10 +45,10 @@ void WaveDecode(benchmark::State& state, uint16_t channels) {
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(file.size()));
 }
 
-BENCHMARK_CAPTURE(LzDecode, text, bench::Text(codecs::kBlockSize));
-BENCHMARK_CAPTURE(LzDecode, records, bench::Records(codecs::kBlockSize));
-BENCHMARK_CAPTURE(LzDecode, zeros, std::vector<uint8_t>(codecs::kBlockSize, 0));
-BENCHMARK_CAPTURE(LzEncode, text, bench::Text(codecs::kBlockSize));
+BENCHMARK_CAPTURE(LzDecode, text, bench::Text(format::block::kDecodedSize));
+BENCHMARK_CAPTURE(LzDecode, records, bench::Records(format::block::kDecodedSize));
+BENCHMARK_CAPTURE(LzDecode, zeros, std::vector<uint8_t>(format::block::kDecodedSize, 0));
+BENCHMARK_CAPTURE(LzEncode, text, bench::Text(format::block::kDecodedSize));
 BENCHMARK_CAPTURE(WaveDecode, mono, uint16_t{1});
 BENCHMARK_CAPTURE(WaveDecode, stereo, uint16_t{2});
 

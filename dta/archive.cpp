@@ -30,8 +30,8 @@ namespace {
 
 // Directory bytes read per step: a multiple of the entry size and of the key
 // length, so every step starts an entry at key byte 0.
-constexpr uint32_t kDirectoryChunk = format::kDirEntrySize * 8 * 146;
-static_assert(kDirectoryChunk % format::kDirEntrySize == 0 && kDirectoryChunk % 8 == 0);
+constexpr uint32_t kDirectoryChunk = format::directory_entry::kSize * 8 * 146;
+static_assert(kDirectoryChunk % format::directory_entry::kSize == 0 && kDirectoryChunk % 8 == 0);
 
 ArchiveRecord* FindRecord(LibraryState& state, io::FileHandle file) {
     for (size_t i = state.archives.size(); i-- > 0;) {
@@ -56,17 +56,19 @@ bool ReadDirectory(io::FileHandle file, uint64_t offset, size_t count, const for
         return false;
     size_t done = 0;
     while (done < count) {
-        const size_t entries = std::min<size_t>(count - done, kDirectoryChunk / format::kDirEntrySize);
-        const uint32_t bytes = static_cast<uint32_t>(entries * format::kDirEntrySize);
+        const size_t entries =
+            std::min<size_t>(count - done, kDirectoryChunk / format::directory_entry::kSize);
+        const uint32_t bytes = static_cast<uint32_t>(entries * format::directory_entry::kSize);
         if (!dta::detail::ReadExact(file, chunk.get(), bytes)) return false;
         format::ScrambleRun(chunk.get(), bytes, key);
         for (size_t i = 0; i < entries; ++i) {
-            const uint8_t* raw = chunk.get() + i * format::kDirEntrySize;
+            const uint8_t* raw = chunk.get() + i * format::directory_entry::kSize;
             DirEntry& entry = directory[done + i];
-            entry.key = format::ReadLe32(raw + format::kDirKey);
-            entry.entryHeaderOffset = format::ReadLe32(raw + format::kDirEntryHeaderOffset);
-            entry.firstBlockOffset = format::ReadLe32(raw + format::kDirFirstBlockOffset);
-            std::memcpy(entry.nameTail, raw + format::kDirNameTail, format::kNameTailSize);
+            entry.key = format::ReadLe32(raw + format::directory_entry::kKey);
+            entry.entryHeaderOffset = format::ReadLe32(raw + format::directory_entry::kEntryHeaderOffset);
+            entry.firstBlockOffset = format::ReadLe32(raw + format::directory_entry::kFirstBlockOffset);
+            std::memcpy(entry.nameTail, raw + format::directory_entry::kNameTail,
+                        format::directory_entry::kNameTailSize);
         }
         done += entries;
     }
@@ -92,7 +94,7 @@ void Unregister(LibraryState& state, io::FileHandle file) {
 
 // Compares two name tails as zero-terminated strings of at most 16 bytes.
 bool TailsEqual(const uint8_t* a, const uint8_t* b) {
-    for (size_t i = 0; i < format::kNameTailSize; ++i) {
+    for (size_t i = 0; i < format::directory_entry::kNameTailSize; ++i) {
         if (a[i] != b[i]) return false;
         if (a[i] == 0) return true;
     }
@@ -103,24 +105,25 @@ enum class Lookup { Found, NotFound, ReadFailed };
 
 struct FoundEntry {
     const DirEntry* dirEntry = nullptr;
-    uint8_t header[format::kEntryHeaderSize] = {};
+    uint8_t header[format::entry_header::kSize] = {};
 };
 
 // The upper-cased requested name with its key and 16-byte tail.
 struct WantedName {
     std::string upper;
     int32_t key = 0;
-    uint8_t tail[format::kNameTailSize] = {};
+    uint8_t tail[format::directory_entry::kNameTailSize] = {};
 };
 
 // Checks the entry's stored header and full name against the wanted name.
 Lookup MatchStoredName(const ArchiveRecord& record, const DirEntry& entry, const format::Key& key,
                        const WantedName& wanted, FoundEntry* found) {
     if (!dta::detail::ReadExactAt(record.file, entry.entryHeaderOffset, found->header,
-                                  format::kEntryHeaderSize))
+                                  format::entry_header::kSize))
         return Lookup::ReadFailed;
-    format::ScrambleRun(found->header, format::kEntryHeaderSize, key);
-    const size_t length = format::ReadLe16(found->header + format::kEntryNameField) & format::kNameLengthMask;
+    format::ScrambleRun(found->header, format::entry_header::kSize, key);
+    const size_t length = format::ReadLe16(found->header + format::entry_header::kNameField) &
+                          format::entry_header::kNameLengthMask;
     // A stored name that no request can have counts as a different name.
     if (length > format::kMaxNameLength) return Lookup::NotFound;
     // The name is read before it is compared, also when its length already
@@ -174,40 +177,42 @@ Lookup FindEntry(const ArchiveRecord& record, const WantedName& wanted, FoundEnt
 bool FillEntrySlot(const ArchiveRecord& record, const FoundEntry& found, OpenSlot& slot) {
     const format::Key key = format::MakeKey(record.key1, record.key2);
     const uint8_t* header = found.header;
-    const uint16_t nameField = format::ReadLe16(header + format::kEntryNameField);
-    const bool scrambled = (nameField & format::kScrambledFlag) != 0;
+    const uint16_t nameField = format::ReadLe16(header + format::entry_header::kNameField);
+    const bool scrambled = (nameField & format::entry_header::kScrambledFlag) != 0;
 
-    uint8_t first[format::kBlockHeaderSize + 1 + format::kWaveHeaderSize];
+    uint8_t first[format::block_header::kSize + 1 + format::wave_header::kSize];
     const uint32_t firstBlock = found.dirEntry->firstBlockOffset;
-    if (!dta::detail::ReadExactAt(record.file, firstBlock, first, format::kBlockHeaderSize + 1)) return false;
-    uint8_t method = first[format::kBlockHeaderSize];
+    if (!dta::detail::ReadExactAt(record.file, firstBlock, first, format::block_header::kSize + 1))
+        return false;
+    uint8_t method = first[format::block_header::kSize];
     if (scrambled) method ^= key.bytes[0];
-    if (method >= format::kMethodWave) {
-        uint8_t* wave = first + format::kBlockHeaderSize + 1;
-        if (!dta::detail::ReadExact(record.file, wave, format::kWaveHeaderSize)) return false;
+    if (method >= format::kMethodWaveFirst) {
+        uint8_t* wave = first + format::block_header::kSize + 1;
+        if (!dta::detail::ReadExact(record.file, wave, format::wave_header::kSize)) return false;
         // Inside a scrambled body the header starts at body offset 1; in an
         // unscrambled entry it is a run of its own.
-        format::ScrambleRunFrom(wave, format::kWaveHeaderSize, key, scrambled ? 1 : 0);
-        slot.waveHeader.reset(new (std::nothrow) uint8_t[format::kWaveHeaderSize]);
+        format::ScrambleRunFrom(wave, format::wave_header::kSize, key, scrambled ? 1 : 0);
+        slot.waveHeader.reset(new (std::nothrow) uint8_t[format::wave_header::kSize]);
         if (!slot.waveHeader) return false;
-        std::memcpy(slot.waveHeader.get(), wave, format::kWaveHeaderSize);
+        std::memcpy(slot.waveHeader.get(), wave, format::wave_header::kSize);
     }
     slot.buffer = dta::detail::NewBlockBuffer();
     if (!slot.buffer) return false;
 
     slot.file = record.file;
     slot.flags = 0;
-    slot.modificationTime = static_cast<uint64_t>(format::ReadLe32(header + format::kEntryTime)) |
-                            (static_cast<uint64_t>(format::ReadLe32(header + format::kEntryTime + 4)) << 32);
-    slot.size = format::ReadLe32(header + format::kEntrySize);
-    slot.blockCount = format::ReadLe32(header + format::kEntryBlockCount);
+    slot.modificationTime =
+        static_cast<uint64_t>(format::ReadLe32(header + format::entry_header::kTime)) |
+        (static_cast<uint64_t>(format::ReadLe32(header + format::entry_header::kTime + 4)) << 32);
+    slot.size = format::ReadLe32(header + format::entry_header::kDecodedSize);
+    slot.blockCount = format::ReadLe32(header + format::entry_header::kBlockCount);
     slot.firstBlockOffset = firstBlock;
     slot.blockSize = format::ReadLe16(first);
     slot.previousBlockSize = 0;
     slot.scrambled = scrambled;
     slot.key1 = record.key1;
     slot.key2 = record.key2;
-    slot.bufferedLength = std::min<uint32_t>(slot.size, format::kBlockSize);
+    slot.bufferedLength = std::min<uint32_t>(slot.size, format::block::kDecodedSize);
     slot.bufferValid = false;
     return true;
 }
@@ -224,7 +229,7 @@ int32_t OpenInArchives(LibraryState& state, const char* name) {
     wanted.upper.assign(name, length);
     for (char& c : wanted.upper) c = static_cast<char>(format::UpperAscii(static_cast<uint8_t>(c)));
     wanted.key = static_cast<int32_t>(format::LookupKey(name, length));
-    const size_t tailLength = std::min(length, format::kNameTailSize);
+    const size_t tailLength = std::min(length, format::directory_entry::kNameTailSize);
     std::memcpy(wanted.tail, wanted.upper.data() + (length - tailLength), tailLength);
 
     for (const ArchiveRecord& record : state.archives) {
@@ -273,8 +278,9 @@ uint32_t Dta_read::Release() {
 bool Dta_read::LoadDirectory(uint32_t key1, uint32_t key2) {
     LockedState state;
     if (!state) return false;
-    uint8_t header[format::kArchiveHeaderSize];
-    if (!dta::detail::ReadExactAt(file_, format::kArchiveHeaderOffset, header, sizeof header)) return false;
+    uint8_t header[format::archive_header::kSize];
+    if (!dta::detail::ReadExactAt(file_, format::archive_header::kOffset, header, sizeof header))
+        return false;
     const format::Key key = format::MakeKey(key1, key2);
     format::ScrambleRun(header, sizeof header, key);
     ArchiveRecord* record = FindRecord(*state, file_);
@@ -284,13 +290,14 @@ bool Dta_read::LoadDirectory(uint32_t key1, uint32_t key2) {
     record->directory.clear();
     record->directory.shrink_to_fit();
 
-    const uint32_t offset = format::ReadLe32(header + format::kHeaderDirectoryOffset);
-    const uint32_t count = format::ReadLe32(header + format::kHeaderDirectorySize) / format::kDirEntrySize;
+    const uint32_t offset = format::ReadLe32(header + format::archive_header::kDirectoryOffset);
+    const uint32_t count =
+        format::ReadLe32(header + format::archive_header::kDirectorySize) / format::directory_entry::kSize;
     // A directory that claims more bytes than the file holds is a short read:
     // refuse it before allocating anything for it.
     uint64_t fileSize = 0;
     if (!io::Size(file_, &fileSize)) return false;
-    const uint64_t bytes = static_cast<uint64_t>(count) * format::kDirEntrySize;
+    const uint64_t bytes = static_cast<uint64_t>(count) * format::directory_entry::kSize;
     if (fileSize < offset || fileSize - offset < bytes) return false;
 
     std::vector<DirEntry> directory;

@@ -30,35 +30,65 @@ namespace dta::format {
 inline constexpr char kMagic[4] = {'P', 'W', 'D', '0'};
 inline constexpr size_t kMagicSize = 4;
 
-inline constexpr size_t kArchiveHeaderOffset = 4;
-inline constexpr size_t kArchiveHeaderSize = 16;
-inline constexpr size_t kHeaderDirectoryOffset = 4;
-inline constexpr size_t kHeaderDirectorySize = 8;
+// The archive header: one scrambled run right after the magic.
+namespace archive_header {
+inline constexpr size_t kOffset = 4;  // absolute
+inline constexpr size_t kSize = 16;
+inline constexpr size_t kDirectoryOffset = 4;  // uint32, absolute
+inline constexpr size_t kDirectorySize = 8;    // uint32, bytes
+}  // namespace archive_header
 
-inline constexpr size_t kDirEntrySize = 28;
-inline constexpr size_t kDirKey = 0;
-inline constexpr size_t kDirEntryHeaderOffset = 4;
-inline constexpr size_t kDirFirstBlockOffset = 8;
-inline constexpr size_t kDirNameTail = 12;
+// One directory entry; the directory is one scrambled run of them.
+namespace directory_entry {
+inline constexpr size_t kSize = 28;
+inline constexpr size_t kKey = 0;                // uint32 lookup key
+inline constexpr size_t kEntryHeaderOffset = 4;  // uint32, absolute
+inline constexpr size_t kFirstBlockOffset = 8;   // uint32, absolute
+inline constexpr size_t kNameTail = 12;          // last 16 bytes of the upper-cased name
 inline constexpr size_t kNameTailSize = 16;
+}  // namespace directory_entry
 
-inline constexpr size_t kEntryHeaderSize = 32;
-inline constexpr size_t kEntryTime = 8;
-inline constexpr size_t kEntrySize = 16;
-inline constexpr size_t kEntryBlockCount = 20;
-inline constexpr size_t kEntryNameField = 24;
+// The header in front of each entry's name; a scrambled run of its own.
+namespace entry_header {
+inline constexpr size_t kSize = 32;
+inline constexpr size_t kTime = 8;          // FILETIME, low part then high part
+inline constexpr size_t kDecodedSize = 16;  // uint32
+inline constexpr size_t kBlockCount = 20;   // uint32
+inline constexpr size_t kNameField = 24;    // uint16: name length | scrambled flag
 inline constexpr uint16_t kNameLengthMask = 0x7FFF;
 inline constexpr uint16_t kScrambledFlag = 0x8000;
+}  // namespace entry_header
 
+// Longest entry name a reader accepts.
 inline constexpr size_t kMaxNameLength = 259;
 
-inline constexpr size_t kBlockHeaderSize = 4;
-inline constexpr size_t kBlockSize = 32768;
-inline constexpr size_t kMaxBodySize = 32772;
-inline constexpr size_t kWaveHeaderSize = 44;
+// The plain 4 bytes in front of every block body.
+namespace block_header {
+inline constexpr size_t kSize = 4;
+inline constexpr size_t kStoredSize = 0;          // uint16: this body's size
+inline constexpr size_t kPreviousStoredSize = 2;  // uint16: the previous body's size
+}  // namespace block_header
 
+// Block bodies: a method byte, then the payload.
+namespace block {
+inline constexpr size_t kDecodedSize = 32768;  // every block but an entry's last
+inline constexpr size_t kMaxBodySize = 32772;  // largest stored size
+}  // namespace block
+
+// Method bytes: 1 is LZ, 0 and 2 to 7 are stored, 8 and up are wave blocks.
 inline constexpr uint8_t kMethodLz = 1;
-inline constexpr uint8_t kMethodWave = 8;  // 8 and above
+inline constexpr uint8_t kMethodWaveFirst = 8;
+
+// The canonical RIFF/WAVE header that a wave entry begins with, and the
+// fields of it that a reader looks at.
+namespace wave_header {
+inline constexpr size_t kSize = 44;
+inline constexpr size_t kRiffId = 0;       // "RIFF"
+inline constexpr size_t kFmtId = 12;       // "fmt "
+inline constexpr size_t kChannels = 22;    // uint16
+inline constexpr size_t kBlockAlign = 32;  // uint16, bytes per sample frame
+inline constexpr size_t kDataId = 36;      // "data"
+}  // namespace wave_header
 
 // Little-endian helpers over raw bytes; no alignment assumed.
 inline uint16_t ReadLe16(const uint8_t* p) {

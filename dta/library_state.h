@@ -34,7 +34,7 @@ struct DirEntry {
     uint32_t key = 0;
     uint32_t entryHeaderOffset = 0;
     uint32_t firstBlockOffset = 0;
-    uint8_t nameTail[format::kNameTailSize] = {};
+    uint8_t nameTail[format::directory_entry::kNameTailSize] = {};
 };
 
 // One registered archive. Its file handle also identifies it.
@@ -61,14 +61,14 @@ struct OpenSlot {
     uint32_t blockIndex = 0;
     uint32_t blockSize = 0;
     uint32_t previousBlockSize = 0;
-    std::unique_ptr<uint8_t[]> waveHeader;  // kWaveHeaderSize bytes, wave entries only
+    std::unique_ptr<uint8_t[]> waveHeader;  // format::wave_header::kSize bytes, wave entries only
     uint32_t bufferedLength = 0;
     uint32_t key1 = 0;
     uint32_t key2 = 0;
     bool bufferValid = false;
     bool scrambled = false;
     std::string tempName;               // safe-mode writers only
-    std::unique_ptr<uint8_t[]> buffer;  // format::kBlockSize bytes
+    std::unique_ptr<uint8_t[]> buffer;  // format::block::kDecodedSize bytes
 
     bool IsFree() const { return file == io::kInvalidFile; }
 };
@@ -116,7 +116,7 @@ int32_t InsertSlot(LibraryState& state, OpenSlot&& slot);
 // not closed here).
 void FreeSlot(OpenSlot& slot);
 
-// A fresh decode buffer of format::kBlockSize bytes, or null.
+// A fresh decode buffer of format::block::kDecodedSize bytes, or null.
 std::unique_ptr<uint8_t[]> NewBlockBuffer();
 
 // Runs the leak report (when enabled) and frees the tables. Called once at

@@ -31,7 +31,7 @@ int32_t OpenPlainFile(LibraryState& state, const char* name) {
     slot.flags = dta::detail::kSlotOwnsFile;
     slot.size = static_cast<uint32_t>(size);
     slot.blockCount = 1;
-    slot.bufferedLength = std::min<uint32_t>(slot.size, format::kBlockSize);
+    slot.bufferedLength = std::min<uint32_t>(slot.size, format::block::kDecodedSize);
     const int32_t handle = dta::detail::InsertSlot(state, std::move(slot));
     if (handle < 0) io::Close(file);
     return handle;

@@ -15,7 +15,7 @@ namespace io = dta::io;
 
 namespace {
 
-constexpr uint32_t kBlock = static_cast<uint32_t>(format::kBlockSize);
+constexpr uint32_t kBlock = static_cast<uint32_t>(format::block::kDecodedSize);
 
 // The slot fields a failed read puts back.
 struct ReadPlace {
@@ -100,7 +100,7 @@ int32_t ReadPlain(OpenSlot& s, uint8_t* out, uint32_t count) {
 
 // Reads the 4-byte header of the block the slot stands on.
 bool ReadBlockHeader(OpenSlot& s) {
-    uint8_t header[format::kBlockHeaderSize];
+    uint8_t header[format::block_header::kSize];
     if (!dta::detail::ReadExactAt(s.file, static_cast<uint64_t>(s.firstBlockOffset) + s.blockOffset, header,
                                   sizeof header))
         return false;
@@ -112,7 +112,7 @@ bool ReadBlockHeader(OpenSlot& s) {
 // Moves to the next block of the chain; there must be one.
 bool StepForward(OpenSlot& s) {
     if (s.blockIndex + 1 >= s.blockCount) return false;
-    const uint64_t next = static_cast<uint64_t>(s.blockOffset) + format::kBlockHeaderSize + s.blockSize;
+    const uint64_t next = static_cast<uint64_t>(s.blockOffset) + format::block_header::kSize + s.blockSize;
     if (next > UINT32_MAX) return false;
     s.blockOffset = static_cast<uint32_t>(next);
     ++s.blockIndex;
@@ -121,7 +121,7 @@ bool StepForward(OpenSlot& s) {
 
 // Moves to the previous block by the stored size in the current header.
 bool StepBackward(OpenSlot& s) {
-    const uint32_t back = static_cast<uint32_t>(format::kBlockHeaderSize) + s.previousBlockSize;
+    const uint32_t back = static_cast<uint32_t>(format::block_header::kSize) + s.previousBlockSize;
     if (s.blockIndex == 0 || s.blockOffset < back) return false;
     s.blockOffset -= back;
     --s.blockIndex;
@@ -150,10 +150,10 @@ bool WalkTo(OpenSlot& s, uint32_t target) {
 // whole block). False on a bad stored size, a short read or a decoder failure.
 bool DecodeCurrentBlock(const OpenSlot& s, uint8_t* out, uint32_t* decoded) {
     const uint32_t size = s.blockSize;
-    if (size == 0 || format::kMaxBodySize < size) return false;
-    uint8_t body[format::kMaxBodySize];
+    if (size == 0 || format::block::kMaxBodySize < size) return false;
+    uint8_t body[format::block::kMaxBodySize];
     const uint64_t offset =
-        static_cast<uint64_t>(s.firstBlockOffset) + s.blockOffset + format::kBlockHeaderSize;
+        static_cast<uint64_t>(s.firstBlockOffset) + s.blockOffset + format::block_header::kSize;
     if (!dta::detail::ReadExactAt(s.file, offset, body, size)) return false;
     const format::Key key = format::MakeKey(s.key1, s.key2);
     if (s.scrambled) {
@@ -161,10 +161,10 @@ bool DecodeCurrentBlock(const OpenSlot& s, uint8_t* out, uint32_t* decoded) {
     } else if (s.waveHeader && s.blockIndex == 0) {
         // The wave header copy at the start of the first payload is always
         // scrambled, as a run of its own in an unscrambled entry.
-        format::ScrambleRun(body + 1, std::min<size_t>(size - 1, format::kWaveHeaderSize), key);
+        format::ScrambleRun(body + 1, std::min<size_t>(size - 1, format::wave_header::kSize), key);
     }
     const uint8_t method = body[0];
-    if (method == format::kMethodLz || method >= format::kMethodWave) {
+    if (method == format::kMethodLz || method >= format::kMethodWaveFirst) {
         const int32_t result = dta::codecs::DecodeBlock(body, size, out, kBlock, s.waveHeader.get());
         if (result < 0 || kBlock < static_cast<uint32_t>(result)) return false;
         *decoded = static_cast<uint32_t>(result);

@@ -105,15 +105,16 @@ extern "C" int32_t DTA_API dtaOpenWrite(const char* path, uint32_t flags) {
         return -1;
     }
 
-    const io::FileHandle file = safe ? OpenTemp(path, slot.tempName.c_str(), createAlways, hidden, forceReadOnly)
-                                     : OpenForWriting(path, createAlways, hidden, forceReadOnly);
+    const io::FileHandle file =
+        safe ? OpenTemp(path, slot.tempName.c_str(), createAlways, hidden, forceReadOnly)
+             : OpenForWriting(path, createAlways, hidden, forceReadOnly);
     if (file == io::kInvalidFile) return -1;
 
     slot.file = file;
     slot.flags =
         dta::detail::kSlotOwnsFile | dta::detail::kSlotWriting | (safe ? dta::detail::kSlotTempFile : 0);
     slot.blockCount = 1;
-    slot.bufferedLength = format::kBlockSize;
+    slot.bufferedLength = format::block::kDecodedSize;
     const int32_t handle = dta::detail::InsertSlot(*state, std::move(slot));
     if (handle < 0) io::Close(file);
     return handle;

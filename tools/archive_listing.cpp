@@ -25,27 +25,28 @@ bool ReadAt(std::FILE* f, uint64_t fileSize, uint64_t offset, uint8_t* out, size
 }
 
 void ReadEntry(std::FILE* f, uint64_t fileSize, const Key& key, const uint8_t* dirEntry, ListedEntry* e) {
-    const uint32_t headerOffset = ReadLe32(dirEntry + kDirEntryHeaderOffset);
-    const uint32_t firstBlock = ReadLe32(dirEntry + kDirFirstBlockOffset);
+    const uint32_t headerOffset = ReadLe32(dirEntry + directory_entry::kEntryHeaderOffset);
+    const uint32_t firstBlock = ReadLe32(dirEntry + directory_entry::kFirstBlockOffset);
 
-    uint8_t header[kEntryHeaderSize];
+    uint8_t header[entry_header::kSize];
     if (!ReadAt(f, fileSize, headerOffset, header, sizeof header)) {
         e->problem = "entry header outside the file";
         return;
     }
     ScrambleRun(header, sizeof header, key);
-    e->fileTime = ReadLe32(header + kEntryTime) | (uint64_t(ReadLe32(header + kEntryTime + 4)) << 32);
-    e->size = ReadLe32(header + kEntrySize);
-    e->blocks = ReadLe32(header + kEntryBlockCount);
-    const uint16_t field = ReadLe16(header + kEntryNameField);
-    e->scrambled = (field & kScrambledFlag) != 0;
-    const size_t nameLength = field & kNameLengthMask;
+    e->fileTime =
+        ReadLe32(header + entry_header::kTime) | (uint64_t(ReadLe32(header + entry_header::kTime + 4)) << 32);
+    e->size = ReadLe32(header + entry_header::kDecodedSize);
+    e->blocks = ReadLe32(header + entry_header::kBlockCount);
+    const uint16_t field = ReadLe16(header + entry_header::kNameField);
+    e->scrambled = (field & entry_header::kScrambledFlag) != 0;
+    const size_t nameLength = field & entry_header::kNameLengthMask;
     if (nameLength > kMaxNameLength) {
         e->problem = "name longer than 259 bytes";
         return;
     }
     std::vector<uint8_t> name(nameLength);
-    if (!ReadAt(f, fileSize, uint64_t(headerOffset) + kEntryHeaderSize, name.data(), name.size())) {
+    if (!ReadAt(f, fileSize, uint64_t(headerOffset) + entry_header::kSize, name.data(), name.size())) {
         e->problem = "name outside the file";
         return;
     }
@@ -56,22 +57,22 @@ void ReadEntry(std::FILE* f, uint64_t fileSize, const Key& key, const uint8_t* d
     // than the file has room for block headers, so damage cannot loop long.
     uint64_t offset = firstBlock;
     for (uint32_t b = 0; b < e->blocks; ++b) {
-        uint8_t blockHeader[kBlockHeaderSize + 1];
+        uint8_t blockHeader[block_header::kSize + 1];
         if (!ReadAt(f, fileSize, offset, blockHeader, sizeof blockHeader)) {
             e->problem = "block " + std::to_string(b) + " outside the file";
             return;
         }
         const uint16_t stored = ReadLe16(blockHeader);
-        if (stored == 0 || stored > kMaxBodySize || fileSize - offset - kBlockHeaderSize < stored) {
+        if (stored == 0 || stored > block::kMaxBodySize || fileSize - offset - block_header::kSize < stored) {
             e->problem = "block " + std::to_string(b) + " has a bad stored size";
             return;
         }
         const uint8_t method =
-            e->scrambled ? blockHeader[kBlockHeaderSize] ^ key.bytes[0] : blockHeader[kBlockHeaderSize];
-        if (b == 0) e->wave = method >= kMethodWave;
+            e->scrambled ? blockHeader[block_header::kSize] ^ key.bytes[0] : blockHeader[block_header::kSize];
+        if (b == 0) e->wave = method >= kMethodWaveFirst;
         if (std::find(e->methods.begin(), e->methods.end(), method) == e->methods.end())
             e->methods.push_back(method);
-        offset += kBlockHeaderSize + stored;
+        offset += block_header::kSize + stored;
     }
 }
 
@@ -79,7 +80,7 @@ void ReadEntry(std::FILE* f, uint64_t fileSize, const Key& key, const uint8_t* d
 
 std::string MethodName(uint8_t method) {
     if (method == kMethodLz) return "lz";
-    if (method < kMethodWave) return "stored";
+    if (method < kMethodWaveFirst) return "stored";
     return "wave/" + std::to_string(method);
 }
 
@@ -102,13 +103,13 @@ bool ListArchive(const std::string& path, uint32_t key1, uint32_t key2, std::vec
         return fail(path + " is not a .dta archive");
 
     const Key key = MakeKey(key1, key2);
-    uint8_t header[kArchiveHeaderSize];
-    if (!ReadAt(f.get(), fileSize, kArchiveHeaderOffset, header, sizeof header))
+    uint8_t header[archive_header::kSize];
+    if (!ReadAt(f.get(), fileSize, archive_header::kOffset, header, sizeof header))
         return fail(path + ": archive header cut short");
     ScrambleRun(header, sizeof header, key);
-    const uint32_t dirOffset = ReadLe32(header + kHeaderDirectoryOffset);
-    const uint32_t count = ReadLe32(header + kHeaderDirectorySize) / kDirEntrySize;
-    const uint64_t dirBytes = uint64_t(count) * kDirEntrySize;
+    const uint32_t dirOffset = ReadLe32(header + archive_header::kDirectoryOffset);
+    const uint32_t count = ReadLe32(header + archive_header::kDirectorySize) / directory_entry::kSize;
+    const uint64_t dirBytes = uint64_t(count) * directory_entry::kSize;
     if (dirOffset > fileSize || fileSize - dirOffset < dirBytes)
         return fail(path + ": directory outside the file (wrong key words?)");
     std::vector<uint8_t> dir(static_cast<size_t>(dirBytes));
@@ -117,7 +118,7 @@ bool ListArchive(const std::string& path, uint32_t key1, uint32_t key2, std::vec
 
     for (uint32_t i = 0; i < count; ++i) {
         ListedEntry e;
-        ReadEntry(f.get(), fileSize, key, dir.data() + size_t{i} * kDirEntrySize, &e);
+        ReadEntry(f.get(), fileSize, key, dir.data() + size_t{i} * directory_entry::kSize, &e);
         entries->push_back(std::move(e));
     }
     return true;

@@ -28,7 +28,7 @@ constexpr int kHeight = 600;
 
 std::vector<uint8_t> IntroSound() {
     const uint32_t frames = kRate;
-    std::vector<uint8_t> f(dta::tools::kWaveHeaderSize + frames * 2);
+    std::vector<uint8_t> f(dta::format::wave_header::kSize + frames * 2);
     dta::tools::WriteWaveHeader(f.data(), 1, kRate, 16, frames * 2);
     for (uint32_t i = 0; i < frames; ++i) {
         // A falling chime with a soft attack and decay.
@@ -36,7 +36,8 @@ std::vector<uint8_t> IntroSound() {
         const double envelope = std::min(1.0, t * 40) * std::exp(-3.0 * t);
         const double v =
             envelope * (9000 * std::sin(2 * kPi * (660 - 200 * t) * t) + 3000 * std::sin(2 * kPi * 990 * t));
-        WriteLe16(&f[dta::tools::kWaveHeaderSize + 2 * i], static_cast<uint16_t>(static_cast<int16_t>(v)));
+        WriteLe16(&f[dta::format::wave_header::kSize + 2 * i],
+                  static_cast<uint16_t>(static_cast<int16_t>(v)));
     }
     return f;
 }

@@ -10,9 +10,6 @@
 namespace dta::tools {
 namespace {
 
-using format::kBlockSize;
-using format::kMaxBodySize;
-
 constexpr uint8_t kMethodStored = 0;
 constexpr uint8_t kMethodLz = 1;
 constexpr uint8_t kMethodWaveRow0 = 8;
@@ -45,14 +42,14 @@ std::vector<uint8_t> NestedWaveBody(const uint8_t* header, bool withHeader, cons
     std::vector<uint8_t> prefixed;
     size_t start = 0;
     if (withHeader) {
-        prefixed.assign(header, header + kWaveHeaderSize);
-        start = kWaveHeaderSize;
+        prefixed.assign(header, header + format::wave_header::kSize);
+        start = format::wave_header::kSize;
     }
     prefixed.insert(prefixed.end(), data, data + size);
     std::vector<uint8_t> payload = EncodeLz(prefixed.data(), prefixed.size(), start);
 
     std::vector<uint8_t> body = {kMethodWaveRow0};
-    if (withHeader) body.insert(body.end(), header, header + kWaveHeaderSize);
+    if (withHeader) body.insert(body.end(), header, header + format::wave_header::kSize);
     if (payload.size() < size) {
         body.push_back(kNestedLz);
         body.insert(body.end(), payload.begin(), payload.end());
@@ -68,10 +65,10 @@ bool EncodeWaveEntry(const uint8_t* data, size_t size, const WaveFormat& fmt, En
     out->wave = true;
     // Block 0 decodes to the header and the first 32724 sample bytes, every
     // later block to 32768 bytes: all whole frames of 2 or 4 bytes.
-    for (size_t start = 0; start < size; start += kBlockSize) {
-        const size_t end = std::min(size, start + kBlockSize);
+    for (size_t start = 0; start < size; start += format::block::kDecodedSize) {
+        const size_t end = std::min(size, start + format::block::kDecodedSize);
         const bool first = start == 0;
-        const size_t from = first ? kWaveHeaderSize : start;
+        const size_t from = first ? format::wave_header::kSize : start;
         const uint8_t* pcm = data + from;
         const size_t n = end - from;
         out->bodies.push_back(delta ? EncodeWaveBlock(data, first, pcm, n, fmt.channels)
@@ -110,16 +107,17 @@ bool EncodeEntry(const uint8_t* data, size_t size, Method method, EncodedEntry* 
         out->bodies.push_back(StoredBody(data, 0));
         return true;
     }
-    for (size_t start = 0; start < size; start += kBlockSize) {
+    for (size_t start = 0; start < size; start += format::block::kDecodedSize) {
         const uint8_t* block = data + start;
-        const size_t n = std::min(kBlockSize, size - start);
+        const size_t n = std::min(format::block::kDecodedSize, size - start);
         if (method == Method::Stored) {
             out->bodies.push_back(StoredBody(block, n));
             continue;
         }
         std::vector<uint8_t> lz = LzBody(block, n);
         // Explicit LZ keeps LZ unless the body would overflow a block body.
-        const bool useLz = method == Method::Lz ? lz.size() <= kMaxBodySize : lz.size() < 1 + n;
+        const bool useLz =
+            method == Method::Lz ? lz.size() <= format::block::kMaxBodySize : lz.size() < 1 + n;
         out->bodies.push_back(useLz ? std::move(lz) : StoredBody(block, n));
     }
     return true;

@@ -74,12 +74,12 @@ bool BuildArchive(const std::vector<PackInput>& inputs, uint32_t key1, uint32_t 
 
     // Layout: magic, header, directory, then each entry's header, name and
     // blocks.
-    const uint64_t dirOffset = kMagicSize + kArchiveHeaderSize;
-    const uint64_t dirSize = uint64_t(kDirEntrySize) * inputs.size();
+    const uint64_t dirOffset = kMagicSize + archive_header::kSize;
+    const uint64_t dirSize = uint64_t(directory_entry::kSize) * inputs.size();
     uint64_t total = dirOffset + dirSize;
     for (size_t i = 0; i < inputs.size(); ++i) {
-        total += kEntryHeaderSize + inputs[i].name.size();
-        for (const auto& body : prepared[i].coded.bodies) total += kBlockHeaderSize + body.size();
+        total += entry_header::kSize + inputs[i].name.size();
+        for (const auto& body : prepared[i].coded.bodies) total += block_header::kSize + body.size();
     }
     if (total > kMaxArchiveSize) return fail("archive would be larger than 4 GB");
 
@@ -88,9 +88,9 @@ bool BuildArchive(const std::vector<PackInput>& inputs, uint32_t key1, uint32_t 
     out.reserve(static_cast<size_t>(total));
     Append(&out, reinterpret_cast<const uint8_t*>(kMagic), kMagicSize);
 
-    uint8_t header[kArchiveHeaderSize] = {};
-    WriteLe32(header + kHeaderDirectoryOffset, static_cast<uint32_t>(dirOffset));
-    WriteLe32(header + kHeaderDirectorySize, static_cast<uint32_t>(dirSize));
+    uint8_t header[archive_header::kSize] = {};
+    WriteLe32(header + archive_header::kDirectoryOffset, static_cast<uint32_t>(dirOffset));
+    WriteLe32(header + archive_header::kDirectorySize, static_cast<uint32_t>(dirSize));
     ScrambleRun(header, sizeof header, key);
     Append(&out, header, sizeof header);
     out.resize(static_cast<size_t>(dirOffset + dirSize));  // directory, filled in below
@@ -100,13 +100,13 @@ bool BuildArchive(const std::vector<PackInput>& inputs, uint32_t key1, uint32_t 
         Prepared& p = prepared[i];
         p.headerOffset = static_cast<uint32_t>(out.size());
 
-        uint8_t entry[kEntryHeaderSize] = {};
-        WriteLe32(entry + kEntryTime, static_cast<uint32_t>(in.fileTime));
-        WriteLe32(entry + kEntryTime + 4, static_cast<uint32_t>(in.fileTime >> 32));
-        WriteLe32(entry + kEntrySize, static_cast<uint32_t>(in.data.size()));
-        WriteLe32(entry + kEntryBlockCount, static_cast<uint32_t>(p.coded.bodies.size()));
-        WriteLe16(entry + kEntryNameField,
-                  static_cast<uint16_t>(in.name.size() | (in.scrambled ? kScrambledFlag : 0)));
+        uint8_t entry[entry_header::kSize] = {};
+        WriteLe32(entry + entry_header::kTime, static_cast<uint32_t>(in.fileTime));
+        WriteLe32(entry + entry_header::kTime + 4, static_cast<uint32_t>(in.fileTime >> 32));
+        WriteLe32(entry + entry_header::kDecodedSize, static_cast<uint32_t>(in.data.size()));
+        WriteLe32(entry + entry_header::kBlockCount, static_cast<uint32_t>(p.coded.bodies.size()));
+        WriteLe16(entry + entry_header::kNameField,
+                  static_cast<uint16_t>(in.name.size() | (in.scrambled ? entry_header::kScrambledFlag : 0)));
         ScrambleRun(entry, sizeof entry, key);
         Append(&out, entry, sizeof entry);
 
@@ -118,7 +118,7 @@ bool BuildArchive(const std::vector<PackInput>& inputs, uint32_t key1, uint32_t 
         for (size_t b = 0; b < p.coded.bodies.size(); ++b) {
             std::vector<uint8_t> body = p.coded.bodies[b];
             const uint16_t stored = static_cast<uint16_t>(body.size());
-            uint8_t blockHeader[kBlockHeaderSize];
+            uint8_t blockHeader[block_header::kSize];
             WriteLe16(blockHeader, stored);
             WriteLe16(blockHeader + 2, previous);
             previous = stored;
@@ -127,7 +127,7 @@ bool BuildArchive(const std::vector<PackInput>& inputs, uint32_t key1, uint32_t 
             } else if (b == 0 && p.coded.wave) {
                 // The wave header is scrambled even in an unscrambled entry,
                 // as a run of its own.
-                ScrambleRun(body.data() + 1, kWaveHeaderSize, key);
+                ScrambleRun(body.data() + 1, wave_header::kSize, key);
             }
             Append(&out, blockHeader, sizeof blockHeader);
             Append(&out, body.data(), body.size());
@@ -143,14 +143,15 @@ bool BuildArchive(const std::vector<PackInput>& inputs, uint32_t key1, uint32_t 
     uint8_t* dir = out.data() + dirOffset;
     for (size_t slot = 0; slot < order.size(); ++slot) {
         const size_t i = order[slot];
-        uint8_t* e = dir + slot * kDirEntrySize;
-        WriteLe32(e + kDirKey, prepared[i].key);
-        WriteLe32(e + kDirEntryHeaderOffset, prepared[i].headerOffset);
-        WriteLe32(e + kDirFirstBlockOffset,
-                  static_cast<uint32_t>(prepared[i].headerOffset + kEntryHeaderSize + inputs[i].name.size()));
+        uint8_t* e = dir + slot * directory_entry::kSize;
+        WriteLe32(e + directory_entry::kKey, prepared[i].key);
+        WriteLe32(e + directory_entry::kEntryHeaderOffset, prepared[i].headerOffset);
+        WriteLe32(
+            e + directory_entry::kFirstBlockOffset,
+            static_cast<uint32_t>(prepared[i].headerOffset + entry_header::kSize + inputs[i].name.size()));
         const std::string& u = upper[i];
-        const size_t tail = std::min(u.size(), kNameTailSize);
-        std::memcpy(e + kDirNameTail, u.data() + u.size() - tail, tail);
+        const size_t tail = std::min(u.size(), directory_entry::kNameTailSize);
+        std::memcpy(e + directory_entry::kNameTail, u.data() + u.size() - tail, tail);
     }
     ScrambleRun(dir, static_cast<size_t>(dirSize), key);
     return true;

@@ -127,10 +127,10 @@ std::vector<uint8_t> EncodeWaveBlock(const uint8_t* header, bool withHeader, con
     }
 
     auto assemble = [&](const Coded& c) {
-        const size_t headerBytes = withHeader ? kWaveHeaderSize : 0;
+        const size_t headerBytes = withHeader ? format::wave_header::kSize : 0;
         std::vector<uint8_t> body(1 + headerBytes + c.stream.size());
         body[0] = codecs::WaveMethodForRow(bestRow);
-        if (withHeader) std::memcpy(&body[1], header, kWaveHeaderSize);
+        if (withHeader) std::memcpy(&body[1], header, format::wave_header::kSize);
         if (!c.stream.empty()) std::memcpy(&body[1 + headerBytes], c.stream.data(), c.stream.size());
         return body;
     };

@@ -12,7 +12,7 @@ using format::WriteLe16;
 using format::WriteLe32;
 
 bool ParseCanonicalWave(const uint8_t* file, size_t size, WaveFormat* format) {
-    if (file == nullptr || format == nullptr || size < kWaveHeaderSize) return false;
+    if (file == nullptr || format == nullptr || size < format::wave_header::kSize) return false;
     if (std::memcmp(file, "RIFF", 4) != 0 || std::memcmp(file + 8, "WAVE", 4) != 0 ||
         std::memcmp(file + 12, "fmt ", 4) != 0 || ReadLe32(file + 16) != 16 ||
         std::memcmp(file + 36, "data", 4) != 0)
@@ -29,7 +29,8 @@ bool ParseCanonicalWave(const uint8_t* file, size_t size, WaveFormat* format) {
 bool IsDeltaCodable(const WaveFormat& format, size_t fileSize) {
     if (format.formatTag != 1 || format.bitsPerSample != 16 || format.channels == 0) return false;
     if (format.blockAlign != 2u * format.channels) return false;
-    if (fileSize < kWaveHeaderSize || fileSize - kWaveHeaderSize != format.dataSize) return false;
+    if (fileSize < format::wave_header::kSize || fileSize - format::wave_header::kSize != format.dataSize)
+        return false;
     const size_t frame = format.channels == 2 ? 4 : 2;
     return format.dataSize % frame == 0;
 }

@@ -9,8 +9,6 @@
 
 namespace dta::tools {
 
-using format::kWaveHeaderSize;
-
 struct WaveFormat {
     uint16_t formatTag = 0;  // 1 = PCM
     uint16_t channels = 0;

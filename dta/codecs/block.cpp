@@ -13,8 +13,8 @@ int32_t DecodeBlock(const uint8_t* body, size_t size, uint8_t* out, size_t capac
     capacity = ClampCapacity(capacity);
 
     const uint8_t method = body[0];
-    if (method == kMethodLz) return DecodeLz(body + 1, size - 1, out, capacity, 0);
-    if (method >= kMethodWaveFirst) return DecodeWave(body, size, out, capacity, waveHeader);
+    if (method == format::kMethodLz) return DecodeLz(body + 1, size - 1, out, capacity, 0);
+    if (method >= format::kMethodWaveFirst) return DecodeWave(body, size, out, capacity, waveHeader);
 
     // Methods 0 and 2 to 7: the payload is the data.
     const size_t payload = size - 1;

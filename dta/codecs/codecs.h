@@ -7,15 +7,14 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "dta/format.h"
+
 namespace dta::codecs {
 
-inline constexpr size_t kBlockSize = 32768;    // decoded bytes of every full block
-inline constexpr size_t kMaxBodySize = 32772;  // largest stored block body
-inline constexpr size_t kWaveHeaderSize = 44;  // canonical RIFF/WAVE header
 inline constexpr int32_t kDecodeError = -1;
 
 // Decodes one unscrambled block body (method byte first) into `out`, which
-// holds `capacity` bytes (a whole block, normally kBlockSize). `waveHeader`
+// holds `capacity` bytes (a whole block, normally format::block::kDecodedSize). `waveHeader`
 // is the entry's descrambled 44-byte header, or null for an entry that has
 // none. Returns the bytes written, or kDecodeError for an empty body, a body
 // whose decoding would not fit `capacity`, and everything the two functions

@@ -7,9 +7,6 @@
 
 namespace dta::codecs {
 
-inline constexpr uint8_t kMethodLz = 1;
-inline constexpr uint8_t kMethodWaveFirst = 8;
-
 // Results travel as int32_t, so no decoder ever writes more than this.
 inline constexpr size_t kMaxCapacity = 0x7FFFFFFF;
 

@@ -10,31 +10,17 @@
 namespace dta::codecs {
 namespace {
 
-// Header fields the decoder reads.
-constexpr size_t kRiffId = 0;
-constexpr size_t kFmtId = 12;
-constexpr size_t kChannels = 22;
-constexpr size_t kBlockAlign = 32;
-constexpr size_t kDataId = 36;
+namespace wave_header = format::wave_header;
 
 // The header copy starts right after the method byte.
 constexpr size_t kCopyStart = 1;
 // The last id compared ends at body offset 41.
-constexpr size_t kIdsEnd = kCopyStart + kDataId + 4;
-
-uint16_t Le16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-void PutLe16(uint8_t* p, uint16_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
+constexpr size_t kIdsEnd = kCopyStart + wave_header::kDataId + 4;
 
 bool IdsMatch(const uint8_t* body, const uint8_t* header) {
-    return std::memcmp(body + kCopyStart + kRiffId, header + kRiffId, 4) == 0 &&
-           std::memcmp(body + kCopyStart + kFmtId, header + kFmtId, 4) == 0 &&
-           std::memcmp(body + kCopyStart + kDataId, header + kDataId, 4) == 0;
+    return std::memcmp(body + kCopyStart + wave_header::kRiffId, header + wave_header::kRiffId, 4) == 0 &&
+           std::memcmp(body + kCopyStart + wave_header::kFmtId, header + wave_header::kFmtId, 4) == 0 &&
+           std::memcmp(body + kCopyStart + wave_header::kDataId, header + wave_header::kDataId, 4) == 0;
 }
 
 // Adds or subtracts the step of each code to the predictor, 16-bit wrap-around.
@@ -54,14 +40,14 @@ int32_t DecodeStereo(const uint8_t* data, size_t size, uint8_t* out, size_t room
     const size_t needed = 4 + codes * 2;
 
     std::memcpy(out, data, 4);
-    uint16_t left = Le16(data);
-    uint16_t right = Le16(data + 2);
+    uint16_t left = format::ReadLe16(data);
+    uint16_t right = format::ReadLe16(data + 2);
     uint8_t* o = out + 4;
     for (size_t i = 4; i < size; i += 2) {
         left = Apply(left, data[i], row);
         right = Apply(right, data[i + 1], row);
-        PutLe16(o, left);
-        PutLe16(o + 2, right);
+        format::WriteLe16(o, left);
+        format::WriteLe16(o + 2, right);
         o += 4;
     }
     return static_cast<int32_t>(needed);
@@ -75,11 +61,11 @@ int32_t DecodeSequence(const uint8_t* data, size_t size, uint8_t* out, size_t ro
     const size_t needed = 2 + codes * 2;
 
     std::memcpy(out, data, 2);
-    uint16_t sample = Le16(data);
+    uint16_t sample = format::ReadLe16(data);
     uint8_t* o = out + 2;
     for (size_t i = 2; i < size; ++i) {
         sample = Apply(sample, data[i], row);
-        PutLe16(o, sample);
+        format::WriteLe16(o, sample);
         o += 2;
     }
     return static_cast<int32_t>(needed);
@@ -100,16 +86,16 @@ int32_t DecodeWave(const uint8_t* body, size_t size, uint8_t* out, size_t capaci
     if (size >= kIdsEnd && IdsMatch(body, waveHeader)) {
         // The ids say a header copy is here; a body too short to hold all of
         // it is damaged.
-        if (size - kCopyStart < kWaveHeaderSize) return kDecodeError;
-        if (capacity < kWaveHeaderSize) return kDecodeError;
-        std::memcpy(out, body + kCopyStart, kWaveHeaderSize);
-        pos = kCopyStart + kWaveHeaderSize;
-        written = kWaveHeaderSize;
+        if (size - kCopyStart < wave_header::kSize) return kDecodeError;
+        if (capacity < wave_header::kSize) return kDecodeError;
+        std::memcpy(out, body + kCopyStart, wave_header::kSize);
+        pos = kCopyStart + wave_header::kSize;
+        written = wave_header::kSize;
     }
     if (pos >= size) return static_cast<int32_t>(written);
 
-    const uint16_t channels = Le16(waveHeader + kChannels);
-    const uint16_t blockAlign = Le16(waveHeader + kBlockAlign);
+    const uint16_t channels = format::ReadLe16(waveHeader + wave_header::kChannels);
+    const uint16_t blockAlign = format::ReadLe16(waveHeader + wave_header::kBlockAlign);
     if (channels == 0) return kDecodeError;
 
     const uint8_t* data = body + pos;

@@ -5,11 +5,12 @@
 #include "dta/codecs/codecs.h"
 
 using namespace dta::codecs;
+namespace format = dta::format;
 
 namespace {
 
 std::vector<uint8_t> Decode(const std::vector<uint8_t>& body, const uint8_t* waveHeader = nullptr) {
-    std::vector<uint8_t> out(kBlockSize);
+    std::vector<uint8_t> out(format::block::kDecodedSize);
     int32_t n = DecodeBlock(body.data(), body.size(), out.data(), out.size(), waveHeader);
     if (n < 0) return {0xDE, 0xAD};
     out.resize(static_cast<size_t>(n));
@@ -65,10 +66,10 @@ TEST(Block, stored_payload_one_byte_larger_than_output_is_refused_and_sentinel_s
 }
 
 TEST(Block, full_stored_block_fills_the_block_exactly) {
-    std::vector<uint8_t> body(1 + kBlockSize);
+    std::vector<uint8_t> body(1 + format::block::kDecodedSize);
     for (size_t i = 0; i < body.size(); ++i) body[i] = static_cast<uint8_t>(i * 7);
     body[0] = 0;
     std::vector<uint8_t> out = Decode(body);
-    ASSERT_EQ(out.size(), kBlockSize);
+    ASSERT_EQ(out.size(), format::block::kDecodedSize);
     EXPECT_TRUE(std::equal(out.begin(), out.end(), body.begin() + 1));
 }

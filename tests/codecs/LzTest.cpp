@@ -6,11 +6,12 @@
 #include "dta/codecs/codecs.h"
 
 using namespace dta::codecs;
+namespace format = dta::format;
 
 namespace {
 
 // Decodes `payload` into a fresh block; {"<error>"} on failure.
-std::string Lz(const std::vector<uint8_t>& payload, size_t capacity = kBlockSize) {
+std::string Lz(const std::vector<uint8_t>& payload, size_t capacity = format::block::kDecodedSize) {
     std::vector<uint8_t> out(capacity);
     int32_t n = DecodeLz(payload.data(), payload.size(), out.data(), out.size(), 0);
     if (n < 0) return "<error>";

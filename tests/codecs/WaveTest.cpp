@@ -7,11 +7,12 @@
 #include "dta/codecs/codecs.h"
 
 using namespace dta::codecs;
+namespace format = dta::format;
 
 namespace {
 
 std::vector<uint8_t> Header(uint16_t channels, uint16_t blockAlign) {
-    std::vector<uint8_t> h(kWaveHeaderSize, 0);
+    std::vector<uint8_t> h(format::wave_header::kSize, 0);
     std::memcpy(&h[0], "RIFF", 4);
     std::memcpy(&h[8], "WAVE", 4);
     std::memcpy(&h[12], "fmt ", 4);
@@ -56,7 +57,7 @@ struct Decoded {
 };
 
 Decoded Wave(const std::vector<uint8_t>& body, const std::vector<uint8_t>& header,
-             size_t capacity = kBlockSize) {
+             size_t capacity = format::block::kDecodedSize) {
     std::vector<uint8_t> out(capacity);
     int32_t n = DecodeWave(body.data(), body.size(), out.data(), out.size(), header.data());
     out.resize(n < 0 ? 0 : static_cast<size_t>(n));

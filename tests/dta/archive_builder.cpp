@@ -36,8 +36,8 @@ BuiltArchive ArchiveBuilder::Build() const {
     BuiltArchive out;
     Bytes& file = out.bytes;
     file.assign(format::kMagic, format::kMagic + format::kMagicSize);
-    file.resize(format::kMagicSize + format::kArchiveHeaderSize);
-    if (directoryFirst) file.resize(file.size() + entries_.size() * format::kDirEntrySize);
+    file.resize(format::kMagicSize + format::archive_header::kSize);
+    if (directoryFirst) file.resize(file.size() + entries_.size() * format::directory_entry::kSize);
 
     struct Row {
         uint32_t key;
@@ -55,15 +55,16 @@ BuiltArchive ArchiveBuilder::Build() const {
         const size_t tail = std::min<size_t>(upper.size(), 16);
         std::copy(upper.end() - static_cast<std::ptrdiff_t>(tail), upper.end(), row.tail);
 
-        uint8_t header[format::kEntryHeaderSize] = {};
-        format::WriteLe32(header + format::kEntryTime, static_cast<uint32_t>(entry.time));
-        format::WriteLe32(header + format::kEntryTime + 4, static_cast<uint32_t>(entry.time >> 32));
-        format::WriteLe32(header + format::kEntrySize, entry.decodedSize);
-        format::WriteLe32(header + format::kEntryBlockCount,
+        uint8_t header[format::entry_header::kSize] = {};
+        format::WriteLe32(header + format::entry_header::kTime, static_cast<uint32_t>(entry.time));
+        format::WriteLe32(header + format::entry_header::kTime + 4, static_cast<uint32_t>(entry.time >> 32));
+        format::WriteLe32(header + format::entry_header::kDecodedSize, entry.decodedSize);
+        format::WriteLe32(header + format::entry_header::kBlockCount,
                           entry.blockCount.value_or(static_cast<uint32_t>(entry.bodies.size())));
         const uint16_t nameLength = entry.nameLength.value_or(static_cast<uint16_t>(entry.name.size()));
-        format::WriteLe16(header + format::kEntryNameField,
-                          static_cast<uint16_t>(nameLength | (entry.scrambled ? format::kScrambledFlag : 0)));
+        format::WriteLe16(
+            header + format::entry_header::kNameField,
+            static_cast<uint16_t>(nameLength | (entry.scrambled ? format::entry_header::kScrambledFlag : 0)));
         format::ScrambleRun(header, sizeof header, key);
         file.insert(file.end(), header, header + sizeof header);
 
@@ -75,11 +76,11 @@ BuiltArchive ArchiveBuilder::Build() const {
         uint16_t previous = 0;
         for (size_t b = 0; b < entry.bodies.size(); ++b) {
             Bytes body = entry.bodies[b];
-            const bool wave = b == 0 && !body.empty() && body[0] >= format::kMethodWave;
+            const bool wave = b == 0 && !body.empty() && body[0] >= format::kMethodWaveFirst;
             if (entry.scrambled) {
                 format::ScrambleRun(body.data(), body.size(), key);
-            } else if (wave && body.size() >= 1 + format::kWaveHeaderSize) {
-                format::ScrambleRun(body.data() + 1, format::kWaveHeaderSize, key);
+            } else if (wave && body.size() >= 1 + format::wave_header::kSize) {
+                format::ScrambleRun(body.data() + 1, format::wave_header::kSize, key);
             }
             uint8_t blockHeader[4];
             uint16_t size = static_cast<uint16_t>(body.size());
@@ -98,15 +99,15 @@ BuiltArchive ArchiveBuilder::Build() const {
     std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
         return static_cast<int32_t>(a.key) < static_cast<int32_t>(b.key);
     });
-    out.directoryOffset =
-        static_cast<uint32_t>(directoryFirst ? format::kMagicSize + format::kArchiveHeaderSize : file.size());
-    Bytes directory(rows.size() * format::kDirEntrySize);
+    out.directoryOffset = static_cast<uint32_t>(
+        directoryFirst ? format::kMagicSize + format::archive_header::kSize : file.size());
+    Bytes directory(rows.size() * format::directory_entry::kSize);
     for (size_t i = 0; i < rows.size(); ++i) {
-        uint8_t* raw = directory.data() + i * format::kDirEntrySize;
-        format::WriteLe32(raw + format::kDirKey, rows[i].key);
-        format::WriteLe32(raw + format::kDirEntryHeaderOffset, rows[i].headerOffset);
-        format::WriteLe32(raw + format::kDirFirstBlockOffset, rows[i].firstBlock);
-        std::copy(rows[i].tail, rows[i].tail + 16, raw + format::kDirNameTail);
+        uint8_t* raw = directory.data() + i * format::directory_entry::kSize;
+        format::WriteLe32(raw + format::directory_entry::kKey, rows[i].key);
+        format::WriteLe32(raw + format::directory_entry::kEntryHeaderOffset, rows[i].headerOffset);
+        format::WriteLe32(raw + format::directory_entry::kFirstBlockOffset, rows[i].firstBlock);
+        std::copy(rows[i].tail, rows[i].tail + 16, raw + format::directory_entry::kNameTail);
     }
     format::ScrambleRun(directory.data(), directory.size(), key);
     if (directoryFirst) {
@@ -115,11 +116,11 @@ BuiltArchive ArchiveBuilder::Build() const {
         file.insert(file.end(), directory.begin(), directory.end());
     }
 
-    uint8_t* header = file.data() + format::kArchiveHeaderOffset;
-    format::WriteLe32(header + format::kHeaderDirectoryOffset, out.directoryOffset);
-    format::WriteLe32(header + format::kHeaderDirectorySize,
+    uint8_t* header = file.data() + format::archive_header::kOffset;
+    format::WriteLe32(header + format::archive_header::kDirectoryOffset, out.directoryOffset);
+    format::WriteLe32(header + format::archive_header::kDirectorySize,
                       directorySize.value_or(static_cast<uint32_t>(directory.size())));
-    format::ScrambleRun(header, format::kArchiveHeaderSize, key);
+    format::ScrambleRun(header, format::archive_header::kSize, key);
     return out;
 }
 
@@ -127,7 +128,7 @@ std::vector<Bytes> StoredBodies(const Bytes& data, uint8_t method) {
     std::vector<Bytes> bodies;
     size_t done = 0;
     do {
-        const size_t part = std::min(data.size() - done, format::kBlockSize);
+        const size_t part = std::min(data.size() - done, format::block::kDecodedSize);
         Bytes body{method};
         body.insert(body.end(), data.begin() + static_cast<std::ptrdiff_t>(done),
                     data.begin() + static_cast<std::ptrdiff_t>(done + part));

@@ -46,14 +46,15 @@ std::vector<std::string> EntryNames(const uint8_t* data, size_t size) {
     for (const dta::detail::DirEntry& entry : state->archives.back().directory) {
         if (names.size() == kMaxEntries) break;
         const size_t at = entry.entryHeaderOffset;
-        if (at > size || size - at < format::kEntryHeaderSize) continue;
-        uint8_t header[format::kEntryHeaderSize];
+        if (at > size || size - at < format::entry_header::kSize) continue;
+        uint8_t header[format::entry_header::kSize];
         std::memcpy(header, data + at, sizeof header);
         format::ScrambleRun(header, sizeof header, key);
-        const size_t length = format::ReadLe16(header + format::kEntryNameField) & format::kNameLengthMask;
-        if (length == 0 || size - at - format::kEntryHeaderSize < length) continue;
-        std::vector<uint8_t> name(data + at + format::kEntryHeaderSize,
-                                  data + at + format::kEntryHeaderSize + length);
+        const size_t length = format::ReadLe16(header + format::entry_header::kNameField) &
+                              format::entry_header::kNameLengthMask;
+        if (length == 0 || size - at - format::entry_header::kSize < length) continue;
+        std::vector<uint8_t> name(data + at + format::entry_header::kSize,
+                                  data + at + format::entry_header::kSize + length);
         format::ScrambleRun(name.data(), name.size(), key);
         std::string text(name.begin(), name.end());
         // Names that could wander off into the disk's own files are left out.

@@ -9,21 +9,22 @@
 #include "dta/codecs/codecs.h"
 
 namespace codecs = dta::codecs;
+namespace format = dta::format;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size < 1 || size > codecs::kMaxBodySize + 64) return 0;
+    if (size < 1 || size > format::block::kMaxBodySize + 64) return 0;
     const uint8_t control = data[0];
     ++data;
     --size;
 
     const uint8_t* header = nullptr;
     if (control & 1) {
-        if (size < codecs::kWaveHeaderSize) return 0;
+        if (size < format::wave_header::kSize) return 0;
         header = data;
-        data += codecs::kWaveHeaderSize;
-        size -= codecs::kWaveHeaderSize;
+        data += format::wave_header::kSize;
+        size -= format::wave_header::kSize;
     }
-    const size_t capacity = codecs::kBlockSize - (control >> 1) * 97u;
+    const size_t capacity = format::block::kDecodedSize - (control >> 1) * 97u;
     std::vector<uint8_t> out(capacity);
     std::vector<uint8_t> body(data, data + size);  // exact size, so reads past it are caught
 

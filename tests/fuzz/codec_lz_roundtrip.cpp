@@ -10,9 +10,10 @@
 #include "tools/lz_encoder.h"
 
 namespace codecs = dta::codecs;
+namespace format = dta::format;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size < 1 || size > codecs::kBlockSize + 1) return 0;
+    if (size < 1 || size > format::block::kDecodedSize + 1) return 0;
     size_t start = data[0] % 64;
     ++data;
     --size;

@@ -9,6 +9,7 @@
 
 using namespace dta::tools;
 namespace codecs = dta::codecs;
+namespace format = dta::format;
 
 namespace {
 
@@ -25,8 +26,8 @@ std::vector<uint8_t> DecodeAll(const EncodedEntry& e) {
     std::vector<uint8_t> all;
     const uint8_t* header = e.wave ? e.bodies[0].data() + 1 : nullptr;
     for (const auto& body : e.bodies) {
-        EXPECT_LE(body.size(), codecs::kMaxBodySize);
-        std::vector<uint8_t> out(codecs::kBlockSize);
+        EXPECT_LE(body.size(), format::block::kMaxBodySize);
+        std::vector<uint8_t> out(format::block::kDecodedSize);
         int32_t n = codecs::DecodeBlock(body.data(), body.size(), out.data(), out.size(), header);
         if (n < 0) return {0xBA, 0xD0};
         all.insert(all.end(), out.begin(), out.begin() + n);
@@ -36,9 +37,10 @@ std::vector<uint8_t> DecodeAll(const EncodedEntry& e) {
 
 std::vector<uint8_t> WaveFile(uint16_t channels, uint16_t bits, size_t frames, size_t extra = 0) {
     const size_t bytes = frames * channels * (bits / 8);
-    std::vector<uint8_t> f(kWaveHeaderSize + bytes + extra);
+    std::vector<uint8_t> f(format::wave_header::kSize + bytes + extra);
     WriteWaveHeader(f.data(), channels, 11025, bits, static_cast<uint32_t>(bytes));
-    for (size_t i = kWaveHeaderSize; i < f.size(); ++i) f[i] = static_cast<uint8_t>((i / 3) & 0x3F);
+    for (size_t i = format::wave_header::kSize; i < f.size(); ++i)
+        f[i] = static_cast<uint8_t>((i / 3) & 0x3F);
     return f;
 }
 
@@ -96,7 +98,7 @@ TEST(EntryCoder, sixteen_bit_wave_is_delta_coded_with_exact_header) {
         for (const auto& body : e.bodies) EXPECT_GE(body[0], 8);
         std::vector<uint8_t> back = DecodeAll(e);
         ASSERT_EQ(back.size(), wav.size());
-        EXPECT_TRUE(std::equal(wav.begin(), wav.begin() + kWaveHeaderSize, back.begin()));
+        EXPECT_TRUE(std::equal(wav.begin(), wav.begin() + format::wave_header::kSize, back.begin()));
     }
     // Only the header: a first block of method and header copy.
     std::vector<uint8_t> bare = WaveFile(1, 16, 0);

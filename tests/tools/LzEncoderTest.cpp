@@ -9,6 +9,7 @@
 
 using dta::tools::EncodeLz;
 namespace codecs = dta::codecs;
+namespace format = dta::format;
 
 namespace {
 
@@ -39,7 +40,7 @@ std::vector<uint8_t> RoundTrip(const std::vector<uint8_t>& data, size_t start = 
     std::vector<uint8_t> payload = EncodeLz(data.data(), data.size(), start);
     if (payloadSize) *payloadSize = payload.size();
     std::vector<uint8_t> out(data.begin(), data.begin() + start);
-    out.resize(codecs::kBlockSize + start);
+    out.resize(format::block::kDecodedSize + start);
     int32_t n = codecs::DecodeLz(payload.data(), payload.size(), out.data(), out.size(), start);
     if (n < 0) return {};
     out.resize(start + static_cast<size_t>(n));

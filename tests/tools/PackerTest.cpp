@@ -33,11 +33,11 @@ std::vector<uint8_t> Mixed(size_t n, uint32_t seed) {
 
 std::vector<uint8_t> Wave(uint16_t channels, size_t frames) {
     const size_t bytes = frames * channels * 2;
-    std::vector<uint8_t> f(kWaveHeaderSize + bytes);
+    std::vector<uint8_t> f(wave_header::kSize + bytes);
     WriteWaveHeader(f.data(), channels, 22050, 16, static_cast<uint32_t>(bytes));
     for (size_t i = 0; i < bytes / 2; ++i) {
         const int16_t s = static_cast<int16_t>(6000 * ((i / 40) % 2 ? 1 : -1) + int(i % 40) * 50);
-        WriteLe16(&f[kWaveHeaderSize + 2 * i], static_cast<uint16_t>(s));
+        WriteLe16(&f[wave_header::kSize + 2 * i], static_cast<uint16_t>(s));
     }
     return f;
 }
@@ -108,20 +108,20 @@ TEST(Packer, layout_has_scrambled_header_sorted_directory_and_chained_blocks) {
     std::memcpy(header, &f[4], 16);
     ScrambleRun(header, 16, key);
     const uint32_t dirOffset = ReadLe32(header + 4);
-    ASSERT_EQ(ReadLe32(header + 8), 3 * kDirEntrySize);
-    std::vector<uint8_t> d(f.begin() + dirOffset, f.begin() + dirOffset + 3 * kDirEntrySize);
+    ASSERT_EQ(ReadLe32(header + 8), 3 * directory_entry::kSize);
+    std::vector<uint8_t> d(f.begin() + dirOffset, f.begin() + dirOffset + 3 * directory_entry::kSize);
     ScrambleRun(d.data(), d.size(), key);
 
     uint32_t lastKey = 0;
     for (int i = 0; i < 3; ++i) {
-        const uint8_t* e = &d[i * kDirEntrySize];
+        const uint8_t* e = &d[i * directory_entry::kSize];
         EXPECT_GE(ReadLe32(e), lastKey);
         lastKey = ReadLe32(e);
         const uint32_t entry = ReadLe32(e + 4);
         uint8_t eh[32];
         std::memcpy(eh, &f[entry], 32);
         ScrambleRun(eh, 32, key);
-        const size_t nameLength = ReadLe16(eh + 24) & kNameLengthMask;
+        const size_t nameLength = ReadLe16(eh + 24) & entry_header::kNameLengthMask;
         std::string name(f.begin() + entry + 32, f.begin() + entry + 32 + nameLength);
         ScrambleRun(reinterpret_cast<uint8_t*>(&name[0]), name.size(), key);
         EXPECT_EQ(ReadLe32(e), LookupKey(name.data(), name.size())) << name;
@@ -167,9 +167,10 @@ TEST(Packer, entries_read_back_through_the_library_byte_for_byte) {
         inputs.push_back(Input(s + "exact.bin", Mixed(32768, 3), Method::Lz, scrambled));
         inputs.push_back(Input(s + "empty.txt", {}, Method::Auto, scrambled));
         // An 8-bit sound under wave coding is lossless.
-        std::vector<uint8_t> pcm8(kWaveHeaderSize + 5000);
+        std::vector<uint8_t> pcm8(wave_header::kSize + 5000);
         WriteWaveHeader(pcm8.data(), 1, 8000, 8, 5000);
-        for (size_t i = kWaveHeaderSize; i < pcm8.size(); ++i) pcm8[i] = static_cast<uint8_t>(128 + (i % 50));
+        for (size_t i = wave_header::kSize; i < pcm8.size(); ++i)
+            pcm8[i] = static_cast<uint8_t>(128 + (i % 50));
         inputs.push_back(Input(s + "eight.wav", pcm8, Method::Wave, scrambled));
     }
     const std::string archive = Pack(dir, inputs);
@@ -192,9 +193,10 @@ TEST(Packer, wave_entries_keep_their_header_exact_scrambled_or_not) {
         LibraryRead r = ReadEntry(archive, name);
         ASSERT_TRUE(r.found) << name;
         ASSERT_EQ(r.data.size(), original.size());
-        EXPECT_TRUE(std::equal(original.begin(), original.begin() + kWaveHeaderSize, r.data.begin())) << name;
+        EXPECT_TRUE(std::equal(original.begin(), original.begin() + wave_header::kSize, r.data.begin()))
+            << name;
         int worst = 0;
-        for (size_t i = kWaveHeaderSize; i < original.size(); i += 2)
+        for (size_t i = wave_header::kSize; i < original.size(); i += 2)
             worst =
                 std::max(worst, std::abs(int16_t(ReadLe16(&original[i])) - int16_t(ReadLe16(&r.data[i]))));
         EXPECT_LE(worst, 200) << name;

@@ -11,11 +11,12 @@
 
 using namespace dta::tools;
 namespace codecs = dta::codecs;
+namespace format = dta::format;
 
 namespace {
 
 std::vector<uint8_t> Header(uint16_t channels, uint32_t pcmBytes) {
-    std::vector<uint8_t> h(kWaveHeaderSize);
+    std::vector<uint8_t> h(format::wave_header::kSize);
     WriteWaveHeader(h.data(), channels, 22050, 16, pcmBytes);
     return h;
 }
@@ -50,11 +51,11 @@ struct Decoded {
 };
 
 Decoded Decode(const std::vector<uint8_t>& body, const std::vector<uint8_t>& header, bool withHeader) {
-    std::vector<uint8_t> out(codecs::kBlockSize);
+    std::vector<uint8_t> out(format::block::kDecodedSize);
     int32_t n = codecs::DecodeBlock(body.data(), body.size(), out.data(), out.size(), header.data());
     Decoded d{n, {}, {}};
     if (n < 0) return d;
-    size_t from = withHeader ? kWaveHeaderSize : 0;
+    size_t from = withHeader ? format::wave_header::kSize : 0;
     d.header.assign(out.begin(), out.begin() + from);
     d.samples = Samples(out.data() + from, static_cast<size_t>(n) - from);
     return d;
@@ -75,7 +76,7 @@ TEST(WaveEncoder, first_block_carries_the_header_and_decodes_within_the_coder_lo
         std::vector<uint8_t> h = Header(channels, static_cast<uint32_t>(pcm.size()));
         std::vector<uint8_t> body = EncodeWaveBlock(h.data(), true, pcm.data(), pcm.size(), channels);
         Decoded d = Decode(body, h, true);
-        ASSERT_EQ(d.result, static_cast<int32_t>(kWaveHeaderSize + pcm.size())) << channels;
+        ASSERT_EQ(d.result, static_cast<int32_t>(format::wave_header::kSize + pcm.size())) << channels;
         EXPECT_EQ(d.header, h);
         // The first sample (or frame) is raw, so exact.
         EXPECT_EQ(d.samples[0], s[0]);
@@ -136,7 +137,7 @@ TEST(WaveEncoder, later_block_never_looks_like_a_header_copy) {
     Decoded plain = Decode(crafted, other, false);
     ASSERT_EQ(plain.result, static_cast<int32_t>(2 * (crafted.size() - 2)));
     // Under the real header the crafted body would be misread.
-    EXPECT_EQ(Decode(crafted, real, false).result, static_cast<int32_t>(kWaveHeaderSize + 2));
+    EXPECT_EQ(Decode(crafted, real, false).result, static_cast<int32_t>(format::wave_header::kSize + 2));
 
     auto pcm = Pcm(plain.samples);
     std::vector<uint8_t> body = EncodeWaveBlock(real.data(), false, pcm.data(), pcm.size(), 1);
