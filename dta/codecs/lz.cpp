@@ -8,13 +8,14 @@
 
 namespace dta::codecs {
 
-int32_t DecodeLz(const uint8_t* payload, size_t size, uint8_t* out, size_t capacity, size_t written) {
-    if (out == nullptr) return kDecodeError;
+int32_t DecodeLz(const uint8_t* payload, size_t size, uint8_t* out, size_t capacity, size_t written,
+                 DecodeFault* fault) {
+    if (out == nullptr) return Refuse(fault, Reason::OutputTooLong, 0);
     capacity = ClampCapacity(capacity);
-    if (written > capacity) return kDecodeError;
+    if (written > capacity) return Refuse(fault, Reason::OutputTooLong, 0);
     // Two bytes or fewer hold no token.
     if (size <= 2) return 0;
-    if (payload == nullptr) return kDecodeError;
+    if (payload == nullptr) return Refuse(fault, Reason::LzTokenCut, 0);
 
     size_t pos = 2;
     size_t w = written;
@@ -25,25 +26,25 @@ int32_t DecodeLz(const uint8_t* payload, size_t size, uint8_t* out, size_t capac
         if (bitsLeft == 0) {
             // A flag word stands only in front of a token: it and the token
             // after it must both be inside the payload.
-            if (size - pos < 3) return kDecodeError;
+            if (size - pos < 3) return Refuse(fault, Reason::LzFlagWordCut, pos);
             flags = (static_cast<uint32_t>(payload[pos]) << 8) | payload[pos + 1];
             pos += 2;
             bitsLeft = 16;
         }
 
         if ((flags & 0x8000) == 0) {
-            if (capacity - w < 1) return kDecodeError;
+            if (capacity - w < 1) return Refuse(fault, Reason::OutputTooLong, pos);
             out[w++] = payload[pos++];
         } else {
-            if (size - pos < 2) return kDecodeError;
+            if (size - pos < 2) return Refuse(fault, Reason::LzTokenCut, pos);
             const uint8_t b0 = payload[pos];
             const uint8_t b1 = payload[pos + 1];
             const size_t offset = (static_cast<size_t>(b0) << 4) | (b1 >> 4);
             if (offset != 0) {
                 const size_t length = static_cast<size_t>(b1 & 0x0F) + 3;
                 // The window is this block's output only.
-                if (w < offset) return kDecodeError;
-                if (capacity - w < length) return kDecodeError;
+                if (w < offset) return Refuse(fault, Reason::LzBackReferenceBeforeStart, pos);
+                if (capacity - w < length) return Refuse(fault, Reason::OutputTooLong, pos);
                 uint8_t* dst = out + w;
                 const uint8_t* src = dst - offset;
                 if (offset >= length) {
@@ -55,9 +56,9 @@ int32_t DecodeLz(const uint8_t* payload, size_t size, uint8_t* out, size_t capac
                 w += length;
                 pos += 2;
             } else {
-                if (size - pos < 4) return kDecodeError;
+                if (size - pos < 4) return Refuse(fault, Reason::LzTokenCut, pos);
                 const size_t count = (static_cast<size_t>(b1 & 0x0F) << 8) + payload[pos + 2] + 16;
-                if (capacity - w < count) return kDecodeError;
+                if (capacity - w < count) return Refuse(fault, Reason::OutputTooLong, pos);
                 std::memset(out + w, payload[pos + 3], count);
                 w += count;
                 pos += 4;

@@ -30,13 +30,14 @@ inline uint16_t Apply(uint16_t sample, uint8_t code, const uint16_t* row) {
                                   : static_cast<uint16_t>(sample + step);
 }
 
-int32_t DecodeStereo(const uint8_t* data, size_t size, uint8_t* out, size_t room, const uint16_t* row) {
+int32_t DecodeStereo(const uint8_t* data, size_t size, uint8_t* out, size_t room, const uint16_t* row,
+                     DecodeFault* fault) {
     // Raw first frame, then one code per channel per frame.
-    if (size < 4) return kDecodeError;
+    if (size < 4) return Refuse(fault, Reason::WaveFirstSampleCut, 0);
     const size_t codes = size - 4;
-    if (codes % 2 != 0) return kDecodeError;
+    if (codes % 2 != 0) return Refuse(fault, Reason::WaveOddStereoCodes, size - 1);
     // Each code byte becomes two output bytes.
-    if (room < 4 || (room - 4) / 2 < codes) return kDecodeError;
+    if (room < 4 || (room - 4) / 2 < codes) return Refuse(fault, Reason::OutputTooLong, 0);
     const size_t needed = 4 + codes * 2;
 
     std::memcpy(out, data, 4);
@@ -53,11 +54,12 @@ int32_t DecodeStereo(const uint8_t* data, size_t size, uint8_t* out, size_t room
     return static_cast<int32_t>(needed);
 }
 
-int32_t DecodeSequence(const uint8_t* data, size_t size, uint8_t* out, size_t room, const uint16_t* row) {
+int32_t DecodeSequence(const uint8_t* data, size_t size, uint8_t* out, size_t room, const uint16_t* row,
+                       DecodeFault* fault) {
     // Raw first sample, then one code per sample.
-    if (size < 2) return kDecodeError;
+    if (size < 2) return Refuse(fault, Reason::WaveFirstSampleCut, 0);
     const size_t codes = size - 2;
-    if (room < 2 || (room - 2) / 2 < codes) return kDecodeError;
+    if (room < 2 || (room - 2) / 2 < codes) return Refuse(fault, Reason::OutputTooLong, 0);
     const size_t needed = 2 + codes * 2;
 
     std::memcpy(out, data, 2);
@@ -73,10 +75,11 @@ int32_t DecodeSequence(const uint8_t* data, size_t size, uint8_t* out, size_t ro
 
 }  // namespace
 
-int32_t DecodeWave(const uint8_t* body, size_t size, uint8_t* out, size_t capacity,
-                   const uint8_t* waveHeader) {
+int32_t DecodeWave(const uint8_t* body, size_t size, uint8_t* out, size_t capacity, const uint8_t* waveHeader,
+                   DecodeFault* fault) {
+    if (body == nullptr || out == nullptr || size == 0) return Refuse(fault, Reason::StoredSizeZero, 0);
     // Without the entry's header the sample layout is unknown.
-    if (body == nullptr || out == nullptr || waveHeader == nullptr || size == 0) return kDecodeError;
+    if (waveHeader == nullptr) return Refuse(fault, Reason::WaveWithoutHeader, 0);
     capacity = ClampCapacity(capacity);
 
     const uint16_t* row = DeltaRow(DeltaRowForMethod(body[0]));
@@ -86,8 +89,9 @@ int32_t DecodeWave(const uint8_t* body, size_t size, uint8_t* out, size_t capaci
     if (size >= kIdsEnd && IdsMatch(body, waveHeader)) {
         // The ids say a header copy is here; a body too short to hold all of
         // it is damaged.
-        if (size - kCopyStart < wave_header::kSize) return kDecodeError;
-        if (capacity < wave_header::kSize) return kDecodeError;
+        if (size - kCopyStart < wave_header::kSize)
+            return Refuse(fault, Reason::WaveHeaderCopyCut, kCopyStart);
+        if (capacity < wave_header::kSize) return Refuse(fault, Reason::OutputTooLong, kCopyStart);
         std::memcpy(out, body + kCopyStart, wave_header::kSize);
         pos = kCopyStart + wave_header::kSize;
         written = wave_header::kSize;
@@ -96,7 +100,7 @@ int32_t DecodeWave(const uint8_t* body, size_t size, uint8_t* out, size_t capaci
 
     const uint16_t channels = format::ReadLe16(waveHeader + wave_header::kChannels);
     const uint16_t blockAlign = format::ReadLe16(waveHeader + wave_header::kBlockAlign);
-    if (channels == 0) return kDecodeError;
+    if (channels == 0) return Refuse(fault, Reason::WaveNoChannels, pos);
 
     const uint8_t* data = body + pos;
     const size_t dataSize = size - pos;
@@ -105,17 +109,18 @@ int32_t DecodeWave(const uint8_t* body, size_t size, uint8_t* out, size_t capaci
 
     int32_t produced;
     if (blockAlign / channels == 2) {
-        produced = channels == 2 ? DecodeStereo(data, dataSize, dst, room, row)
-                                 : DecodeSequence(data, dataSize, dst, room, row);
+        produced = channels == 2 ? DecodeStereo(data, dataSize, dst, room, row, fault)
+                                 : DecodeSequence(data, dataSize, dst, room, row, fault);
+        produced = Shifted(produced, fault, pos);
     } else if (data[0] == 0) {
         // Nested stored body.
         const size_t payload = dataSize - 1;
-        if (room < payload) return kDecodeError;
+        if (room < payload) return Refuse(fault, Reason::StoredTooLong, pos + 1 + room);
         if (payload != 0) std::memcpy(dst, data + 1, payload);
         produced = static_cast<int32_t>(payload);
     } else {
         // Nested LZ body; its back-references may reach into the header copy.
-        produced = DecodeLz(data + 1, dataSize - 1, out, capacity, written);
+        produced = Shifted(DecodeLz(data + 1, dataSize - 1, out, capacity, written, fault), fault, pos + 1);
     }
     if (produced < 0) return kDecodeError;
     return static_cast<int32_t>(written + static_cast<size_t>(produced));
