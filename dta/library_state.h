@@ -54,7 +54,7 @@ struct OpenSlot {
     uint64_t modificationTime = 0;  // FILETIME of an archive entry
     uint32_t size = 0;
     uint32_t firstBlockOffset = 0;
-    uint32_t blockOffset = 0;
+    uint64_t blockOffset = 0;  // archive entries: relative to firstBlockOffset
     uint32_t position = 0;
     uint32_t bufferOffset = 0;
     uint32_t blockCount = 0;

@@ -3,13 +3,16 @@
 #include <algorithm>
 #include <cstring>
 
-#include "dta/codecs/codecs.h"
+#include "dta/block_chain.h"
 #include "dta/dta.h"
 #include "dta/file_read.h"
 #include "dta/library_state.h"
 
+using dta::detail::DecodeCurrentBlock;
 using dta::detail::LockedState;
 using dta::detail::OpenSlot;
+using dta::detail::StepForward;
+using dta::detail::WalkTo;
 namespace format = dta::format;
 namespace io = dta::io;
 
@@ -21,7 +24,7 @@ constexpr uint32_t kBlock = static_cast<uint32_t>(format::block::kDecodedSize);
 struct ReadPlace {
     uint32_t position;
     uint32_t bufferOffset;
-    uint32_t blockOffset;
+    uint64_t blockOffset;
     uint32_t blockIndex;
     uint32_t blockSize;
     uint32_t previousBlockSize;
@@ -59,7 +62,8 @@ int32_t ReadPlain(OpenSlot& s, uint8_t* out, uint32_t count) {
         s.bufferedLength = length;
         s.bufferValid = true;
     }
-    s.bufferOffset = s.position - s.blockOffset;
+    // A plain file's window lies within its 32-bit size.
+    s.bufferOffset = s.position - static_cast<uint32_t>(s.blockOffset);
     const uint32_t available = s.bufferedLength - s.bufferOffset;
     if (count <= available) {
         std::memcpy(out, s.buffer.get() + s.bufferOffset, count);
@@ -78,7 +82,7 @@ int32_t ReadPlain(OpenSlot& s, uint8_t* out, uint32_t count) {
     s.blockOffset += s.bufferedLength;
     s.bufferOffset = 0;
     s.position += available;
-    s.bufferedLength = std::min(s.size - s.blockOffset, kBlock);
+    s.bufferedLength = std::min(s.size - static_cast<uint32_t>(s.blockOffset), kBlock);
     if (remaining < s.bufferedLength) {
         if (!dta::detail::ReadExactAt(s.file, s.blockOffset, s.buffer.get(), s.bufferedLength))
             return before.Fail(s);
@@ -98,96 +102,17 @@ int32_t ReadPlain(OpenSlot& s, uint8_t* out, uint32_t count) {
 
 // ---- archive entries ------------------------------------------------------
 
-// Reads the 4-byte header of the block the slot stands on.
-bool ReadBlockHeader(OpenSlot& s) {
-    uint8_t header[format::block_header::kSize];
-    if (!dta::detail::ReadExactAt(s.file, static_cast<uint64_t>(s.firstBlockOffset) + s.blockOffset, header,
-                                  sizeof header))
-        return false;
-    s.blockSize = format::ReadLe16(header);
-    s.previousBlockSize = format::ReadLe16(header + 2);
-    return true;
-}
-
-// Moves to the next block of the chain; there must be one.
-bool StepForward(OpenSlot& s) {
-    if (s.blockIndex + 1 >= s.blockCount) return false;
-    const uint64_t next = static_cast<uint64_t>(s.blockOffset) + format::block_header::kSize + s.blockSize;
-    if (next > UINT32_MAX) return false;
-    s.blockOffset = static_cast<uint32_t>(next);
-    ++s.blockIndex;
-    return ReadBlockHeader(s);
-}
-
-// Moves to the previous block by the stored size in the current header.
-bool StepBackward(OpenSlot& s) {
-    const uint32_t back = static_cast<uint32_t>(format::block_header::kSize) + s.previousBlockSize;
-    if (s.blockIndex == 0 || s.blockOffset < back) return false;
-    s.blockOffset -= back;
-    --s.blockIndex;
-    return ReadBlockHeader(s);
-}
-
-// Walks the chain to block `target`: forwards, backwards, or from the first
-// block when the target lies below half the current index.
-bool WalkTo(OpenSlot& s, uint32_t target) {
-    if (target >= s.blockCount) return false;
-    if (target < s.blockIndex / 2) {
-        s.blockOffset = 0;
-        s.blockIndex = 0;
-        if (!ReadBlockHeader(s)) return false;
-    }
-    while (s.blockIndex < target) {
-        if (!StepForward(s)) return false;
-    }
-    while (s.blockIndex > target) {
-        if (!StepBackward(s)) return false;
-    }
-    return true;
-}
-
-// Reads, unscrambles and decodes the current block into `out` (room for one
-// whole block). False on a bad stored size, a short read or a decoder failure.
-bool DecodeCurrentBlock(const OpenSlot& s, uint8_t* out, uint32_t* decoded) {
-    const uint32_t size = s.blockSize;
-    if (size == 0 || format::block::kMaxBodySize < size) return false;
-    uint8_t body[format::block::kMaxBodySize];
-    const uint64_t offset =
-        static_cast<uint64_t>(s.firstBlockOffset) + s.blockOffset + format::block_header::kSize;
-    if (!dta::detail::ReadExactAt(s.file, offset, body, size)) return false;
-    const format::Key key = format::MakeKey(s.key1, s.key2);
-    if (s.scrambled) {
-        format::ScrambleRun(body, size, key);
-    } else if (s.waveHeader && s.blockIndex == 0) {
-        // The wave header copy at the start of the first payload is always
-        // scrambled, as a run of its own in an unscrambled entry.
-        format::ScrambleRun(body + 1, std::min<size_t>(size - 1, format::wave_header::kSize), key);
-    }
-    const uint8_t method = body[0];
-    if (method == format::kMethodLz || method >= format::kMethodWaveFirst) {
-        const int32_t result = dta::codecs::DecodeBlock(body, size, out, kBlock, s.waveHeader.get());
-        if (result < 0 || kBlock < static_cast<uint32_t>(result)) return false;
-        *decoded = static_cast<uint32_t>(result);
-        return true;
-    }
-    // Stored: the payload is the data, and no more than one block of it.
-    if (kBlock < size - 1) return false;
-    std::memcpy(out, body + 1, size - 1);
-    *decoded = size - 1;
-    return true;
-}
-
 int32_t ReadEntry(OpenSlot& s, uint8_t* out, uint32_t count) {
     const ReadPlace before(s);
     const uint32_t target = s.position / kBlock;
     if (target != s.blockIndex) {
-        if (!WalkTo(s, target)) return before.Fail(s);
+        if (!WalkTo(s, target, nullptr)) return before.Fail(s);
         s.bufferOffset = s.position - target * kBlock;
         s.bufferValid = false;
     }
     if (!s.bufferValid) {
         uint32_t decoded = 0;
-        if (!DecodeCurrentBlock(s, s.buffer.get(), &decoded)) return before.Fail(s);
+        if (!DecodeCurrentBlock(s, s.buffer.get(), &decoded, nullptr)) return before.Fail(s);
         s.bufferedLength = decoded;
         s.bufferValid = true;
     }
@@ -200,7 +125,7 @@ int32_t ReadEntry(OpenSlot& s, uint8_t* out, uint32_t count) {
         s.bufferOffset += count;
         s.position += count;
         if (s.bufferOffset == s.bufferedLength && s.blockIndex + 1 < s.blockCount) {
-            if (!StepForward(s)) return before.Fail(s);
+            if (!StepForward(s, nullptr)) return before.Fail(s);
             s.bufferOffset = 0;
             s.bufferValid = false;
         }
@@ -219,14 +144,16 @@ int32_t ReadEntry(OpenSlot& s, uint8_t* out, uint32_t count) {
     const uint32_t tail = remaining % kBlock;
     for (uint32_t i = 0; i < whole; ++i) {
         uint32_t decoded = 0;
-        if (!StepForward(s) || !DecodeCurrentBlock(s, out + delivered, &decoded) || decoded != kBlock)
+        if (!StepForward(s, nullptr) || !DecodeCurrentBlock(s, out + delivered, &decoded, nullptr) ||
+            decoded != kBlock)
             return before.Fail(s);
         delivered += decoded;
         s.position += decoded;
     }
     if (tail > 0) {
         uint32_t decoded = 0;
-        if (!StepForward(s) || !DecodeCurrentBlock(s, s.buffer.get(), &decoded) || decoded < tail)
+        if (!StepForward(s, nullptr) || !DecodeCurrentBlock(s, s.buffer.get(), &decoded, nullptr) ||
+            decoded < tail)
             return before.Fail(s);
         s.bufferedLength = decoded;
         s.bufferValid = true;
@@ -235,7 +162,7 @@ int32_t ReadEntry(OpenSlot& s, uint8_t* out, uint32_t count) {
         delivered += tail;
         s.position += tail;
     } else {
-        if (s.blockIndex + 1 < s.blockCount && !StepForward(s)) return before.Fail(s);
+        if (s.blockIndex + 1 < s.blockCount && !StepForward(s, nullptr)) return before.Fail(s);
         s.bufferOffset = 0;
     }
     return static_cast<int32_t>(delivered);

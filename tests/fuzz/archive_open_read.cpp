@@ -1,8 +1,13 @@
 // Registers the input as an archive with the installer's key words, then
 // opens and reads every entry its directory names: forwards, after seeks
-// backwards, and in pieces that cross block edges.
+// backwards, and in pieces that cross block edges. Then inspects the same
+// file: the directory checks, every entry's checks and its stream; an entry
+// that streams whole must read the same through dtaOpen and dtaRead, since
+// both go through one parser.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +16,7 @@
 
 #include "dta/dta.h"
 #include "dta/format.h"
+#include "dta/inspect.h"
 #include "dta/library_state.h"
 
 #if defined(_WIN32)
@@ -84,6 +90,59 @@ void ReadEntry(const std::string& name) {
     dtaClose(handle);
 }
 
+// The whole entry through dtaOpen and dtaRead, or false.
+bool ReadThroughExports(const std::string& name, std::vector<uint8_t>* data) {
+    const int32_t handle = dtaOpen(name.c_str(), 1);
+    if (handle < 0) return false;
+    const int32_t size = dtaSeek(handle, 0, 2);
+    bool ok = size >= 0 && dtaSeek(handle, 0, 0) == 0;
+    if (ok) {
+        data->resize(static_cast<size_t>(size));
+        ok = size == 0 || dtaRead(handle, data->data(), static_cast<uint32_t>(size)) == size;
+    }
+    dtaClose(handle);
+    return ok;
+}
+
+void Inspect(bool registered) {
+    dta::inspect::Archive archive;
+    dta::Status status;
+    if (!archive.Open(ArchivePath(), kKey1, kKey2, &status)) {
+        if (status.Ok()) std::abort();  // a failure always says why
+        return;
+    }
+    archive.CheckDirectory(&status);
+    const size_t count = std::min(archive.EntryCount(), kMaxEntries);
+    for (size_t i = 0; i < count; ++i) {
+        dta::inspect::EntryInfo info;
+        status = dta::Status();
+        if (!archive.ReadEntry(i, &info, &status) && (status.Ok() || status.entry != static_cast<int64_t>(i)))
+            std::abort();
+        dta::Describe(status);
+
+        dta::inspect::EntryStream stream;
+        std::vector<uint8_t> streamed;
+        bool whole = stream.Open(archive, i, &status);
+        while (whole && streamed.size() <= kMaxReadPerEntry) {
+            const uint8_t* block = nullptr;
+            size_t size = 0;
+            whole = stream.Next(&block, &size, &status);
+            if (!whole || size == 0) break;
+            streamed.insert(streamed.end(), block, block + size);
+        }
+        if (!whole || streamed.size() > kMaxReadPerEntry || !info.nameRead) continue;
+        if (streamed.size() != stream.Size()) std::abort();
+        // The exports find the name at this index unless an earlier entry of
+        // the directory has the same name.
+        size_t found = 0;
+        if (!registered || info.name.find_first_of(std::string("/:\0", 3)) != std::string::npos ||
+            !archive.Find(info.name, &found, &status) || found != i)
+            continue;
+        std::vector<uint8_t> exported;
+        if (!ReadThroughExports(info.name, &exported) || exported != streamed) std::abort();
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -100,6 +159,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         archive->Release();
     }
+    // Inspected while registered again, so the exports can read it too.
+    archive = dtaCreate(ArchivePath().c_str());
+    Inspect(archive != nullptr && archive->LoadDirectory(kKey1, kKey2));
+    if (archive != nullptr) archive->Release();
     std::remove(ArchivePath().c_str());
     return 0;
 }

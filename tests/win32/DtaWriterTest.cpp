@@ -204,7 +204,9 @@ TEST(DtaWriter, a_stale_temporary_file_never_shows_through) {
     for (const bool withTarget : {false, true}) {
         ASSERT_TRUE(WriteWholeFile(temp, "STALE-DATA"));
         ASSERT_TRUE(SetFileAttributesA(temp.c_str(), FILE_ATTRIBUTE_HIDDEN));
-        if (withTarget) ASSERT_TRUE(WriteWholeFile(target, "xy"));
+        if (withTarget) {
+            ASSERT_TRUE(WriteWholeFile(target, "xy"));
+        }
         const int32_t h = dtaOpenWrite(target.c_str(), kSafe);
         ASSERT_GE(h, 0);
         EXPECT_EQ(dtaWrite(h, "ab", 2), 2);
