@@ -123,4 +123,20 @@ TEST(Script, reads_hex_bytes_with_or_without_blanks) {
     EXPECT_FALSE(ParseHexBytes("zz", &bytes));
 }
 
+TEST(Script, matches_patterns_with_stars) {
+    using e2e::MatchesPattern;
+    EXPECT_TRUE(MatchesPattern("Required 1.40 GB\nAvailable 476.84 MB", "Required 1.40 GB\nAvailable *"));
+    EXPECT_TRUE(MatchesPattern("abc", "abc"));
+    EXPECT_TRUE(MatchesPattern("", "*"));
+    EXPECT_TRUE(MatchesPattern("a*c", "a*c"));
+    // A star gives back what a later part needs.
+    EXPECT_TRUE(MatchesPattern("x.dta.dta", "*.dta"));
+    EXPECT_TRUE(MatchesPattern("aXbYb", "a*b"));
+    EXPECT_TRUE(MatchesPattern("from 1 to 2", "from * to *"));
+    EXPECT_FALSE(MatchesPattern("abc", "ab"));
+    EXPECT_FALSE(MatchesPattern("ab", "abc"));
+    EXPECT_FALSE(MatchesPattern("Available", "Required *"));
+    EXPECT_FALSE(MatchesPattern("a.dtax", "*.dta"));
+}
+
 }  // namespace

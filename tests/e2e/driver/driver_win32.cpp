@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <map>
 
+#include "tests/e2e/driver/drive_win32.h"
 #include "tests/e2e/driver/remote_window_win32.h"
 #include "tests/e2e/driver/screenshot_win32.h"
 
@@ -24,6 +25,7 @@ const std::map<std::string, CommandShape>& Commands() {
     static const std::map<std::string, CommandShape> commands = {
         {"start", {1, SIZE_MAX}},
         {"wait-window", {1, 2}},
+        {"wait-dialog", {2, 2}},
         {"click", {1, 1}},
         {"close", {0, 0}},
         {"select", {2, 2}},
@@ -35,17 +37,32 @@ const std::map<std::string, CommandShape>& Commands() {
         {"expect-items", {1, SIZE_MAX}},
         {"expect-selected", {2, 2}},
         {"expect-no-selection", {1, 1}},
+        {"expect-progress", {2, 2}},
+        {"wait-progress", {2, 2}},
         {"show", {1, 1}},
         {"answer", {2, 3}},
+        {"answer-like", {2, 3}},
         {"expect-exit", {1, 1}},
         {"mark-size", {0, 0}},
         {"expect-size-change", {2, 2}},
         {"screenshot", {1, 1}},
+        {"map-drive", {3, 3}},
+        {"unmap-drive", {1, 1}},
+        {"copy-file", {2, 2}},
+        {"move-file", {2, 2}},
+        {"delete-file", {1, 1}},
+        {"make-folder", {1, 1}},
+        {"expect-file", {1, 2}},
+        {"expect-folder", {1, 1}},
+        {"expect-no-file", {1, 1}},
+        {"expect-link", {2, 3}},
         {"reg-set", {4, 4}},
         {"reg-delete", {1, 2}},
         {"reg-create-volatile", {1, 1}},
         {"expect-reg", {3, 3}},
         {"expect-reg-absent", {2, 2}},
+        {"expect-reg-text", {3, 3}},
+        {"wait-reg", {2, 2}},
         {"expect-reg-type", {3, 3}},
         {"expect-reg-size", {3, 3}},
         {"expect-reg-bytes", {4, 4}},
@@ -53,6 +70,34 @@ const std::map<std::string, CommandShape>& Commands() {
     };
     return commands;
 }
+
+std::string QuoteList(const std::vector<std::string>& items) {
+    std::string out;
+    for (const std::string& item : items) out += (out.empty() ? "" : " ") + Quote(item);
+    return out.empty() ? "(none)" : out;
+}
+
+std::string QuoteArgument(const std::string& arg) {
+    if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) return arg;
+    std::string out = "\"";
+    for (char c : arg) {
+        if (c == '"') out += '\\';
+        out += c;
+    }
+    return out + "\"";
+}
+
+bool ParseFlag(const std::string& text, int maxValue, int* value, std::string* error) {
+    long long v = 0;
+    if (!ParseInteger(text, &v) || v < 0 || v > maxValue) {
+        *error = "expected a number from 0 to " + std::to_string(maxValue) + ", not " + Quote(text);
+        return false;
+    }
+    *value = static_cast<int>(v);
+    return true;
+}
+
+}  // namespace
 
 // A text as a scenario would write it, so that failures show \n and \r.
 std::string Quote(const std::string& text) {
@@ -81,12 +126,6 @@ std::string Quote(const std::string& text) {
     return out + "\"";
 }
 
-std::string QuoteList(const std::vector<std::string>& items) {
-    std::string out;
-    for (const std::string& item : items) out += (out.empty() ? "" : " ") + Quote(item);
-    return out.empty() ? "(none)" : out;
-}
-
 // "/usr/x/y.exe" names a file through Wine's Z: drive.
 std::string ToWindowsPath(const std::string& path) {
     if (path.empty() || path[0] != '/') return path;
@@ -96,28 +135,6 @@ std::string ToWindowsPath(const std::string& path) {
     }
     return out;
 }
-
-std::string QuoteArgument(const std::string& arg) {
-    if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) return arg;
-    std::string out = "\"";
-    for (char c : arg) {
-        if (c == '"') out += '\\';
-        out += c;
-    }
-    return out + "\"";
-}
-
-bool ParseFlag(const std::string& text, int maxValue, int* value, std::string* error) {
-    long long v = 0;
-    if (!ParseInteger(text, &v) || v < 0 || v > maxValue) {
-        *error = "expected a number from 0 to " + std::to_string(maxValue) + ", not " + Quote(text);
-        return false;
-    }
-    *value = static_cast<int>(v);
-    return true;
-}
-
-}  // namespace
 
 bool CheckCommand(const std::vector<std::string>& words, std::string* error) {
     auto it = Commands().find(words.at(0));
@@ -210,10 +227,14 @@ bool Driver::Run(const std::vector<ScriptLine>& lines, const std::string& script
 bool Driver::Execute(const std::vector<std::string>& w, std::string* error) {
     const std::string& c = w[0];
     if (c == "start") return Start(w, error);
-    if (c == "wait-window") return WaitWindow(w, error);
-    if (c == "answer") return Answer(w, error);
+    if (c == "wait-window" || c == "wait-dialog") return WaitWindow(w, error);
+    if (c == "answer" || c == "answer-like") return Answer(w, error);
     if (c == "expect-exit") return ExpectExit(w, error);
-    if (c.rfind("reg-", 0) == 0 || c.rfind("expect-reg", 0) == 0) return Registry(w, error);
+    if (c.rfind("reg-", 0) == 0 || c.rfind("expect-reg", 0) == 0 || c == "wait-reg")
+        return Registry(w, error);
+    if (c == "map-drive" || c == "unmap-drive") return Drive(w, error);
+    if (c.find("-file") != std::string::npos || c.find("-folder") != std::string::npos || c == "expect-link")
+        return Files(w, error);
     if (c == "screenshot") {
         if (current_ && IsWindow(current_)) {
             RedrawWindow(current_, nullptr, nullptr,
@@ -231,6 +252,7 @@ bool Driver::Execute(const std::vector<std::string>& w, std::string* error) {
         *error = "no current window (wait-window first)";
         return false;
     }
+    if (c == "wait-progress") return WaitProgress(w, error);
     if (!Settle(error) || !RequireNoMessageBox(error)) return false;
     if (c == "click") return Click(w, error);
     if (c == "close") {
@@ -277,8 +299,10 @@ bool Driver::Start(const std::vector<std::string>& w, std::string* error) {
     std::string program = ToWindowsPath(w[1]);
     std::string commandLine = QuoteArgument(program);
     for (size_t i = 2; i < w.size(); ++i) commandLine += " " + QuoteArgument(w[i]);
-    std::string folder =
-        program.substr(0, program.find_last_of('\\') == std::string::npos ? 0 : program.find_last_of('\\'));
+    // The program's folder; a drive's root keeps its backslash ("D:\\", not "D:").
+    const size_t slash = program.find_last_of('\\');
+    std::string folder = slash == std::string::npos ? "" : program.substr(0, slash);
+    if (folder.size() == 2 && folder[1] == ':') folder += '\\';
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
@@ -302,10 +326,36 @@ bool Driver::WaitWindow(const std::vector<std::string>& w, std::string* error) {
         *error = "no program started";
         return false;
     }
-    std::string className = w.size() > 2 ? w[2] : "";
+    const bool dialog = w[0] == "wait-dialog";
+    std::string className = dialog ? "#32770" : w.size() > 2 ? w[2] : "";
+    long long id = 0;
+    if (dialog && (!ParseInteger(w[2], &id) || id < 0 || id > 0xFFFF)) {
+        *error = "bad control id " + Quote(w[2]);
+        return false;
+    }
+    const HWND previous = current_;
     DWORD start = GetTickCount();
     for (;;) {
-        HWND found = FindTopWindow(pid_, w[1], className);
+        HWND found = nullptr;
+        if (!dialog) {
+            found = FindTopWindow(pid_, w[1], className);
+        } else {
+            // The next page: a new dialog window that holds the control.
+            for (HWND window : TopWindows(pid_)) {
+                std::string text;
+                if (window != previous && WindowClass(window) == className &&
+                    GetDlgItem(window, static_cast<int>(id)) && ReadText(window, &text) && text == w[1]) {
+                    found = window;
+                    break;
+                }
+            }
+            std::string boxText, boxCaption;
+            if (!found && FindMessageBox(pid_, {previous}, &boxText, &boxCaption)) {
+                *error = "instead of " + Quote(w[1]) + " the program asks " + Quote(boxCaption) + ": " +
+                         Quote(boxText);
+                return false;
+            }
+        }
         if (found) {
             current_ = found;
             hasMark_ = false;
@@ -325,12 +375,58 @@ bool Driver::WaitWindow(const std::vector<std::string>& w, std::string* error) {
                 ReadText(window, &text);
                 seen += " " + Quote(text) + " (" + WindowClass(window) + ")";
             }
-            *error = "no window " + Quote(w[1]) +
+            *error = "no window " + Quote(w[1]) + (dialog ? " with control " + w[2] : "") +
                      " appeared; the program shows:" + (seen.empty() ? " nothing" : seen);
             return false;
         }
         Sleep(kPollMs);
     }
+}
+
+bool Driver::WaitProgress(const std::vector<std::string>& w, std::string* error) {
+    HWND control;
+    long long wanted = 0;
+    if (!Control(w[1], &control, error)) return false;
+    if (!ParseInteger(w[2], &wanted)) {
+        *error = "bad position " + Quote(w[2]);
+        return false;
+    }
+    DWORD start = GetTickCount();
+    for (;;) {
+        int position = 0;
+        if (!ReadProgress(control, &position)) {
+            *error = "control " + w[1] + " is not a progress bar or does not answer";
+            return false;
+        }
+        if (position >= wanted) return true;
+        if (!RequireNoMessageBox(error)) return false;
+        if (!Running() || !IsWindow(current_)) {
+            *error = "the window closed while bar " + w[1] + " stood at " + std::to_string(position);
+            return false;
+        }
+        if (GetTickCount() - start > kWindowWaitMs) {
+            *error = "bar " + w[1] + " stays at " + std::to_string(position) + ", below " + w[2];
+            return false;
+        }
+        Sleep(kPollMs);
+    }
+}
+
+bool Driver::Drive(const std::vector<std::string>& w, std::string* error) {
+    const std::string& letter = w[1];
+    if (letter.empty() || letter.size() > 2 || (letter.size() == 2 && letter[1] != ':')) {
+        *error = "a drive is written as a letter, with or without a colon, not " + Quote(letter);
+        return false;
+    }
+    if (w[0] == "unmap-drive") return MapDrive(letter[0], "", DRIVE_NO_ROOT_DIR, error);
+    static const std::map<std::string, UINT> types = {
+        {"cdrom", DRIVE_CDROM}, {"fixed", DRIVE_FIXED}, {"removable", DRIVE_REMOVABLE}};
+    auto type = types.find(w[3]);
+    if (type == types.end()) {
+        *error = "the drive type must be cdrom, fixed or removable";
+        return false;
+    }
+    return MapDrive(letter[0], w[2], type->second, error);
 }
 
 bool Driver::Control(const std::string& id, HWND* control, std::string* error) {
@@ -468,7 +564,8 @@ bool Driver::Answer(const std::vector<std::string>& w, std::string* error) {
         }
         Sleep(kPollMs);
     }
-    if (text != w[1]) {
+    const bool matches = w[0] == "answer-like" ? MatchesPattern(text, w[1]) : text == w[1];
+    if (!matches) {
         *error = "the message box says " + Quote(text) + ", expected " + Quote(w[1]);
         return false;
     }
@@ -556,6 +653,23 @@ bool Driver::ExpectControl(const std::vector<std::string>& w, std::string* error
         }
         return true;
     }
+    if (c == "expect-progress") {
+        long long expected = 0;
+        int position = 0;
+        if (!ParseInteger(w[2], &expected)) {
+            *error = "bad position " + Quote(w[2]);
+            return false;
+        }
+        if (!ReadProgress(control, &position)) {
+            *error = "control " + w[1] + " is not a progress bar or does not answer";
+            return false;
+        }
+        if (position != expected) {
+            *error = "bar " + w[1] + " stands at " + std::to_string(position) + ", expected " + w[2];
+            return false;
+        }
+        return true;
+    }
     if (c == "expect-checked" || c == "expect-enabled" || c == "expect-visible") {
         int expected = 0;
         if (!ParseFlag(w[2], c == "expect-checked" ? 2 : 1, &expected, error)) return false;
@@ -581,6 +695,8 @@ bool Driver::ExpectControl(const std::vector<std::string>& w, std::string* error
                     WindowClass(control).c_str(), Quote(text).c_str(), IsWindowEnabled(control) ? 1 : 0,
                     IsWindowVisible(control) ? 1 : 0);
         if (WindowClass(control) == "Button") std::printf(", checked %d", ReadCheck(control));
+        int position = 0;
+        if (ReadProgress(control, &position)) std::printf(", position %d", position);
         if (ReadItems(control, &items, &selected)) {
             std::printf(", items %s, selected %s", QuoteList(items).c_str(),
                         selected >= 0 ? Quote(items[selected]).c_str() : "none");

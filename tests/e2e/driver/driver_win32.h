@@ -2,9 +2,14 @@
 // one program under test, started by the scenario, in the same Wine prefix.
 //
 // Commands (ID is a control id of the current window, the one found by the
-// last wait-window):
-//   start PROGRAM [ARGS...]          start the program (Windows or Unix path)
+// last wait-window or wait-dialog; PATH a Windows path, or a Unix path that
+// is reached through Wine's Z: drive):
+//   start PROGRAM [ARGS...]          start the program (Windows or Unix path);
+//                                    it starts in the program's own folder
 //   wait-window CAPTION [CLASS]      wait for a visible top-level window of it
+//   wait-dialog CAPTION ID           wait for a visible dialog of that caption
+//                                    holding control ID, other than the current
+//                                    window (the next page of a wizard)
 //   click ID                         click a button like a user: check boxes
 //                                    change state, then the parent hears BN_CLICKED
 //   close                            the current window's close box
@@ -15,23 +20,38 @@
 //   expect-enabled ID 0|1            expect-visible ID 0|1
 //   expect-items ID [ITEM...]        all items of a combo or list box, in order
 //   expect-selected ID ITEM          expect-no-selection ID
+//   expect-progress ID N             a progress bar's position
+//   wait-progress ID N               wait until a progress bar has reached N
 //   answer TEXT yes|no|ok|cancel [CAPTION]   press a button of a message box
+//   answer-like PATTERN yes|no|ok|cancel [CAPTION]   the same, '*' in PATTERN
+//                                    standing for any text
 //   expect-exit CODE                 the program ends (asking nothing) with CODE
 //   mark-size                        remember the current window's rectangle
 //   expect-size-change DW DH         size changed by DW, DH since mark-size,
 //                                    at the same position
 //   screenshot FILE.png              the screen as PNG
 //   show ID                          print a control's state (for writing scenarios)
+//   map-drive LETTER FOLDER cdrom|fixed|removable   unmap-drive LETTER
+//                                    (FOLDER a Unix path; its .windows-label
+//                                    file is the volume label)
+//   copy-file PATH TO                move-file PATH TO        delete-file PATH
+//   make-folder PATH                 (every level)
+//   expect-file PATH [SAME-AS]       a file, with the same bytes as SAME-AS
+//   expect-folder PATH               expect-no-file PATH (neither file nor folder)
+//   expect-link PATH TARGET [FOLDER] a shell link, its target and working folder
 //   reg-set KEY NAME sz|dword|binary DATA     reg-delete KEY [NAME]
 //   reg-create-volatile KEY          a new volatile key (no lasting key can be made below it)
 //   expect-reg KEY NAME HEX          expect-reg-absent KEY NAME
+//   expect-reg-text KEY NAME TEXT    the value holds TEXT and a terminating zero
+//   wait-reg KEY NAME                wait until the value exists
 //   expect-reg-type KEY NAME sz|dword|binary  expect-reg-size KEY NAME N
 //   expect-reg-bytes KEY NAME OFFSET HEX      expect-reg-u32 KEY NAME OFFSET N
 //
 // While the program handles an action the driver waits until the handler has
 // returned or a new window (such as a message box) has appeared. Any command
-// but answer, wait-window and screenshot fails while an unexpected message box
-// is open. Waits end with a failure after a generous limit, never hang.
+// but answer, wait-window, wait-dialog, screenshot and the file, drive and
+// registry commands fails while an unexpected message box is open. Waits end
+// with a failure after a generous limit, never hang.
 #ifndef TESTS_E2E_DRIVER_DRIVER_WIN32_H
 #define TESTS_E2E_DRIVER_DRIVER_WIN32_H
 
@@ -49,6 +69,13 @@ namespace e2e {
 // Names and argument counts of every command; false with a reason for an
 // unknown command or a wrong number of arguments.
 bool CheckCommand(const std::vector<std::string>& words, std::string* error);
+
+// A text as a scenario would write it, so that failures show \n and \r.
+std::string Quote(const std::string& text);
+
+// "/unix/path" as the Windows path that reaches it through Wine's Z: drive;
+// any other text unchanged.
+std::string ToWindowsPath(const std::string& path);
 
 class Driver {
 public:
@@ -69,12 +96,15 @@ private:
 
     bool Start(const std::vector<std::string>& w, std::string* error);
     bool WaitWindow(const std::vector<std::string>& w, std::string* error);
+    bool WaitProgress(const std::vector<std::string>& w, std::string* error);
     bool Click(const std::vector<std::string>& w, std::string* error);
     bool Select(const std::vector<std::string>& w, std::string* error);
     bool Answer(const std::vector<std::string>& w, std::string* error);
     bool ExpectExit(const std::vector<std::string>& w, std::string* error);
     bool ExpectControl(const std::vector<std::string>& w, std::string* error);
     bool Registry(const std::vector<std::string>& w, std::string* error);
+    bool Files(const std::vector<std::string>& w, std::string* error);
+    bool Drive(const std::vector<std::string>& w, std::string* error);
 
     // The control `id` of the current window; false with a reason if none.
     bool Control(const std::string& id, HWND* control, std::string* error);

@@ -2,6 +2,11 @@
 // Runs a GUI scenario; exit code 0 when it passes, 1 when a command fails,
 // 2 for a bad command line or script. A failure leaves a screenshot named
 // after the script ("<name>-failure.png") in the current folder.
+// Besides the definitions on the command line a script may use ${DESKTOP}
+// and ${PROGRAMS}, the user's desktop and Start-menu Programs folders.
+#include <objbase.h>
+#include <shlobj.h>
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -22,6 +27,14 @@ int main(int argc, char** argv) {
             return 2;
         }
         vars[name] = value;
+    }
+    // The shell folders that links go to, as the program under test sees them.
+    const std::pair<const char*, int> folders[] = {{"DESKTOP", CSIDL_DESKTOPDIRECTORY},
+                                                   {"PROGRAMS", CSIDL_PROGRAMS}};
+    for (const auto& [name, csidl] : folders) {
+        char folder[MAX_PATH];
+        if (!vars.count(name) && SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, 0, folder)))
+            vars[name] = folder;
     }
     std::string path = argv[1];
     std::ifstream file(path, std::ios::binary);
@@ -51,6 +64,13 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    e2e::Driver driver(stem + "-failure.png");
-    return driver.Run(lines, name) ? 0 : 1;
+    // Shell links are read through COM.
+    CoInitialize(nullptr);
+    bool passed = false;
+    {
+        e2e::Driver driver(stem + "-failure.png");
+        passed = driver.Run(lines, name);
+    }
+    CoUninitialize();
+    return passed ? 0 : 1;
 }

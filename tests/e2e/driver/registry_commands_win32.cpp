@@ -7,6 +7,10 @@
 namespace e2e {
 namespace {
 
+// Limit and pace of wait-reg.
+constexpr DWORD kRegistryWaitMs = 30000;
+constexpr DWORD kRegistryPollMs = 50;
+
 bool ParseType(const std::string& text, DWORD* type) {
     if (text == "sz") {
         *type = REG_SZ;
@@ -89,6 +93,16 @@ bool Driver::Registry(const std::vector<std::string>& w, std::string* error) {
     DWORD type = 0;
     std::vector<unsigned char> data;
     bool present = ReadRegistryValue(key, name, &type, &data);
+    if (c == "wait-reg") {
+        // For values that another program writes in its own time.
+        const DWORD start = GetTickCount();
+        while (!present && GetTickCount() - start < kRegistryWaitMs) {
+            Sleep(kRegistryPollMs);
+            present = ReadRegistryValue(key, name, &type, &data);
+        }
+        if (!present) *error = "no value " + where + " appeared";
+        return present;
+    }
     if (c == "expect-reg-absent") {
         if (present) *error = where + " exists: " + Hex(data);
         return !present;
@@ -117,6 +131,16 @@ bool Driver::Registry(const std::vector<std::string>& w, std::string* error) {
             return false;
         }
         return true;
+    }
+    if (c == "expect-reg-text") {
+        std::vector<unsigned char> expected(w[3].begin(), w[3].end());
+        expected.push_back(0);
+        if (data != expected) {
+            std::string shown(data.begin(), data.end());
+            *error = where + " holds " + Quote(shown) + " (" + Hex(data) + "), expected " + Quote(w[3]) +
+                     " and a terminating zero";
+        }
+        return data == expected;
     }
     if (c == "expect-reg") {
         std::vector<unsigned char> expected;

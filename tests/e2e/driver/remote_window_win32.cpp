@@ -1,5 +1,7 @@
 #include "tests/e2e/driver/remote_window_win32.h"
 
+#include <commctrl.h>
+
 namespace e2e {
 namespace {
 
@@ -104,6 +106,13 @@ int ReadCheck(HWND control) {
     LRESULT state = 0;
     if (!Send(control, BM_GETCHECK, 0, 0, &state)) return -1;
     return static_cast<int>(state);
+}
+
+bool ReadProgress(HWND control, int* position) {
+    LRESULT value = 0;
+    if (WindowClass(control) != "msctls_progress32" || !Send(control, PBM_GETPOS, 0, 0, &value)) return false;
+    *position = static_cast<int>(value);
+    return true;
 }
 
 bool IsAutoToggleButton(HWND control) {

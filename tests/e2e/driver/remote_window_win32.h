@@ -36,6 +36,10 @@ bool IsComboBox(HWND control);
 // does not answer.
 int ReadCheck(HWND control);
 
+// The position of a progress bar. False when `control` is none or does not
+// answer.
+bool ReadProgress(HWND control, int* position);
+
 // True for check boxes and radio buttons that change their state by themselves
 // when clicked.
 bool IsAutoToggleButton(HWND control);

@@ -170,4 +170,26 @@ bool ParseHexBytes(const std::string& text, std::vector<unsigned char>* bytes) {
     return high < 0;
 }
 
+bool MatchesPattern(const std::string& text, const std::string& pattern) {
+    // Greedy matching with one backtrack point: the last star seen and the
+    // text position it has swallowed up to.
+    size_t t = 0, p = 0, star = std::string::npos, resume = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            resume = t;
+        } else if (p < pattern.size() && pattern[p] == text[t]) {
+            ++p;
+            ++t;
+        } else if (star != std::string::npos) {
+            p = star + 1;
+            t = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
+}
+
 }  // namespace e2e

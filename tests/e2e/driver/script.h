@@ -47,6 +47,10 @@ bool ParseInteger(const std::string& text, long long* value);
 // False on an odd number of digits or a non-hex character.
 bool ParseHexBytes(const std::string& text, std::vector<unsigned char>* bytes);
 
+// True when `text` matches `pattern`, where each '*' stands for any run of
+// characters (also none) and every other character for itself.
+bool MatchesPattern(const std::string& text, const std::string& pattern);
+
 }  // namespace e2e
 
 #endif  // TESTS_E2E_DRIVER_SCRIPT_H
