@@ -4,7 +4,8 @@
 # installer itself with its data archive.
 #
 #   cmake -DSCRIPT=idata.txt -DOUT=folder -DROOTS=dir|dir -DTEXTS=file|file
-#         -DPICTURES=dir -DDISC1_FILES=name|name -DDTA_TOOL=dta [-DDTA_EMULATOR=runner]
+#         -DPICTURES=dir -DDISC1_FILES=name|name -DEVERY_DISC_FILES=name|name
+#         -DDTA_TOOL=dta [-DDTA_EMULATOR=runner]
 #         [-DEXTRA=lines.txt] [-DDATA_ONLY=ON] -P assemble_disc_set.cmake
 #
 #   SCRIPT       the install script; packed as idata.txt
@@ -12,7 +13,10 @@
 #                DISC1_FILES name (names relative to a root, backslashes allowed)
 #   TEXTS        further files packed into PWdata.dta under their own names
 #   PICTURES     folder holding bilboard<n>.bmp
-#   DISC1_FILES  the installer's own files for disc 1 (PWsetup.exe, EAX3\setup.exe...)
+#   DISC1_FILES  the installer's own files for disc 1 (PWsetup.exe)
+#   EVERY_DISC_FILES  files on every disc: the setups that the installer starts
+#                from its source folder after the copy, when the last disc is in
+#                the drive (EAX3\setup.exe, the DirectX setups)
 #   EXTRA        lines appended to the script (later settings win)
 #   DATA_ONLY    write only OUT/PWdata.dta (a variant of a set's data archive)
 #
@@ -31,6 +35,7 @@ endforeach()
 string(REPLACE "|" ";" ROOTS "${ROOTS}")
 string(REPLACE "|" ";" TEXTS "${TEXTS}")
 string(REPLACE "|" ";" DISC1_FILES "${DISC1_FILES}")
+string(REPLACE "|" ";" EVERY_DISC_FILES "${EVERY_DISC_FILES}")
 
 set(stage ${OUT}.stage)
 file(REMOVE_RECURSE ${OUT} ${stage})
@@ -102,14 +107,17 @@ if(NOT DATA_ONLY)
     endif()
   endforeach()
 
-  foreach(name IN LISTS DISC1_FILES)
-    find_in_roots("${name}" source)
-    string(REPLACE "\\" "/" relative "${name}")
-    get_filename_component(folder ${OUT}/disc1/${relative} DIRECTORY)
-    file(COPY ${source} DESTINATION ${folder})
-  endforeach()
-
   foreach(disc RANGE 1 ${discs})
+    set(names ${EVERY_DISC_FILES})
+    if(disc EQUAL 1)
+      list(APPEND names ${DISC1_FILES})
+    endif()
+    foreach(name IN LISTS names)
+      find_in_roots("${name}" source)
+      string(REPLACE "\\" "/" relative "${name}")
+      get_filename_component(folder ${OUT}/disc${disc}/${relative} DIRECTORY)
+      file(COPY ${source} DESTINATION ${folder})
+    endforeach()
     file(MAKE_DIRECTORY ${OUT}/disc${disc})
     file(WRITE ${OUT}/disc${disc}/.windows-label "KORVO_CD_${disc}\n")
     # Disc index d holds the pictures d * k to d * k + k - 1.

@@ -31,6 +31,7 @@ const std::map<std::string, CommandShape>& Commands() {
         {"select", {2, 2}},
         {"set-text", {2, 2}},
         {"expect-text", {2, 2}},
+        {"expect-text-like", {2, 2}},
         {"expect-checked", {2, 2}},
         {"expect-enabled", {2, 2}},
         {"expect-visible", {2, 2}},
@@ -42,6 +43,7 @@ const std::map<std::string, CommandShape>& Commands() {
         {"show", {1, 1}},
         {"answer", {2, 3}},
         {"answer-like", {2, 3}},
+        {"wait-message", {1, 2}},
         {"expect-exit", {1, 1}},
         {"mark-size", {0, 0}},
         {"expect-size-change", {2, 2}},
@@ -228,7 +230,7 @@ bool Driver::Execute(const std::vector<std::string>& w, std::string* error) {
     const std::string& c = w[0];
     if (c == "start") return Start(w, error);
     if (c == "wait-window" || c == "wait-dialog") return WaitWindow(w, error);
-    if (c == "answer" || c == "answer-like") return Answer(w, error);
+    if (c == "answer" || c == "answer-like" || c == "wait-message") return Answer(w, error);
     if (c == "expect-exit") return ExpectExit(w, error);
     if (c.rfind("reg-", 0) == 0 || c.rfind("expect-reg", 0) == 0 || c == "wait-reg")
         return Registry(w, error);
@@ -541,8 +543,11 @@ bool Driver::Select(const std::vector<std::string>& w, std::string* error) {
 bool Driver::Answer(const std::vector<std::string>& w, std::string* error) {
     static const std::map<std::string, int> buttons = {
         {"yes", IDYES}, {"no", IDNO}, {"ok", IDOK}, {"cancel", IDCANCEL}};
-    auto button = buttons.find(w[2]);
-    if (button == buttons.end()) {
+    // wait-message PATTERN [CAPTION] only waits for the box and leaves it open.
+    const bool press = w[0] != "wait-message";
+    const std::string expectedCaption = press ? (w.size() > 3 ? w[3] : "") : (w.size() > 2 ? w[2] : "");
+    auto button = press ? buttons.find(w[2]) : buttons.end();
+    if (press && button == buttons.end()) {
         *error = "the button must be yes, no, ok or cancel";
         return false;
     }
@@ -564,21 +569,22 @@ bool Driver::Answer(const std::vector<std::string>& w, std::string* error) {
         }
         Sleep(kPollMs);
     }
-    const bool matches = w[0] == "answer-like" ? MatchesPattern(text, w[1]) : text == w[1];
+    const bool matches = w[0] == "answer" ? text == w[1] : MatchesPattern(text, w[1]);
     if (!matches) {
         *error = "the message box says " + Quote(text) + ", expected " + Quote(w[1]);
         return false;
     }
-    if (w.size() > 3 && caption != w[3]) {
-        *error = "the message box is titled " + Quote(caption) + ", expected " + Quote(w[3]);
+    if (!expectedCaption.empty() && caption != expectedCaption) {
+        *error = "the message box is titled " + Quote(caption) + ", expected " + Quote(expectedCaption);
         return false;
     }
-    HWND press = GetDlgItem(box, button->second);
-    if (!press || !IsWindowVisible(press)) {
+    if (!press) return true;
+    HWND pressed = GetDlgItem(box, button->second);
+    if (!pressed || !IsWindowVisible(pressed)) {
         *error = "the message box " + Quote(text) + " has no " + w[2] + " button";
         return false;
     }
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button->second, BN_CLICKED), reinterpret_cast<LPARAM>(press));
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button->second, BN_CLICKED), reinterpret_cast<LPARAM>(pressed));
     start = GetTickCount();
     while (IsWindow(box)) {
         if (GetTickCount() - start > kActionWaitMs) {
@@ -631,7 +637,7 @@ bool Driver::ExpectControl(const std::vector<std::string>& w, std::string* error
     const std::string& c = w[0];
     HWND control;
     if (!Control(w[1], &control, error)) return false;
-    if (c == "set-text" || c == "expect-text") {
+    if (c == "set-text" || c == "expect-text" || c == "expect-text-like") {
         if (c == "set-text") {
             std::wstring text = Widen(w[2]);
             DWORD_PTR ignored = 0;
@@ -647,7 +653,7 @@ bool Driver::ExpectControl(const std::vector<std::string>& w, std::string* error
             *error = "control " + w[1] + " does not answer";
             return false;
         }
-        if (text != w[2]) {
+        if (c == "expect-text" ? text != w[2] : !MatchesPattern(text, w[2])) {
             *error = "control " + w[1] + " shows " + Quote(text) + ", expected " + Quote(w[2]);
             return false;
         }

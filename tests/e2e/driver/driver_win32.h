@@ -16,6 +16,7 @@
 //   select ID ITEM                   pick a list item, notifying the parent
 //   set-text ID TEXT                 replace a control's text
 //   expect-text ID TEXT              control text
+//   expect-text-like ID PATTERN      control text, '*' standing for any text
 //   expect-checked ID 0|1|2          check box state
 //   expect-enabled ID 0|1            expect-visible ID 0|1
 //   expect-items ID [ITEM...]        all items of a combo or list box, in order
@@ -25,6 +26,7 @@
 //   answer TEXT yes|no|ok|cancel [CAPTION]   press a button of a message box
 //   answer-like PATTERN yes|no|ok|cancel [CAPTION]   the same, '*' in PATTERN
 //                                    standing for any text
+//   wait-message PATTERN [CAPTION]   wait for a message box and leave it open
 //   expect-exit CODE                 the program ends (asking nothing) with CODE
 //   mark-size                        remember the current window's rectangle
 //   expect-size-change DW DH         size changed by DW, DH since mark-size,
@@ -39,7 +41,8 @@
 //   expect-file PATH [SAME-AS]       a file, with the same bytes as SAME-AS
 //   expect-folder PATH               expect-no-file PATH (neither file nor folder)
 //   expect-link PATH TARGET [FOLDER] a shell link, its target and working folder
-//   reg-set KEY NAME sz|dword|binary DATA     reg-delete KEY [NAME]
+//   reg-set KEY NAME sz|dword|binary|binary-text DATA   reg-delete KEY [NAME]
+//                                    (binary-text: REG_BINARY holding a text and its zero)
 //   reg-create-volatile KEY          a new volatile key (no lasting key can be made below it)
 //   expect-reg KEY NAME HEX          expect-reg-absent KEY NAME
 //   expect-reg-text KEY NAME TEXT    the value holds TEXT and a terminating zero
@@ -49,7 +52,7 @@
 //
 // While the program handles an action the driver waits until the handler has
 // returned or a new window (such as a message box) has appeared. Any command
-// but answer, wait-window, wait-dialog, screenshot and the file, drive and
+// but answer, wait-message, wait-window, wait-dialog, screenshot and the file, drive and
 // registry commands fails while an unexpected message box is open. Waits end
 // with a failure after a generous limit, never hang.
 #ifndef TESTS_E2E_DRIVER_DRIVER_WIN32_H

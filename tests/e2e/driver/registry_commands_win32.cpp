@@ -65,12 +65,19 @@ bool Driver::Registry(const std::vector<std::string>& w, std::string* error) {
     if (c == "reg-set") {
         DWORD type = 0;
         std::vector<unsigned char> data;
-        if (!ParseType(w[3], &type)) {
-            *error = "the type must be sz, dword or binary";
+        // binary-text: a text and its terminating zero stored as REG_BINARY,
+        // the way the installer keeps its values.
+        const bool binaryText = w[3] == "binary-text";
+        if (!binaryText && !ParseType(w[3], &type)) {
+            *error = "the type must be sz, dword, binary or binary-text";
             return false;
         }
         long long number = 0;
-        if (type == REG_SZ) {
+        if (binaryText) {
+            type = REG_BINARY;
+            data.assign(w[4].begin(), w[4].end());
+            data.push_back(0);
+        } else if (type == REG_SZ) {
             data.assign(w[4].begin(), w[4].end());
             data.push_back(0);
         } else if (type == REG_DWORD) {
