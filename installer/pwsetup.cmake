@@ -2,10 +2,11 @@
 # library's twelve functions by decorated name (resources/PWsetup.def).
 # Windows build only.
 if(WIN32)
-  set(PWSETUP_DEF ${CMAKE_CURRENT_LIST_DIR}/resources/PWsetup.def)
+  set(_resources ${CMAKE_CURRENT_LIST_DIR}/resources)
+  set(PWSETUP_DEF ${_resources}/PWsetup.def)
   add_executable(PWsetup WIN32
     ${CMAKE_CURRENT_LIST_DIR}/main_win32.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/resources/PWsetup.rc)
+    ${_resources}/PWsetup.rc)
   # The whole library goes in, so every export has its code although the
   # program itself may call only some of the functions.
   target_link_libraries(PWsetup PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,dta>" korvo_system)
@@ -14,4 +15,8 @@ if(WIN32)
   # at another address and call the exports.
   target_link_options(PWsetup PRIVATE ${PWSETUP_DEF} -Wl,--dynamicbase)
   set_target_properties(PWsetup PROPERTIES LINK_DEPENDS ${PWSETUP_DEF})
+  # windres finds the resource ids, pictures and manifest next to the .rc.
+  set_property(SOURCE ${_resources}/PWsetup.rc APPEND PROPERTY OBJECT_DEPENDS
+    ${_resources}/resource.h ${_resources}/korvocity.bmp ${_resources}/pwsetup.ico
+    ${_resources}/PWsetup.exe.manifest)
 endif()

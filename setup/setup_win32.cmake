@@ -17,6 +17,7 @@ add_executable(setup WIN32 main_win32.cpp setup.rc)
 target_link_libraries(setup PRIVATE setup_win32)
 target_link_options(setup PRIVATE -static)
 set_target_properties(setup PROPERTIES OUTPUT_NAME setup)
-# windres finds resource.h and setup.bmp next to setup.rc.
+# windres finds resource.h, setup.bmp and the manifest next to setup.rc.
 set_property(SOURCE setup.rc APPEND PROPERTY OBJECT_DEPENDS
-  ${CMAKE_CURRENT_SOURCE_DIR}/setup.bmp ${CMAKE_CURRENT_SOURCE_DIR}/resource.h)
+  ${CMAKE_CURRENT_SOURCE_DIR}/setup.bmp ${CMAKE_CURRENT_SOURCE_DIR}/resource.h
+  ${CMAKE_CURRENT_SOURCE_DIR}/setup.exe.manifest)
