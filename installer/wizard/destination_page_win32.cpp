@@ -1,0 +1,160 @@
+#include "installer/wizard/destination_page_win32.h"
+
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <cstring>
+#include <string>
+
+#include "common/com_ptr_win32.h"
+#include "common/path_builder.h"
+#include "installer/engine/flow_host.h"
+#include "installer/engine/installer_folders.h"
+#include "installer/engine/settings_table.h"
+#include "installer/resources/resource.h"
+#include "installer/services/system.h"
+#include "installer/services/uninstaller.h"
+#include "installer/ui/texts_win32.h"
+
+namespace installer::wizard {
+
+namespace {
+
+// Length of a drive root such as "C:\".
+constexpr size_t kDriveRootLength = 3;
+
+// The folder text without its trailing backslashes (as the edit shows it and
+// the folder picker selects it).
+std::string WithoutTrailingBackslash(const char* folder) {
+    std::string text(folder);
+    while (!text.empty() && text.back() == '\\') text.pop_back();
+    return text;
+}
+
+// The picker's callback: selects the current folder when it opens, and shows
+// the selected folder's path as the status text.
+int CALLBACK BrowseCallback(HWND picker, UINT message, LPARAM parameter, LPARAM data) {
+    if (message == BFFM_INITIALIZED) {
+        SendMessageA(picker, BFFM_SETSELECTIONA, TRUE, data);
+    } else if (message == BFFM_SELCHANGED) {
+        char path[MAX_PATH] = {};
+        if (SHGetPathFromIDListA(reinterpret_cast<LPCITEMIDLIST>(parameter), path))
+            SendMessageA(picker, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(path));
+    }
+    return 0;
+}
+
+bool IsFixedDrive(const char* root) {
+    return std::strlen(root) == kDriveRootLength && GetDriveTypeA(root) == DRIVE_FIXED;
+}
+
+}  // namespace
+
+DestinationPage::DestinationPage(int32_t& setupType) : Page(IDD_DESTINATION), setupType_(setupType) {}
+
+void DestinationPage::DoDataExchange(ui::DataExchange& exchange) {
+    exchange.Bind(IDC_DESTINATION_EDIT, folder_);
+}
+
+bool DestinationPage::OnInitDialog() {
+    const bool focus = Page::OnInitDialog();
+    SetControlText(Handle(), IDC_BACK, IDS_BACK);
+    SetControlText(Handle(), IDC_NEXT, IDS_NEXT);
+    SetControlText(Handle(), IDC_PAGE_CANCEL, IDS_CANCEL);
+    SetPageCaption(Handle(), IDS_INSTALLATION_TITLE);
+    SetControlText(Handle(), IDC_BROWSE, IDS_BROWSE);
+    SetControlText(Handle(), IDC_HEADER, IDS_DESTINATION_HEADER);
+    SetControlText(Handle(), IDC_PAGE_TEXT, IDS_DESTINATION_TEXT);
+    SetControlText(Handle(), IDC_DESTINATION_GROUP, IDS_DESTINATION_GROUP);
+    folder_.SetText(Folders().Destination());
+    return focus;
+}
+
+bool DestinationPage::OnCommand(int id, int code) {
+    if (id == IDC_BROWSE && code == BN_CLICKED) {
+        Browse();
+        return true;
+    }
+    // Changes of the edit need nothing: Next reads it.
+    return Page::OnCommand(id, code);
+}
+
+void DestinationPage::Browse() {
+    korvo::ComPtr<IMalloc> allocator;
+    if (FAILED(SHGetMalloc(reinterpret_cast<IMalloc**>(allocator.Receive()))) || !allocator) return;
+
+    ui::Text title;
+    const bool hasTitle = ui::LoadText(IDS_CHOOSE_FOLDER, title);
+    const std::string current = WithoutTrailingBackslash(Folders().Destination());
+    char displayName[MAX_PATH] = {};
+    BROWSEINFOA browse = {};
+    // Owned by the page, so the page waits while the picker is open.
+    browse.hwndOwner = Handle();
+    browse.pszDisplayName = displayName;
+    browse.lpszTitle = hasTitle ? title : nullptr;
+    browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT;
+    browse.lpfn = BrowseCallback;
+    browse.lParam = reinterpret_cast<LPARAM>(current.c_str());
+    LPITEMIDLIST chosen = SHBrowseForFolderA(&browse);
+    if (chosen == nullptr) return;
+
+    char path[MAX_PATH] = {};
+    const bool hasPath = SHGetPathFromIDListA(chosen, path) != FALSE;
+    allocator->Free(chosen);
+    if (!hasPath) return;
+
+    korvo::PathBuilder folder(path);
+    folder.EnsureBackslash().Append(Settings().Text(Setting::GameName));
+    if (!folder.ok() || !Folders().SetDestination(folder.c_str())) {
+        Warn(IDS_PATH_FAILED);
+        return;
+    }
+    folder_.SetText(WithoutTrailingBackslash(Folders().Destination()).c_str());
+}
+
+void DestinationPage::Warn(int textId) {
+    Ask(Message(IDS_WARNING, textId, Buttons::Ok));
+}
+
+bool DestinationPage::AcceptDestination() {
+    // A text longer than the folder's limit is refused whole, never cut.
+    if (!Folders().SetDestination(folder_.Text().c_str())) {
+        Warn(IDS_PATH_FAILED);
+        return false;
+    }
+    const char* destination = Folders().Destination();
+    char root[kDriveRootLength + 1] = {};
+    std::strncpy(root, destination, kDriveRootLength);
+    if (!IsFixedDrive(root)) {
+        Warn(IDS_NOT_FIXED_DRIVE);
+        return false;
+    }
+    setupType_ = kSetupFull;
+
+    const int64_t request = Settings().Int64(Setting::RequestSpaceFull);
+    const uint64_t required = request > 0 ? static_cast<uint64_t>(request) : 0;
+    uint64_t available = 0;
+    if (!HasFreeSpace(root, required, &available)) {
+        char requiredText[kByteSizeTextSize];
+        char availableText[kByteSizeTextSize];
+        FormatByteSize(required, requiredText, sizeof requiredText);
+        FormatByteSize(available, availableText, sizeof availableText);
+        Ask(Message(IDS_WARNING, IDS_NO_DISK_SPACE, Buttons::Ok).Arg(requiredText).Arg(availableText));
+        return false;
+    }
+
+    korvo::PathBuilder saveGames(destination);
+    saveGames.Append(kSaveGameFolder);
+    if (!CreatePath(destination) || !saveGames.ok() || !CreatePath(saveGames.c_str())) {
+        Warn(IDS_PATH_FAILED);
+        return false;
+    }
+    return true;
+}
+
+void DestinationPage::OnOK() {
+    if (AcceptDestination()) EndDialog(kResultNext);
+}
+
+}  // namespace installer::wizard

@@ -1,0 +1,44 @@
+// Template 10201: the destination folder, with Browse and the checks on Next.
+#ifndef INSTALLER_WIZARD_DESTINATION_PAGE_WIN32_H
+#define INSTALLER_WIZARD_DESTINATION_PAGE_WIN32_H
+
+#include <cstdint>
+
+#include "installer/wizard/page_win32.h"
+
+namespace installer::wizard {
+
+// Setup type: every install of this kit runs full.
+inline constexpr int32_t kSetupFull = 0;
+inline constexpr int32_t kSetupCompact = 1;
+
+// Shows the destination folder in edit 1005. Browse picks a folder and adds
+// the setting `game_name` to it. Next takes the edit's text as the
+// destination folder and stays on the page, with a message, when the text
+// does not fit the folder's 511 characters or the folder cannot be created
+// (75), the drive is not a fixed drive (90), or the drive has no more room
+// than `request_space_full` (67); otherwise it creates the folder and its
+// "savegame" folder, sets the setup type to full and ends with kResultNext.
+class DestinationPage final : public Page {
+public:
+    // `setupType` is the installer's setup type, which Next sets to full.
+    explicit DestinationPage(int32_t& setupType);
+
+private:
+    bool OnInitDialog() override;
+    void DoDataExchange(ui::DataExchange& exchange) override;
+    bool OnCommand(int id, int code) override;
+    void OnOK() override;
+
+    void Browse();
+    // The checks of Next in their order; false when the page stays.
+    bool AcceptDestination();
+    void Warn(int textId);
+
+    int32_t& setupType_;
+    ui::Edit folder_;
+};
+
+}  // namespace installer::wizard
+
+#endif  // INSTALLER_WIZARD_DESTINATION_PAGE_WIN32_H

@@ -1,0 +1,74 @@
+// What every wizard page shares: the text operations that fill a page from
+// the string table and the installer's archive, and the Page base class
+// (the usual buttons, the exit confirmation, the header strip and the side
+// picture).
+//
+// A page ends with a result code of flow_host.h: kResultNext (Next, Yes or
+// Finish), kResultBack, kResultCancelled (the user confirmed the exit
+// confirmation, or the page refused to go on), or kResultEscape (Esc on the
+// finish page).
+#ifndef INSTALLER_WIZARD_PAGE_WIN32_H
+#define INSTALLER_WIZARD_PAGE_WIN32_H
+
+#include <windows.h>
+
+#include "installer/engine/message_box.h"
+#include "installer/ui/dialog_win32.h"
+
+namespace installer::wizard {
+
+// Makes string `stringId`, with the product names substituted, the caption
+// of `window`. False, changing nothing, when the string does not exist.
+bool SetPageCaption(HWND window, int stringId);
+
+// The same for the child `controlId` of `dialog`; a missing control is
+// ignored (the result still says whether the string exists).
+bool SetControlText(HWND dialog, int controlId, int stringId);
+
+// Makes the entry `entryName` of the installer's archives (a plain file of
+// that name in the current folder first) the text of the child `controlId`.
+// Line feeds without a carriage return are shown as line breaks. False,
+// leaving the control unchanged, when the entry cannot be opened, is empty,
+// too large (kMaxPageTextSize) or cannot be read whole.
+bool LoadArchiveText(HWND dialog, int controlId, const char* entryName);
+
+// Largest entry LoadArchiveText shows; licences and patch notes are a few
+// kilobytes.
+inline constexpr int32_t kMaxPageTextSize = 4 * 1024 * 1024;
+
+class Page : public ui::Dialog {
+protected:
+    explicit Page(int templateId) : ui::Dialog(templateId) {}
+
+    // Back 3, Next 4, Cancel 5 and the caption 51.
+    void SetUsualTexts();
+    // The exit confirmation (text 69, caption 68, OK and Cancel): true when
+    // the user confirmed quitting.
+    bool ConfirmExit();
+    // A message box owned by the page.
+    Answer Ask(const Message& message);
+
+    // Lays out the side picture, then the base's data exchange.
+    bool OnInitDialog() override;
+    // Button 9, Esc and the close box: the exit confirmation; OK ends the
+    // page with kResultCancelled, Cancel keeps it.
+    void OnCancel() override;
+    // Button 9 goes to OnCancel, button 12 ends the page with kResultBack.
+    bool OnCommand(int id, int code) override;
+    // The header strip (control 52 on the pages that have one) is white.
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) override;
+
+    // Whether control 52 is a header strip on this page (not on the finish
+    // page, where it is the body text).
+    virtual bool HasHeaderStrip() const { return true; }
+
+private:
+    // The KORVOCITY picture scaled to control 551, owned by the page while
+    // it is shown.
+    void ShowSidePicture();
+    HBITMAP picture_ = nullptr;
+};
+
+}  // namespace installer::wizard
+
+#endif  // INSTALLER_WIZARD_PAGE_WIN32_H

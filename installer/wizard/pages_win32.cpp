@@ -1,0 +1,151 @@
+#include "installer/wizard/pages_win32.h"
+
+#include <windows.h>
+
+#include "common/path_builder.h"
+#include "installer/engine/installer_folders.h"
+#include "installer/engine/settings_table.h"
+#include "installer/resources/resource.h"
+#include "installer/services/registry_values.h"
+#include "installer/services/shortcuts.h"
+
+namespace installer::wizard {
+
+namespace {
+
+// The value the welcome page writes and deletes to prove write access.
+constexpr char kTestValueName[] = "test";
+constexpr char kTestValueData[] = "test";
+// The game's program inside the destination folder: the desktop link's target.
+constexpr char kGameProgram[] = "Game.exe";
+
+}  // namespace
+
+WelcomePage::WelcomePage() : Page(IDD_WELCOME) {}
+
+bool WelcomePage::OnInitDialog() {
+    const bool focus = Page::OnInitDialog();
+    SetUsualTexts();
+    SetControlText(Handle(), IDC_WELCOME_TITLE, IDS_WELCOME_TITLE);
+    SetControlText(Handle(), IDC_PAGE_TEXT, IDS_WELCOME_TEXT);
+    return focus;
+}
+
+void WelcomePage::OnOK() {
+    const char* keyPath = Settings().Text(Setting::RegPath);
+    if (!WriteRegistryValue(HKEY_LOCAL_MACHINE, keyPath, kTestValueName, kTestValueData)) {
+        Ask(Message(IDS_WARNING, IDS_REGISTRY_DENIED, Buttons::Ok));
+        EndDialog(kResultRegistryDenied);
+        return;
+    }
+    DeleteRegistryValue(HKEY_LOCAL_MACHINE, keyPath, kTestValueName);
+    EndDialog(kResultNext);
+}
+
+LicencePage::LicencePage() : Page(IDD_LICENCE) {}
+
+bool LicencePage::OnInitDialog() {
+    const bool focus = Page::OnInitDialog();
+    SetControlText(Handle(), IDC_HEADER_LINE, IDS_BLANK);
+    SetPageCaption(Handle(), IDS_INSTALLATION_TITLE);
+    SetControlText(Handle(), IDC_PAGE_CANCEL, IDS_CANCEL);
+    SetControlText(Handle(), IDC_BACK, IDS_BACK);
+    SetControlText(Handle(), IDC_LICENCE_QUESTION, IDS_LICENCE_QUESTION);
+    SetControlText(Handle(), IDC_NEXT, Settings().Bool(Setting::IsPatch) ? IDS_I_AGREE : IDS_NEXT);
+    SetControlText(Handle(), IDC_HEADER, IDS_LICENCE_HEADER);
+    LoadArchiveText(Handle(), IDC_TEXT_VIEW, "license.txt");
+    return focus;
+}
+
+void LicencePage::OnOK() {
+    EndDialog(kResultNext);
+}
+
+TextPage::TextPage(const char* entryName) : Page(IDD_TEXT), entryName_(entryName) {}
+
+bool TextPage::OnInitDialog() {
+    const bool focus = Page::OnInitDialog();
+    SetPageCaption(Handle(), IDS_INSTALLATION_TITLE);
+    SetControlText(Handle(), IDC_PAGE_CANCEL, IDS_CANCEL);
+    SetControlText(Handle(), IDC_BACK, IDS_BACK);
+    SetControlText(Handle(), IDC_NEXT, IDS_NEXT);
+    LoadArchiveText(Handle(), IDC_TEXT_VIEW, entryName_);
+    return focus;
+}
+
+void TextPage::OnOK() {
+    EndDialog(kResultNext);
+}
+
+OptionsPage::OptionsPage() : Page(IDD_OPTIONS) {}
+
+void OptionsPage::DoDataExchange(ui::DataExchange& exchange) {
+    exchange.Bind(IDC_DESKTOP_SHORTCUT, desktopShortcut_);
+    exchange.Bind(IDC_INSTALL_DIRECTX, directX_);
+}
+
+bool OptionsPage::OnInitDialog() {
+    const bool focus = Page::OnInitDialog();
+    SetUsualTexts();
+    SetControlText(Handle(), IDC_HEADER, IDS_OPTIONS_HEADER);
+    SetControlText(Handle(), IDC_DESKTOP_SHORTCUT, IDS_DESKTOP_SHORTCUT);
+    SetControlText(Handle(), IDC_INSTALL_DIRECTX, IDS_INSTALL_DIRECTX);
+    SetControlText(Handle(), IDC_HEADER_LINE, IDS_OPTIONS_TEXT);
+    desktopShortcut_.SetChecked(true);
+    directX_.SetChecked(false);
+    return focus;
+}
+
+void OptionsPage::OnOK() {
+    UpdateData(true);
+    if (desktopShortcut_.Checked()) {
+        const char* destination = Folders().Destination();
+        korvo::PathBuilder target(destination);
+        target.Append(kGameProgram);
+        // A missing shortcut never stops the installation.
+        if (target.ok()) {
+            const char* name = Settings().Text(Setting::DesktopShortcutName);
+            CreateDesktopShortcut(target.c_str(), name, destination, nullptr, 0, nullptr);
+        }
+    }
+    installDirectX_ = directX_.Checked();
+    EndDialog(kResultNext);
+}
+
+FinishPage::FinishPage() : Page(IDD_FINISH) {}
+
+bool FinishPage::OnInitDialog() {
+    const bool focus = Page::OnInitDialog();
+    SetControlText(Handle(), IDC_NEXT, IDS_FINISH);
+    struct Texts {
+        int32_t mode;
+        int body;
+        int heading;
+        int caption;
+    };
+    static constexpr Texts kByMode[] = {
+        {kFinishAborted, IDS_NOT_MODIFIED, IDS_INSTALL_ABORTED, IDS_INSTALLATION_TITLE},
+        {kFinishInstalled, IDS_ENJOY, IDS_INSTALLED, IDS_INSTALLATION_TITLE},
+        {kFinishUninstalled, IDS_UNINSTALLED, IDS_BLANK_HEADING, IDS_UNINSTALLATION_TITLE},
+        {kFinishRegistryDenied, IDS_NOT_MODIFIED, IDS_REGISTRY_DENIED_HEADING, IDS_INSTALLATION_TITLE},
+    };
+    // Any other mode keeps the template's texts.
+    for (const Texts& texts : kByMode) {
+        if (texts.mode != finishMode_) continue;
+        SetControlText(Handle(), IDC_HEADER, texts.body);
+        SetControlText(Handle(), IDC_FINISH_HEADING, texts.heading);
+        SetPageCaption(Handle(), texts.caption);
+    }
+    return focus;
+}
+
+void FinishPage::OnOK() {
+    EndDialog(kResultNext);
+}
+
+void FinishPage::OnCancel() {
+    // No exit confirmation here: Esc simply closes the page.
+    EndDialog(kResultEscape);
+}
+
+}  // namespace installer::wizard
