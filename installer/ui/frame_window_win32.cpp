@@ -20,7 +20,7 @@ bool FrameWindow::RegisterClassOnce(int resourceId) {
     windowClass.lpfnWndProc = Procedure;
     windowClass.hInstance = ResourceModule();
     windowClass.hIcon = LoadIconA(ResourceModule(), MAKEINTRESOURCEA(resourceId));
-    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(IDC_ARROW));
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     windowClass.lpszClassName = className_;
     return RegisterClassExA(&windowClass) != 0;

@@ -4,6 +4,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -124,8 +125,9 @@ bool DestinationPage::AcceptDestination() {
         return false;
     }
     const char* destination = Folders().Destination();
+    // The drive root: the folder's first three characters (such as "C:\").
     char root[kDriveRootLength + 1] = {};
-    std::strncpy(root, destination, kDriveRootLength);
+    std::memcpy(root, destination, std::min(std::strlen(destination), kDriveRootLength));
     if (!IsFixedDrive(root)) {
         Warn(IDS_NOT_FIXED_DRIVE);
         return false;

@@ -111,6 +111,13 @@ Answer Page::Ask(const Message& message) {
     return ui::ShowMessage(Handle(), message);
 }
 
+bool Page::FocusNext(bool defaultFocus) {
+    HWND next = Item(IDC_NEXT);
+    if (next == nullptr) return defaultFocus;
+    SetFocus(next);
+    return false;
+}
+
 bool Page::OnInitDialog() {
     ShowSidePicture();
     return ui::Dialog::OnInitDialog();

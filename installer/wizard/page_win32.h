@@ -47,6 +47,9 @@ protected:
     bool ConfirmExit();
     // A message box owned by the page.
     Answer Ask(const Message& message);
+    // Gives Next the focus, so that a read-only text is not shown selected
+    // as a focused edit control would be; the result for OnInitDialog.
+    bool FocusNext(bool defaultFocus);
 
     // Lays out the side picture, then the base's data exchange.
     bool OnInitDialog() override;

@@ -54,7 +54,7 @@ bool LicencePage::OnInitDialog() {
     SetControlText(Handle(), IDC_NEXT, Settings().Bool(Setting::IsPatch) ? IDS_I_AGREE : IDS_NEXT);
     SetControlText(Handle(), IDC_HEADER, IDS_LICENCE_HEADER);
     LoadArchiveText(Handle(), IDC_TEXT_VIEW, "license.txt");
-    return focus;
+    return FocusNext(focus);
 }
 
 void LicencePage::OnOK() {
@@ -70,7 +70,7 @@ bool TextPage::OnInitDialog() {
     SetControlText(Handle(), IDC_BACK, IDS_BACK);
     SetControlText(Handle(), IDC_NEXT, IDS_NEXT);
     LoadArchiveText(Handle(), IDC_TEXT_VIEW, entryName_);
-    return focus;
+    return FocusNext(focus);
 }
 
 void TextPage::OnOK() {
