@@ -1,0 +1,385 @@
+// The wizard's pages shown modally as the installer shows them, driven from
+// a thread timer: their texts, checks and results. Each page leaves a
+// screenshot in screenshots/dpi<N>/ of the test folder.
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <string>
+
+#include <gmock/gmock.h>
+
+#include "installer/engine/flow_host.h"
+#include "installer/engine/installer_folders.h"
+#include "installer/engine/settings_table.h"
+#include "installer/resources/resource.h"
+#include "installer/services/system.h"
+#include "installer/wizard/destination_page_win32.h"
+#include "installer/wizard/pages_win32.h"
+#include "tests/win32/dialog_script.h"
+#include "tests/win32/records_test_support.h"
+
+using namespace installer;
+using namespace records_test;
+using wizard_test::DialogScript;
+using wizard_test::ItemText;
+using wizard_test::WindowText;
+
+namespace {
+
+constexpr char kExitQuestion[] =
+    "Setup is not complete. If you quit the setup program now, the features you requested to add/remove "
+    "will not be installed/uninstalled.\n\nYou can run the setup program at a later time to complete the "
+    "operations.\n\nAre you sure you want to quit the setup?";
+
+// The names the texts take, and a current folder of the test's own for the
+// plain files that stand in for archive entries.
+class Pages : public GameInstall {
+protected:
+    void SetUp() override {
+        GameInstall::SetUp();
+        Settings().Set(Setting::GameName, "Korvo");
+        Settings().Set(Setting::UGameName, "KORVO");
+        GetCurrentDirectoryA(MAX_PATH, previousFolder_);
+        SetCurrentDirectoryA(root_.c_str());
+    }
+    void TearDown() override {
+        SetCurrentDirectoryA(previousFolder_);
+        GameInstall::TearDown();
+    }
+
+    void PutFile(const std::string& name, const std::string& bytes) {
+        HANDLE file =
+            CreateFileA((root_ + "\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        CloseHandle(file);
+    }
+
+    // Runs `script` while `page` is shown; the page's result.
+    static int Show(ui::Dialog& page, DialogScript& script) {
+        script.Start();
+        const int result = page.DoModal(nullptr);
+        EXPECT_TRUE(script.Finished());
+        return result;
+    }
+
+    char previousFolder_[MAX_PATH] = {};
+};
+
+// The name shown for the folder selected in a folder picker's tree.
+std::string SelectedFolderName(HWND tree) {
+    char text[MAX_PATH] = {};
+    TVITEMA item = {};
+    item.mask = TVIF_TEXT;
+    item.hItem = TreeView_GetSelection(tree);
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    if (item.hItem == nullptr || !SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
+        return {};
+    return text;
+}
+
+void SetItem(HWND page, int id, const std::string& text) {
+    SetDlgItemTextA(page, id, text.c_str());
+}
+
+}  // namespace
+
+TEST_F(Pages, welcome_shows_the_names_and_next_proves_write_access_and_leaves_no_trace) {
+    wizard::WelcomePage page;
+    DialogScript script;
+    script.Screenshot("welcome")
+        .OnPage([](HWND page) {
+            EXPECT_EQ(WindowText(page), "Korvo Installation");
+            EXPECT_EQ(ItemText(page, IDC_WELCOME_TITLE), "Welcome to the Korvo Install");
+            EXPECT_EQ(ItemText(page, IDC_PAGE_TEXT),
+                      "This will install the Korvo on your computer. \nTo continue click Next");
+            EXPECT_EQ(ItemText(page, IDC_NEXT), "&Next >");
+            EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_BACK)));
+        })
+        .Click(IDC_NEXT);
+    EXPECT_EQ(Show(page, script), kResultNext);
+    EXPECT_TRUE(KeyExists(gameKey_));
+    EXPECT_FALSE(ValueExists(gameKey_, "test"));
+}
+
+TEST_F(Pages, welcome_without_write_access_shows_92_and_reports_access_denied) {
+    // No lasting key can be made below a volatile one.
+    HKEY parent = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, gameKey_.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+                              KEY_ALL_ACCESS, nullptr, &parent, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(parent);
+    Settings().Set(Setting::RegPath, (gameKey_ + "\\Game").c_str());
+
+    wizard::WelcomePage page;
+    DialogScript script;
+    std::string caption, text;
+    script.Click(IDC_NEXT).Answer(IDOK, &caption, &text);
+    EXPECT_EQ(Show(page, script), kResultRegistryDenied);
+    EXPECT_EQ(caption, "Warning");
+    EXPECT_EQ(text,
+              "Acces denied for writing to registry. Log as administrator or user with rights to write to "
+              "registry.");
+}
+
+TEST_F(Pages, cancel_asks_first_and_cancel_in_the_box_keeps_the_page) {
+    wizard::WelcomePage welcome;
+    wizard::LicencePage licence;
+    wizard::TextPage notes("patch.txt");
+    int32_t setupType = wizard::kSetupCompact;
+    wizard::DestinationPage destination(setupType);
+    wizard::OptionsPage options;
+    ui::Dialog* pages[] = {&welcome, &licence, &notes, &destination, &options};
+    for (ui::Dialog* page : pages) {
+        SCOPED_TRACE(page->TemplateId());
+        DialogScript script;
+        std::string caption, text;
+        // Button 9 asks; Cancel in the box keeps the page; then Esc asks
+        // again and OK ends the page.
+        script.Click(IDC_PAGE_CANCEL)
+            .Answer(IDCANCEL, &caption, &text)
+            .OnPage([page](HWND window) { EXPECT_EQ(window, page->Handle()); })
+            .Click(IDCANCEL)
+            .Answer(IDOK);
+        EXPECT_EQ(Show(*page, script), kResultCancelled);
+        EXPECT_EQ(caption, "Exit Setup");
+        EXPECT_EQ(text, kExitQuestion);
+    }
+    EXPECT_EQ(setupType, wizard::kSetupCompact);
+}
+
+TEST_F(Pages, licence_shows_the_archive_text_with_line_breaks_and_agree_only_for_a_patch) {
+    PutFile("license.txt", "First line\nSecond line\r\nThird");
+    wizard::LicencePage page;
+    for (const char* patch : {"false", "true"}) {
+        Settings().Set(Setting::IsPatch, patch);
+        DialogScript script;
+        std::string next;
+        script.Screenshot(std::string("licence-patch-") + patch)
+            .OnPage([&next](HWND page) {
+                next = ItemText(page, IDC_NEXT);
+                EXPECT_EQ(ItemText(page, IDC_TEXT_VIEW), "First line\r\nSecond line\r\nThird");
+                EXPECT_EQ(ItemText(page, IDC_HEADER),
+                          "\n   Korvo Information \n\n     Please read the following License Agreement "
+                          "carefully.");
+                EXPECT_EQ(ItemText(page, IDC_LICENCE_QUESTION).substr(0, 47),
+                          "Do you accept all of the terms of the preceding");
+            })
+            .Click(IDC_BACK);
+        EXPECT_EQ(Show(page, script), kResultBack);
+        EXPECT_EQ(next, std::string(patch) == "true" ? "I Agree" : "&Next >");
+    }
+}
+
+TEST_F(Pages, text_page_shows_its_entry_or_stays_empty_without_it) {
+    wizard::TextPage page("patch.txt");
+    for (const bool present : {false, true}) {
+        if (present) PutFile("patch.txt", "Fixed the river.\n");
+        DialogScript script;
+        script
+            .OnPage([present](HWND page) {
+                EXPECT_EQ(ItemText(page, IDC_TEXT_VIEW), present ? "Fixed the river.\r\n" : "");
+                EXPECT_EQ(WindowText(page), "Korvo Installation");
+            })
+            .Screenshot(present ? "text" : "text-empty")
+            .Click(IDC_NEXT);
+        EXPECT_EQ(Show(page, script), kResultNext);
+    }
+}
+
+TEST_F(Pages, destination_next_creates_the_folder_with_its_savegame_folder_and_chooses_full) {
+    int32_t setupType = wizard::kSetupCompact;
+    wizard::DestinationPage page(setupType);
+    const std::string chosen = root_ + "\\Chosen\\Korvo";
+    DialogScript script;
+    script.Screenshot("destination")
+        .OnPage([&](HWND page) {
+            EXPECT_EQ(ItemText(page, IDC_DESTINATION_EDIT), destination_);
+            EXPECT_EQ(ItemText(page, IDC_DESTINATION_GROUP), "Destination Location");
+            EXPECT_EQ(ItemText(page, IDC_BROWSE), "Browse");
+            SetItem(page, IDC_DESTINATION_EDIT, chosen);
+        })
+        .Click(IDC_NEXT);
+    EXPECT_EQ(Show(page, script), kResultNext);
+    EXPECT_EQ(std::string(Folders().Destination()), chosen + "\\");
+    EXPECT_TRUE(PathExists(chosen + "\\savegame"));
+    EXPECT_EQ(setupType, wizard::kSetupFull);
+}
+
+TEST_F(Pages, destination_refuses_what_it_cannot_use_and_stays_with_the_entry) {
+    int32_t setupType = wizard::kSetupCompact;
+    wizard::DestinationPage page(setupType);
+    // Longer than a folder may be (511 characters with the backslash): never
+    // cut, refused whole.
+    const std::string tooLong = root_ + "\\" + std::string(600, 'x');
+    struct Case {
+        std::string entry;
+        const char* message;
+    } cases[] = {
+        {tooLong, "Creating the path failed!"},
+        {"Q:\\Games\\Korvo", "Incorrect destination drive chosen.Choose the fixed drive!"},
+        {"", "Incorrect destination drive chosen.Choose the fixed drive!"},
+        {"Games\\Korvo", "Incorrect destination drive chosen.Choose the fixed drive!"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.entry.substr(0, 40));
+        ASSERT_TRUE(Folders().SetDestination(destination_.c_str()));
+        DialogScript script;
+        std::string text;
+        script.OnPage([&](HWND page) { SetItem(page, IDC_DESTINATION_EDIT, c.entry); })
+            .Click(IDC_NEXT)
+            .Answer(IDOK, nullptr, &text)
+            .OnPage([&](HWND page) { EXPECT_EQ(ItemText(page, IDC_DESTINATION_EDIT), c.entry); })
+            .Click(IDC_PAGE_CANCEL)
+            .Answer(IDOK);
+        EXPECT_EQ(Show(page, script), kResultCancelled);
+        EXPECT_EQ(text, c.message);
+        // A text that fits becomes the destination folder before the checks.
+        if (c.entry == tooLong) {
+            EXPECT_EQ(std::string(Folders().Destination()), destination_);
+        }
+    }
+    EXPECT_FALSE(PathExists(tooLong));
+    EXPECT_EQ(setupType, wizard::kSetupCompact);
+}
+
+TEST_F(Pages, destination_without_room_names_both_sizes_and_creates_nothing) {
+    Settings().Set(Setting::RequestSpaceFull, "9000000000000000000");
+    int32_t setupType = wizard::kSetupCompact;
+    wizard::DestinationPage page(setupType);
+    DialogScript script;
+    std::string caption, text;
+    script.Click(IDC_NEXT).Answer(IDOK, &caption, &text).Screenshot("destination-no-room").Click(IDC_BACK);
+    EXPECT_EQ(Show(page, script), kResultBack);
+
+    char required[kByteSizeTextSize];
+    FormatByteSize(9000000000000000000ull, required, sizeof required);
+    EXPECT_EQ(caption, "Warning");
+    // The free space moves while other tests write; its unit is enough here.
+    const std::string expected = std::string(
+                                     "There is not enough disk space to install Korvo. Please free up "
+                                     "some disk space or modify your selection.\nRequired ") +
+                                 required + "\nAvailable ";
+    EXPECT_EQ(text.substr(0, expected.size()), expected);
+    EXPECT_THAT(text.substr(expected.size()), ::testing::MatchesRegex("\\d+\\.\\d\\d .B"));
+    EXPECT_FALSE(PathExists(destination_));
+    // The drive check came first and passed: the setup type is full.
+    EXPECT_EQ(setupType, wizard::kSetupFull);
+}
+
+TEST_F(Pages, destination_browse_starts_at_the_current_folder_and_adds_the_game_name) {
+    const std::string games = root_ + "\\Games";
+    ASSERT_TRUE(Folders().SetDestination(games.c_str()));
+    int32_t setupType = wizard::kSetupCompact;
+    wizard::DestinationPage page(setupType);
+    DialogScript script;
+    std::string edit;
+    script.Click(IDC_BROWSE)
+        .Then([&games, since = DWORD{0}](HWND picker) mutable {
+            // The folder picker, once it shows the current folder selected.
+            // Wine's picker now and then drops the selection its callback
+            // asks for when it opens; then the folder is selected as a user
+            // would, and what OK gives is still checked.
+            HWND tree =
+                picker != nullptr ? FindWindowExA(picker, nullptr, "SysTreeView32", nullptr) : nullptr;
+            if (tree == nullptr) return false;
+            if (since == 0) since = GetTickCount();
+            if (SelectedFolderName(tree) == "Games") return true;
+            if (GetTickCount() - since > 2000)
+                SendMessageA(picker, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(games.c_str()));
+            return false;
+        })
+        .Screenshot("destination-browse")
+        .Then([](HWND picker) {
+            PostMessageA(picker, WM_COMMAND, IDOK, 0);
+            return true;
+        })
+        .OnPage([&edit](HWND page) { edit = ItemText(page, IDC_DESTINATION_EDIT); })
+        .Click(IDC_BACK);
+    EXPECT_EQ(Show(page, script), kResultBack);
+    EXPECT_EQ(edit, games + "\\Korvo");
+    EXPECT_EQ(std::string(Folders().Destination()), games + "\\Korvo\\");
+}
+
+TEST_F(Pages, options_make_the_desktop_link_when_ticked_and_keep_the_directx_choice) {
+    wizard::OptionsPage page;
+    const std::string link = desktop_ + desktopLink_;
+    {
+        DialogScript script;
+        script.Screenshot("options")
+            .OnPage([](HWND page) {
+                EXPECT_EQ(ItemText(page, IDC_DESKTOP_SHORTCUT), "Add shortcut to the desktop.");
+                EXPECT_EQ(ItemText(page, IDC_INSTALL_DIRECTX), "Install Microsoft DirectX 8.1");
+                EXPECT_EQ(IsDlgButtonChecked(page, IDC_DESKTOP_SHORTCUT), BST_CHECKED);
+                EXPECT_EQ(IsDlgButtonChecked(page, IDC_INSTALL_DIRECTX), BST_UNCHECKED);
+                EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_BACK)));
+                CheckDlgButton(page, IDC_INSTALL_DIRECTX, BST_CHECKED);
+            })
+            .Click(IDC_NEXT);
+        EXPECT_EQ(Show(page, script), kResultNext);
+        EXPECT_TRUE(page.InstallDirectX());
+        const LinkProperties made = ReadLink(link);
+        EXPECT_EQ(made.target, destination_ + "Game.exe");
+        EXPECT_EQ(made.workingFolder, destination_);
+    }
+    DeleteFileA(link.c_str());
+    {
+        // Shown again: the boxes start afresh; unticked, no link is made.
+        DialogScript script;
+        script
+            .OnPage([](HWND page) {
+                EXPECT_EQ(IsDlgButtonChecked(page, IDC_INSTALL_DIRECTX), BST_UNCHECKED);
+                CheckDlgButton(page, IDC_DESKTOP_SHORTCUT, BST_UNCHECKED);
+            })
+            .Click(IDC_NEXT);
+        EXPECT_EQ(Show(page, script), kResultNext);
+        EXPECT_FALSE(page.InstallDirectX());
+        EXPECT_FALSE(PathExists(link));
+    }
+}
+
+TEST_F(Pages, finish_shows_the_texts_of_its_mode_and_esc_ends_with_2) {
+    struct Case {
+        int32_t mode;
+        const char* name;
+        const char* heading;
+        const char* body;
+        const char* caption;
+    } cases[] = {
+        {kFinishAborted, "finish-aborted", "Installation aborted!",
+         "The system has not been modified. To install Korvo at a later time, run the installation "
+         "again.\n\n\nClick Finish to exit setup.",
+         "Korvo Installation"},
+        {kFinishInstalled, "finish-installed", "Korvo was installed successfully", "Enjoy",
+         "Korvo Installation"},
+        {kFinishUninstalled, "finish-uninstalled", " ", "KORVO was uninstalled successfully.",
+         "KORVO UnInstallation"},
+        {kFinishRegistryDenied, "finish-denied",
+         "Acces denied for writing to registry. Log as administrator or user with rights to write to "
+         "registry. ",
+         "The system has not been modified. To install Korvo at a later time, run the installation "
+         "again.\n\n\nClick Finish to exit setup.",
+         "Korvo Installation"},
+        {7, "finish-other", "", "", "Setup"},
+    };
+    wizard::FinishPage page;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        page.SetFinishMode(c.mode);
+        DialogScript script;
+        script.Screenshot(c.name)
+            .OnPage([&c](HWND page) {
+                EXPECT_EQ(ItemText(page, IDC_FINISH_HEADING), c.heading);
+                EXPECT_EQ(ItemText(page, IDC_HEADER), c.body);
+                EXPECT_EQ(WindowText(page), c.caption);
+                EXPECT_EQ(ItemText(page, IDC_NEXT), "Finish");
+                EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_BACK)));
+                EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_PAGE_CANCEL)));
+            })
+            .Click(c.mode == kFinishInstalled ? IDC_NEXT : IDCANCEL);
+        EXPECT_EQ(Show(page, script), c.mode == kFinishInstalled ? kResultNext : kResultEscape);
+    }
+}
