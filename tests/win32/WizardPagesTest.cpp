@@ -18,6 +18,7 @@
 #include "installer/wizard/pages_win32.h"
 #include "tests/win32/dialog_script.h"
 #include "tests/win32/records_test_support.h"
+#include "tests/win32/wine_fixture.h"
 
 using namespace installer;
 using namespace records_test;
@@ -49,12 +50,7 @@ protected:
     }
 
     void PutFile(const std::string& name, const std::string& bytes) {
-        HANDLE file =
-            CreateFileA((root_ + "\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        DWORD written = 0;
-        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        CloseHandle(file);
+        ASSERT_TRUE(korvo::test::WriteWholeFile(root_ + "\\" + name, bytes));
     }
 
     // Runs `script` while `page` is shown; the page's result.
