@@ -1,0 +1,98 @@
+// The copy worker's file operations on POSIX systems. There are no share
+// modes here: "not shared" is what Windows adds.
+#include <cerrno>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "installer/engine/copy_files.h"
+
+namespace installer::copyfiles {
+
+namespace {
+
+std::string NativePath(const char* path) {
+    std::string native(path);
+    for (char& c : native) {
+        if (c == '\\') c = '/';
+    }
+    return native;
+}
+
+bool IsFolder(const std::string& path) {
+    struct stat info;
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+}  // namespace
+
+File OpenSource(const char* path) {
+    if (path == nullptr) return kNoFile;
+    const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return kNoFile;
+    struct stat info;
+    // A folder opens here but not on Windows; refuse it the same way.
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        return kNoFile;
+    }
+    return fd;
+}
+
+File CreateDestination(const char* path) {
+    if (path == nullptr) return kNoFile;
+    const int fd = ::open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    return fd < 0 ? kNoFile : fd;
+}
+
+bool CreateParentFolders(const char* path) {
+    if (path == nullptr) return false;
+    const std::string native = NativePath(path);
+    const size_t last = native.find_last_of('/');
+    if (last == std::string::npos || last == 0) return true;
+    // Each level in turn, from the top; levels that exist already are fine.
+    for (size_t end = native.find('/', 1); end != std::string::npos && end <= last;
+         end = native.find('/', end + 1)) {
+        const std::string folder = native.substr(0, end);
+        if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) return false;
+    }
+    return IsFolder(native.substr(0, last));
+}
+
+bool Size(File file, uint64_t* size) {
+    struct stat info;
+    if (file == kNoFile || size == nullptr || ::fstat(static_cast<int>(file), &info) != 0) return false;
+    *size = static_cast<uint64_t>(info.st_size);
+    return true;
+}
+
+bool ReadExact(File file, void* buffer, uint32_t count) {
+    auto* bytes = static_cast<char*>(buffer);
+    while (count > 0) {
+        const ssize_t got = ::read(static_cast<int>(file), bytes, count);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        bytes += got;
+        count -= static_cast<uint32_t>(got);
+    }
+    return true;
+}
+
+bool WriteAll(File file, const void* buffer, uint32_t count) {
+    const auto* bytes = static_cast<const char*>(buffer);
+    while (count > 0) {
+        const ssize_t done = ::write(static_cast<int>(file), bytes, count);
+        if (done < 0 && errno == EINTR) continue;
+        if (done <= 0) return false;
+        bytes += done;
+        count -= static_cast<uint32_t>(done);
+    }
+    return true;
+}
+
+void Close(File file) {
+    if (file != kNoFile) ::close(static_cast<int>(file));
+}
+
+}  // namespace installer::copyfiles

@@ -1,0 +1,240 @@
+#include "installer/engine/installer_flow.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "dta/dta.h"
+#include "installer/engine/language_check.h"
+#include "installer/resources/resource.h"
+#include "installer/services/system.h"
+
+namespace installer {
+
+namespace {
+
+// The game's values hold a folder or a version; anything longer than the
+// installer's path buffers is not one of ours and reads as absent.
+constexpr int32_t kMaxGameValueSize = 1024;
+
+constexpr char kEax3Setup[] = "EAX3\\setup.exe";
+constexpr char kEax3Arguments[] = " -s";
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+}  // namespace
+
+InstallerFlow::InstallerFlow(FlowHost& host, const InstallScriptTarget& target)
+    : host_(host), target_(target) {}
+
+void InstallerFlow::Run(const char* commandLine) {
+    bool commandLineEmpty = true;
+    if (!TakeSourceFolder(commandLine, &commandLineEmpty)) return;
+
+    const std::string dataPath = std::string(target_.folders.Source()) + kDataArchiveName;
+    data_.Reset(dtaCreate(dataPath.c_str()));
+    if (!data_) return;
+    data_->LoadDirectory(kDataArchiveKey1, kDataArchiveKey2);
+
+    if (ReadInstallScript(target_)) {
+        host_.CreateBackdrop();
+        step_ = WizardStep::Welcome;
+        finishMode_ = kFinishAborted;
+
+        const SettingsTable& settings = target_.settings;
+        const char* key = settings.Text(Setting::RegPath);
+        const int32_t folderSize = host_.QueryRegistryValueSize(key, settings.Text(Setting::RegIdirKey));
+        const int32_t versionSize = host_.QueryRegistryValueSize(key, settings.Text(Setting::RegVersionKey));
+        // A run that needs its folder on the command line ends here silently,
+        // but only after an uninstall the user asked for.
+        if (DecideMode(folderSize, versionSize) &&
+            !(commandLineEmpty && settings.Bool(Setting::RequireLfl))) {
+            RunWizard();
+        }
+    }
+    data_.Reset();
+}
+
+bool InstallerFlow::TakeSourceFolder(const char* commandLine, bool* commandLineEmpty) {
+    const char* text = commandLine != nullptr ? commandLine : "";
+    while (IsBlank(*text)) ++text;
+    *commandLineEmpty = *text == '\0';
+
+    // The command line is taken verbatim: no quotes removed, no splitting.
+    std::string folder;
+    if (!*commandLineEmpty) {
+        folder = text;
+    } else if (!host_.CurrentFolder(&folder)) {
+        folder.clear();
+    }
+    // A folder that does not fit with its backslash is refused, not cut:
+    // a cut folder would read some other folder's files.
+    return target_.folders.SetSource(folder.c_str());
+}
+
+bool InstallerFlow::ReadGameValue(const char* valueName, int32_t size, std::string* text) {
+    if (size <= 0 || size > kMaxGameValueSize) return false;
+    // One byte more than the value: a value stored without its terminating
+    // zero (by another tool) still reads whole and ends in the zero here.
+    std::vector<char> buffer(static_cast<size_t>(size) + 1, '\0');
+    if (!host_.ReadRegistryValue(target_.settings.Text(Setting::RegPath), valueName, buffer.data(),
+                                 static_cast<uint32_t>(buffer.size()))) {
+        return false;
+    }
+    buffer.back() = '\0';
+    text->assign(buffer.data());
+    return true;
+}
+
+bool InstallerFlow::DecideMode(int32_t folderSize, int32_t versionSize) {
+    const SettingsTable& settings = target_.settings;
+    const bool patch = settings.Bool(Setting::IsPatch);
+    bool folderPresent = folderSize > 0;
+    folderSize_ = folderSize;
+
+    // A patch goes where the game is, whatever the script's dst_path says; a
+    // folder value that cannot be used counts as absent.
+    if (folderPresent && patch) {
+        std::string folder;
+        folderPresent = ReadGameValue(settings.Text(Setting::RegIdirKey), folderSize, &folder) &&
+                        target_.folders.SetDestination(folder.c_str());
+    }
+
+    std::string installed;
+    bool isInstalled =
+        versionSize > 0 && ReadGameValue(settings.Text(Setting::RegVersionKey), versionSize, &installed);
+    if (!isInstalled && folderPresent) {
+        // Versions before the version value was written.
+        installed = "1.0";
+        isInstalled = true;
+    }
+
+    if (!isInstalled) {
+        if (patch) {
+            host_.ShowMessage(Message(IDS_WARNING, IDS_NOT_INSTALLED, Buttons::Ok));
+            return false;
+        }
+    } else {
+        // Byte by byte as unsigned bytes, a prefix being the smaller: so
+        // "1.10" is below "1.9".
+        const int order = std::strcmp(installed.c_str(), settings.Text(Setting::Version));
+        if (order == 0) return UninstallOffer();
+        if (order > 0) {
+            host_.ShowMessage(Message(IDS_WARNING, IDS_LATEST_INSTALLED, Buttons::Ok));
+            return false;
+        }
+    }
+
+    if (patch && step_ != WizardStep::Finish &&
+        !LanguageCheck(target_.folders.Destination(), target_.folders.Source())) {
+        host_.ShowMessage(Message(IDS_WARNING, IDS_OTHER_LANGUAGE, Buttons::Ok));
+        return false;
+    }
+    return true;
+}
+
+bool InstallerFlow::UninstallOffer() {
+    if (host_.ShowMessage(Message(IDS_UNINSTALL_TITLE, IDS_UNINSTALL_QUESTION, Buttons::YesNo)) !=
+        Answer::Yes) {
+        return false;
+    }
+    const SettingsTable& settings = target_.settings;
+    std::string folder;
+    // No folder is guessed: without a usable folder value nothing on disk is
+    // touched and the finish page says that nothing happened.
+    const bool haveFolder =
+        ReadGameValue(settings.Text(Setting::RegIdirKey), folderSize_, &folder) && folder.size() >= 2;
+    data_.Reset();
+    if (haveFolder) {
+        host_.UninstallGame(folder.c_str());
+        finishMode_ = kFinishUninstalled;
+    } else {
+        finishMode_ = kFinishAborted;
+    }
+    step_ = WizardStep::Finish;
+    return true;
+}
+
+void InstallerFlow::RunWizard() {
+    const bool patch = target_.settings.Bool(Setting::IsPatch);
+    while (step_ != WizardStep::End) {
+        const StepRow* row = FindStepRow(step_);
+        if (row == nullptr) break;
+        if (!RunBefore(*row)) continue;
+
+        PageParams params;
+        params.finishMode = finishMode_;
+        const int result = host_.ShowPage(row->page, params);
+        if (row->after == AfterPage::StartDirectXSetup) StartDirectX();
+        Apply(OutcomeOf(step_, result, patch));
+    }
+}
+
+bool InstallerFlow::RunBefore(const StepRow& row) {
+    switch (row.before) {
+        case BeforePage::Nothing:
+            break;
+        case BeforePage::FocusBackdrop:
+            host_.FocusBackdrop();
+            break;
+        case BeforePage::ReleaseDataArchive:
+            data_.Reset();
+            break;
+        case BeforePage::CheckBackupSpace:
+            if (!BackupSpaceAvailable()) {
+                finishMode_ = kFinishAborted;
+                step_ = WizardStep::Finish;
+                return false;
+            }
+            break;
+    }
+    return true;
+}
+
+void InstallerFlow::Apply(const Outcome& outcome) {
+    if (outcome.actions & kRegisterInstallation) host_.RegisterInstallation();
+    if (outcome.actions & kRemoveBackupFiles) host_.RemoveBackupFiles();
+    if (outcome.actions & kUninstallDestination) host_.UninstallGame(target_.folders.Destination());
+    if (outcome.actions & kStartEax3Setup) StartEax3();
+    if (outcome.finishMode != kKeepFinishMode) finishMode_ = outcome.finishMode;
+    step_ = outcome.next;
+}
+
+bool InstallerFlow::BackupSpaceAvailable() {
+    char temp[kCreatePathBufferSize] = {};
+    if (!host_.GetTempFolder(temp, sizeof temp)) temp[0] = '\0';
+    temp[sizeof temp - 1] = '\0';
+    const std::string root = std::string(temp).substr(0, 3);
+
+    const int64_t wanted = target_.settings.Int64(Setting::RequestSpaceBackup);
+    const uint64_t required = wanted > 0 ? static_cast<uint64_t>(wanted) : 0;
+    uint64_t available = 0;
+    if (host_.HasFreeSpace(root.c_str(), required, &available)) return true;
+
+    char requiredText[kByteSizeTextSize];
+    char availableText[kByteSizeTextSize];
+    FormatByteSize(required, requiredText, sizeof requiredText);
+    FormatByteSize(available, availableText, sizeof availableText);
+    host_.ShowMessage(
+        Message(IDS_WARNING, IDS_NO_DISK_SPACE, Buttons::Ok).Arg(requiredText).Arg(availableText));
+    return false;
+}
+
+void InstallerFlow::StartEax3() {
+    const std::string program = std::string(target_.folders.Source()) + kEax3Setup;
+    const std::string commandLine = program + kEax3Arguments;
+    host_.RunProgram(program.c_str(), commandLine.c_str());
+}
+
+void InstallerFlow::StartDirectX() {
+    if (finishMode_ != kFinishInstalled || !host_.DirectXChosen()) return;
+    const int32_t windows = host_.GetWindowsVersion();
+    const bool nt = windows == kWindows2000 || windows == kWindowsOtherNt;
+    const std::string program = std::string(target_.folders.Source()) +
+                                target_.settings.Text(nt ? Setting::DirectxNTName : Setting::DirectxName);
+    host_.RunProgram(program.c_str(), nullptr);
+}
+
+}  // namespace installer

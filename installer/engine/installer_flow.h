@@ -1,0 +1,77 @@
+// The installer's whole run: start-up, the choice between installing,
+// uninstalling and patching, and the wizard's steps up to the finish page.
+//
+// Start-up takes the source folder from the command line (or the current
+// folder), registers the data archive PWdata.dta, reads the install script,
+// creates the backdrop and reads the installed folder and version from the
+// registry. Then:
+//
+//   installed version   is_patch   mode
+//   none                false      install: Welcome, Licence, Destination, Copy, Options, Finish
+//   none                true       refused with string 96
+//   equal               either     uninstall offer (87/88); after Yes the finish page alone
+//   greater             either     refused with string 95
+//   smaller             false      install over it
+//   smaller             true       patch: Welcome, Licence, PatchNotes, Backup, Copy, Finish;
+//                                  Restore after a cancelled copy
+//
+// The step table (wizard_steps.h) says what each page's result leads to.
+#ifndef INSTALLER_ENGINE_INSTALLER_FLOW_H
+#define INSTALLER_ENGINE_INSTALLER_FLOW_H
+
+#include <cstdint>
+#include <string>
+
+#include "dta/dta_handle.h"
+#include "installer/engine/flow_host.h"
+#include "installer/engine/install_script.h"
+#include "installer/engine/wizard_steps.h"
+
+namespace installer {
+
+// Key words of the installer's data archive and of the billboard archives.
+inline constexpr uint32_t kDataArchiveKey1 = 0x5E91C07B;
+inline constexpr uint32_t kDataArchiveKey2 = 0x3C6A2F19;
+inline constexpr char kDataArchiveName[] = "PWdata.dta";
+
+class InstallerFlow {
+public:
+    // `target` is what the install script fills (the process-wide settings,
+    // lists and folders in the program); it outlives the flow.
+    InstallerFlow(FlowHost& host, const InstallScriptTarget& target);
+
+    // Runs the whole program. `commandLine` is the text after the program's
+    // own name (null counts as empty). Ends without a message when the source
+    // folder does not fit, the data archive cannot be registered or the
+    // script cannot be read.
+    void Run(const char* commandLine);
+
+private:
+    bool TakeSourceFolder(const char* commandLine, bool* commandLineEmpty);
+    // Reads the game value `valueName` of `size` bytes (as queried) under
+    // reg_path into `text`; false when absent, unreadable or implausibly long.
+    bool ReadGameValue(const char* valueName, int32_t size, std::string* text);
+    // Start-up from the installed state on: the mode decision. False when
+    // the run ends here.
+    bool DecideMode(int32_t folderSize, int32_t versionSize);
+    bool UninstallOffer();
+    void RunWizard();
+    // The step's action before its page shows; false when the page is
+    // skipped (the step has been changed).
+    bool RunBefore(const StepRow& row);
+    void Apply(const Outcome& outcome);
+    bool BackupSpaceAvailable();
+    void StartEax3();
+    void StartDirectX();
+
+    FlowHost& host_;
+    InstallScriptTarget target_;
+    dta::ArchiveRef data_;
+    WizardStep step_ = WizardStep::Welcome;
+    int32_t finishMode_ = kFinishAborted;
+    int32_t folderSize_ = -1;  // size of the installed-folder value at start-up
+};
+
+}  // namespace installer
+
+#endif  // INSTALLER_ENGINE_INSTALLER_FLOW_H

@@ -1,0 +1,471 @@
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "dta/dta.h"
+#include "dta/leak_report.h"
+#include "installer/engine/installer_flow.h"
+#include "installer/engine/language_check.h"
+#include "installer/services/system.h"
+#include "tests/installer/engine_test_support.h"
+
+using engine_test::WorkFolder;
+using namespace installer;
+
+namespace {
+
+const char kGameKey[] = "Software\\Ambergate Studio\\Korvo";
+
+const char* PageName(Page page) {
+    switch (page) {
+        case Page::Welcome:
+            return "Welcome";
+        case Page::Licence:
+            return "Licence";
+        case Page::PatchNotes:
+            return "PatchNotes";
+        case Page::Destination:
+            return "Destination";
+        case Page::Copy:
+            return "Copy";
+        case Page::Options:
+            return "Options";
+        case Page::Backup:
+            return "Backup";
+        case Page::Restore:
+            return "Restore";
+        case Page::Finish:
+            return "Finish";
+    }
+    return "?";
+}
+
+// Whether the installer's data archive is still registered.
+bool DataArchiveHeld() {
+    const int32_t handle = dtaOpen("idata.txt", 0);
+    if (handle < 0) return false;
+    dtaClose(handle);
+    return true;
+}
+
+// Plays the pages and the user from scripts and writes what the flow asks
+// for into a trace of short lines.
+class ScriptedHost : public FlowHost {
+public:
+    std::vector<std::string> trace;
+    std::deque<int> results;                      // one per page shown
+    std::deque<Answer> answers;                   // one per message box
+    std::map<std::string, std::string> registry;  // value name -> stored bytes, under kGameKey
+    std::string currentFolder;
+    bool currentFolderReadable = true;
+    bool directXTicked = false;  // the options page's box
+    int32_t windows = kWindowsOtherNt;
+    std::string tempFolder = "T:\\Temp\\";
+    uint64_t available = 500000000;
+    std::string sourceFolder;  // cut from program paths in the trace
+
+    bool CurrentFolder(std::string* folder) override {
+        *folder = currentFolder;
+        return currentFolderReadable;
+    }
+    void CreateBackdrop() override { trace.push_back("backdrop"); }
+    void FocusBackdrop() override { trace.push_back("focus"); }
+    int ShowPage(Page page, const PageParams& params) override {
+        std::string line = std::string("page ") + PageName(page);
+        if (page == Page::Finish) line += " " + std::to_string(params.finishMode);
+        // The copy reads from the discs: the data archive is gone by then.
+        if (page == Page::Copy && DataArchiveHeld()) line += " +data";
+        trace.push_back(line);
+        if (results.empty()) {
+            ADD_FAILURE() << "no result scripted for " << line;
+            return kResultEscape;
+        }
+        const int result = results.front();
+        results.pop_front();
+        if (page == Page::Options && result == kResultNext) optionsLeftWithNext_ = true;
+        return result;
+    }
+    bool DirectXChosen() override { return optionsLeftWithNext_ && directXTicked; }
+    Answer ShowMessage(const Message& message) override {
+        std::string line =
+            "message " + std::to_string(message.captionId) + "/" + std::to_string(message.textId);
+        for (int i = 0; i < message.argCount; ++i) {
+            line += " " + std::string(message.args[i].text != nullptr ? message.args[i].text : "");
+        }
+        trace.push_back(line);
+        if (answers.empty()) return message.buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
+        const Answer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    int32_t QueryRegistryValueSize(const char* key, const char* name) override {
+        auto found = registry.find(name);
+        if (std::string(key) != kGameKey || found == registry.end()) return -1;
+        return static_cast<int32_t>(found->second.size());
+    }
+    // As the registry service reads: the whole value within the limit, a
+    // zero added when the value lacks one and there is room.
+    bool ReadRegistryValue(const char* key, const char* name, char* buffer, uint32_t size) override {
+        auto found = registry.find(name);
+        if (std::string(key) != kGameKey || found == registry.end() || found->second.empty()) return false;
+        const std::string& data = found->second;
+        if (data.size() > size || (data.back() != '\0' && data.size() == size)) return false;
+        std::copy(data.begin(), data.end(), buffer);
+        if (data.back() != '\0') buffer[data.size()] = '\0';
+        return true;
+    }
+    void RegisterInstallation() override { trace.push_back("register"); }
+    void UninstallGame(const char* folder) override {
+        trace.push_back(std::string("uninstall ") + folder + (DataArchiveHeld() ? " +data" : ""));
+    }
+    void RemoveBackupFiles() override { trace.push_back("remove backups"); }
+    bool GetTempFolder(char* buffer, uint32_t size) override {
+        if (tempFolder.size() >= size) return false;
+        std::copy(tempFolder.c_str(), tempFolder.c_str() + tempFolder.size() + 1, buffer);
+        return true;
+    }
+    bool HasFreeSpace(const char* root, uint64_t required, uint64_t* availableBytes) override {
+        trace.push_back("space " + std::string(root) + " " + std::to_string(required));
+        *availableBytes = available;
+        return required < available;
+    }
+    int32_t GetWindowsVersion() override { return windows; }
+    bool RunProgram(const char* program, const char* commandLine) override {
+        trace.push_back("run " + Relative(program) + " | " + (commandLine ? Relative(commandLine) : "none"));
+        return true;
+    }
+
+private:
+    std::string Relative(const std::string& path) const {
+        return path.compare(0, sourceFolder.size(), sourceFolder) == 0 ? path.substr(sourceFolder.size())
+                                                                       : path;
+    }
+    bool optionsLeftWithNext_ = false;
+};
+
+std::string Join(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += (text.empty() ? "" : ", ") + line;
+    return text;
+}
+
+class InstallerFlowTest : public testing::Test {
+protected:
+    InstallerFlowTest() {
+        // Folder texts as the installer keeps them, with backslashes. The
+        // archive library takes paths as they are, so natively the discs'
+        // files are names with backslashes in the work folder.
+        disc_ = folder_.Folder() + "disc\\";
+        game_ = folder_.Folder() + "game\\";
+        host_.sourceFolder = disc_;
+    }
+    void TearDown() override {
+        // Every archive a run registered is released again, once.
+        EXPECT_EQ(dta::detail::CurrentLeakReport(), "");
+        EXPECT_FALSE(DataArchiveHeld());
+    }
+
+    // The disc's data archive with a script of the usual settings, then
+    // `lines`.
+    void Disc(const std::string& lines = "") {
+        const std::string script =
+            "var game_name Korvo\nvar u_game_name Korvo\n"
+            "var reg_path \"Software\\Ambergate Studio\\Korvo\"\n"
+            "var reg_idir_key InstallDir\nvar reg_version_key Version\nvar version 1.2\n"
+            "var directx_name DirectX\\dxsetup.exe\nvar directxNT_name DirectX\\dxsetupNT.exe\n"
+            "var request_space_backup 1500000000\n"
+            "dst_path C:\\Games\\Korvo\nadd_file a.bin a.bin 1 0\n" +
+            lines;
+        folder_.Pack(std::string("disc\\") + kDataArchiveName, {{"idata.txt", script}}, kDataArchiveKey1,
+                     kDataArchiveKey2);
+    }
+    // A patch disc and an installed game whose marks agree.
+    void PatchDisc(const std::string& installedVersion = "1.1") {
+        Disc("var is_patch true\n");
+        Installed(game_, installedVersion);
+        folder_.Pack("game\\aa.dta", {{"tables\\version.txt", "EN"}}, kGameArchiveKey1, kGameArchiveKey2);
+        folder_.Pack("disc\\patch\\a8.dta", {{"patch\\version.txt", "EN"}}, kPatchArchiveKey1,
+                     kPatchArchiveKey2);
+    }
+    // The registry values of an installed game, stored with their zeros.
+    void Installed(const std::string& folder, const std::string& version) {
+        if (!folder.empty()) host_.registry["InstallDir"] = folder + '\0';
+        if (!version.empty()) host_.registry["Version"] = version + '\0';
+    }
+
+    std::string Run(std::vector<int> results, const char* commandLine = nullptr) {
+        host_.results.assign(results.begin(), results.end());
+        InstallerFlow flow(host_, InstallScriptTarget{settings_, lists_, folders_});
+        flow.Run(commandLine != nullptr ? commandLine : disc_.c_str());
+        EXPECT_TRUE(host_.results.empty()) << "pages left unshown";
+        return Join(host_.trace);
+    }
+
+    WorkFolder folder_;
+    std::string disc_;
+    std::string game_;
+    ScriptedHost host_;
+    SettingsTable settings_;
+    ScriptLists lists_;
+    InstallerFolders folders_;
+};
+
+const char kStart[] = "backdrop, focus, page Welcome";
+const char kEax3[] = "run EAX3\\setup.exe | EAX3\\setup.exe -s";
+
+struct Walk {
+    const char* name;
+    std::vector<int> results;
+    std::string trace;  // after kStart
+};
+
+}  // namespace
+
+TEST_F(InstallerFlowTest, install_walks_every_step_and_result) {
+    const int kDenied = kResultRegistryDenied;
+    const Walk walks[] = {
+        {"all Next",
+         {1, 1, 1, 1, 1, 1},
+         ", page Licence, page Destination, page Copy, register, page Options, " + std::string(kEax3) +
+             ", page Finish 1"},
+        {"Finish left with Esc",
+         {1, 1, 1, 1, 1, 2},
+         ", page Licence, page Destination, page Copy, register, page Options, " + std::string(kEax3) +
+             ", page Finish 1"},
+        {"Welcome Back", {12}, ""},
+        {"Welcome Cancel", {9, 1}, ", page Finish 0"},
+        {"Welcome registry denied", {kDenied, 1}, ", page Finish -2"},
+        {"Welcome other", {2}, ""},
+        {"Licence Back", {1, 12, 12}, ", page Licence, focus, page Welcome"},
+        {"Licence Cancel", {1, 9, 1}, ", page Licence, page Finish 0"},
+        {"Licence other", {1, 7}, ", page Licence"},
+        {"Destination Back",
+         {1, 1, 12, 9, 1},
+         ", page Licence, page Destination, page Licence, page Finish 0"},
+        {"Destination Cancel", {1, 1, 9, 1}, ", page Licence, page Destination, page Finish 0"},
+        {"Destination other", {1, 1, 2}, ", page Licence, page Destination"},
+        {"Copy Cancel",
+         {1, 1, 1, 9, 1},
+         ", page Licence, page Destination, page Copy, uninstall C:\\Games\\Korvo\\, page Finish 0"},
+        {"Copy Back", {1, 1, 1, 12}, ", page Licence, page Destination, page Copy"},
+        {"Copy other", {1, 1, 1, 2}, ", page Licence, page Destination, page Copy"},
+        {"Options Cancel",
+         {1, 1, 1, 1, 9, 1},
+         ", page Licence, page Destination, page Copy, register, page Options, uninstall C:\\Games\\Korvo\\, "
+         "page Finish 0"},
+        {"Options Back",
+         {1, 1, 1, 1, 12},
+         ", page Licence, page Destination, page Copy, register, page Options"},
+    };
+    for (const Walk& walk : walks) {
+        SCOPED_TRACE(walk.name);
+        Disc();
+        host_.trace.clear();
+        EXPECT_EQ(Run(walk.results), kStart + walk.trace);
+    }
+}
+
+TEST_F(InstallerFlowTest, patch_walks_every_step_and_result) {
+    const std::string space = ", page PatchNotes, space T:\\ 1500000000";
+    host_.available = 2000000000;
+    const Walk walks[] = {
+        {"all Next",
+         {1, 1, 1, 1, 1, 1},
+         ", page Licence" + space + ", page Backup, page Copy, register, remove backups, page Finish 1"},
+        {"PatchNotes Back", {1, 1, 12, 9, 1}, ", page Licence, page PatchNotes, page Licence, page Finish 0"},
+        {"PatchNotes Cancel", {1, 1, 9, 1}, ", page Licence, page PatchNotes, page Finish 0"},
+        {"PatchNotes other", {1, 1, 2}, ", page Licence, page PatchNotes"},
+        {"Backup Cancel",
+         {1, 1, 1, 9, 1},
+         ", page Licence" + space + ", page Backup, remove backups, page Finish 0"},
+        {"Backup other", {1, 1, 1, 12}, ", page Licence" + space + ", page Backup"},
+        {"Copy Cancel, restored",
+         {1, 1, 1, 1, 9, 1, 1},
+         ", page Licence" + space + ", page Backup, page Copy, page Restore, remove backups, page Finish 0"},
+        {"Copy Cancel, restore failed",
+         {1, 1, 1, 1, 9, 9},
+         ", page Licence" + space + ", page Backup, page Copy, page Restore"},
+        {"Copy Cancel, restore other",
+         {1, 1, 1, 1, 9, 12},
+         ", page Licence" + space + ", page Backup, page Copy, page Restore"},
+        {"Copy Back", {1, 1, 1, 1, 12}, ", page Licence" + space + ", page Backup, page Copy"},
+    };
+    for (const Walk& walk : walks) {
+        SCOPED_TRACE(walk.name);
+        PatchDisc();
+        host_.trace.clear();
+        // The options page never shows, so its DirectX box never counts.
+        host_.directXTicked = true;
+        EXPECT_EQ(Run(walk.results), kStart + walk.trace);
+        EXPECT_EQ(folders_.Destination(), game_);  // the registered folder, not dst_path
+    }
+}
+
+TEST_F(InstallerFlowTest, too_little_space_for_the_backup_shows_both_sizes) {
+    PatchDisc();
+    EXPECT_EQ(Run({1, 1, 1, 1}), std::string(kStart) +
+                                     ", page Licence, page PatchNotes, space T:\\ 1500000000, "
+                                     "message 66/67 1.40 GB 476.84 MB, page Finish 0");
+}
+
+TEST_F(InstallerFlowTest, directx_starts_after_the_finish_page_of_an_install_when_chosen) {
+    struct Case {
+        int32_t windows;
+        std::vector<int> results;
+        const char* started;
+    };
+    const Case cases[] = {
+        {kWindowsOtherNt, {1, 1, 1, 1, 1, 2}, "run DirectX\\dxsetupNT.exe | none"},
+        {kWindows2000, {1, 1, 1, 1, 1, 1}, "run DirectX\\dxsetupNT.exe | none"},
+        {kWindows98OrMe, {1, 1, 1, 1, 1, 1}, "run DirectX\\dxsetup.exe | none"},
+        {kWindowsUnknown, {1, 1, 1, 1, 1, 1}, "run DirectX\\dxsetup.exe | none"},
+        {kWindowsOtherNt, {1, 1, 1, 1, 9, 1}, nullptr},  // nothing installed
+    };
+    for (const Case& test : cases) {
+        Disc();
+        host_.trace.clear();
+        host_.directXTicked = true;
+        host_.windows = test.windows;
+        Run(test.results);
+        const std::string last = host_.trace.back();
+        EXPECT_EQ(last, test.started != nullptr ? test.started : "page Finish 0");
+        if (test.started != nullptr) {
+            EXPECT_EQ(host_.trace[host_.trace.size() - 2], "page Finish 1");
+        }
+    }
+}
+
+TEST_F(InstallerFlowTest, same_version_offers_the_uninstall) {
+    Disc();
+    Installed(game_, "1.2");
+    EXPECT_EQ(Run({1}), "backdrop, message 87/88, uninstall " + game_ + ", page Finish -1");
+
+    host_.trace.clear();
+    host_.answers = {Answer::No};
+    EXPECT_EQ(Run({}), "backdrop, message 87/88");
+
+    // A patch of the installed version offers it as well.
+    PatchDisc("1.2");
+    host_.trace.clear();
+    EXPECT_EQ(Run({1}), "backdrop, message 87/88, uninstall " + game_ + ", page Finish -1");
+}
+
+TEST_F(InstallerFlowTest, uninstall_takes_a_folder_value_without_its_zero_and_never_guesses_one) {
+    Disc();
+    host_.registry["InstallDir"] = game_;  // written by another tool, without its zero
+    host_.registry["Version"] = std::string("1.2", 4);
+    EXPECT_EQ(Run({1}), "backdrop, message 87/88, uninstall " + game_ + ", page Finish -1");
+
+    // Only the version value: nothing on disk is touched.
+    host_.registry.erase("InstallDir");
+    host_.trace.clear();
+    EXPECT_EQ(Run({1}), "backdrop, message 87/88, page Finish 0");
+
+    // An empty folder value: the same.
+    host_.registry["InstallDir"] = std::string(1, '\0');
+    host_.trace.clear();
+    EXPECT_EQ(Run({1}), "backdrop, message 87/88, page Finish 0");
+}
+
+TEST_F(InstallerFlowTest, versions_compare_byte_by_byte) {
+    // 1.10 is below 1.9: the newer installed version refuses the run.
+    Disc("var version 1.10\n");
+    Installed(game_, "1.9");
+    EXPECT_EQ(Run({}), "backdrop, message 66/95");
+
+    // An older one is installed over.
+    Disc("var version 1.9\n");
+    Installed(game_, "1.10");
+    host_.trace.clear();
+    EXPECT_EQ(Run({12}), kStart);
+}
+
+TEST_F(InstallerFlowTest, a_folder_value_without_a_version_counts_as_1_0) {
+    Disc("var version 1.0\n");
+    Installed(game_, "");
+    EXPECT_EQ(Run({1}), "backdrop, message 87/88, uninstall " + game_ + ", page Finish -1");
+
+    Disc("var version 1.1\n");
+    host_.trace.clear();
+    EXPECT_EQ(Run({12}), kStart);
+}
+
+TEST_F(InstallerFlowTest, refuses_a_patch_without_the_game_or_for_another_language) {
+    Disc("var is_patch true\n");
+    EXPECT_EQ(Run({}), "backdrop, message 66/96");
+
+    PatchDisc();
+    folder_.Pack("disc\\patch\\a8.dta", {{"patch\\version.txt", "DE"}}, kPatchArchiveKey1, kPatchArchiveKey2);
+    host_.trace.clear();
+    EXPECT_EQ(Run({}), "backdrop, message 66/100");
+
+    // No game archive in the registered folder: the check cannot be made.
+    PatchDisc();
+    std::filesystem::remove(folder_ / ("game\\aa.dta"));
+    host_.trace.clear();
+    EXPECT_EQ(Run({}), "backdrop, message 66/100");
+}
+
+TEST_F(InstallerFlowTest, require_lfl_ends_a_run_without_a_command_line_after_any_uninstall) {
+    Disc("var require_lfl true\n");
+    host_.currentFolder = disc_;
+    EXPECT_EQ(Run({}, "  "), "backdrop");
+    EXPECT_EQ(folders_.Source(), disc_);
+
+    // The same version is still offered for removal, and no finish page follows.
+    Installed(game_, "1.2");
+    host_.trace.clear();
+    EXPECT_EQ(Run({}, ""), "backdrop, message 87/88, uninstall " + game_);
+
+    // With a command line the run goes on.
+    host_.registry.clear();
+    host_.trace.clear();
+    EXPECT_EQ(Run({12}), kStart);
+}
+
+TEST_F(InstallerFlowTest, source_folder_from_the_command_line_verbatim) {
+    Disc();
+    // Leading blanks go; the folder gets its backslash.
+    EXPECT_EQ(Run({12}, ("  \t" + disc_).c_str()), kStart);
+    EXPECT_EQ(folders_.Source(), disc_);
+
+    const std::string bare = folder_.Folder() + "elsewhere";
+    host_.trace.clear();
+    EXPECT_EQ(Run({}, bare.c_str()), "");  // no data archive there
+    EXPECT_EQ(folders_.Source(), bare + "\\");
+
+    // Quotes stay, so a quoted folder is not found.
+    const std::string quoted = "\"" + disc_ + "\"";
+    EXPECT_EQ(Run({}, quoted.c_str()), "");
+    EXPECT_EQ(folders_.Source(), quoted + "\\");
+}
+
+TEST_F(InstallerFlowTest, a_source_folder_that_does_not_fit_ends_the_run) {
+    Disc();
+    // 510 characters take their backslash; 511 would need a 512th.
+    std::string longest = disc_ + std::string(510 - disc_.size(), 'x');
+    EXPECT_EQ(Run({}, longest.c_str()), "");
+    EXPECT_EQ(folders_.Source(), longest + "\\");
+
+    folders_.SetSource("unchanged\\");
+    EXPECT_EQ(Run({}, (longest + "y").c_str()), "");
+    EXPECT_STREQ(folders_.Source(), "unchanged\\");
+
+    // The same for the current folder; one that cannot be read is the empty
+    // text, the current folder itself, where this disc is not.
+    host_.currentFolder = longest + "y";
+    EXPECT_EQ(Run({}, ""), "");
+    EXPECT_STREQ(folders_.Source(), "unchanged\\");
+    host_.currentFolderReadable = false;
+    EXPECT_EQ(Run({}, ""), "");
+    EXPECT_STREQ(folders_.Source(), "");
+}
+
+TEST_F(InstallerFlowTest, a_disc_without_a_script_ends_the_run_and_releases_the_archive) {
+    folder_.Pack(std::string("disc\\") + kDataArchiveName, {{"license.txt", "terms"}}, kDataArchiveKey1,
+                 kDataArchiveKey2);
+    EXPECT_EQ(Run({}), "");
+}
