@@ -19,29 +19,9 @@ namespace {
 
 const char kGameKey[] = "Software\\Ambergate Studio\\Korvo";
 
-const char* PageName(Page page) {
-    switch (page) {
-        case Page::Welcome:
-            return "Welcome";
-        case Page::Licence:
-            return "Licence";
-        case Page::PatchNotes:
-            return "PatchNotes";
-        case Page::Destination:
-            return "Destination";
-        case Page::Copy:
-            return "Copy";
-        case Page::Options:
-            return "Options";
-        case Page::Backup:
-            return "Backup";
-        case Page::Restore:
-            return "Restore";
-        case Page::Finish:
-            return "Finish";
-    }
-    return "?";
-}
+// Page names for the trace, in the order of Page.
+const char* const kPageNames[] = {"Welcome", "Licence", "PatchNotes", "Destination", "Copy",
+                                  "Options", "Backup",  "Restore",    "Finish"};
 
 // Whether the installer's data archive is still registered.
 bool DataArchiveHeld() {
@@ -74,7 +54,7 @@ public:
     void CreateBackdrop() override { trace.push_back("backdrop"); }
     void FocusBackdrop() override { trace.push_back("focus"); }
     int ShowPage(Page page, const PageParams& params) override {
-        std::string line = std::string("page ") + PageName(page);
+        std::string line = std::string("page ") + kPageNames[static_cast<int>(page)];
         if (page == Page::Finish) line += " " + std::to_string(params.finishMode);
         // The copy reads from the discs: the data archive is gone by then.
         if (page == Page::Copy && DataArchiveHeld()) line += " +data";
@@ -194,6 +174,21 @@ protected:
     void Installed(const std::string& folder, const std::string& version) {
         if (!folder.empty()) host_.registry["InstallDir"] = folder + '\0';
         if (!version.empty()) host_.registry["Version"] = version + '\0';
+    }
+
+    // `text` with "G" standing for the game folder and `token` for `bytes`.
+    std::string Expand(const char* text, const char* token, const std::string& bytes) const {
+        std::string out;
+        for (const char* p = text; *p != '\0'; ++p) {
+            if (*p == 'G') {
+                out += game_;
+            } else if (*token != '\0' && *p == *token) {
+                out += bytes;
+            } else {
+                out += *p;
+            }
+        }
+        return out;
     }
 
     std::string Run(std::vector<int> results, const char* commandLine = nullptr) {
@@ -338,92 +333,69 @@ TEST_F(InstallerFlowTest, directx_starts_after_the_finish_page_of_an_install_whe
     }
 }
 
-TEST_F(InstallerFlowTest, same_version_offers_the_uninstall) {
-    Disc();
-    Installed(game_, "1.2");
-    EXPECT_EQ(Run({1}), "backdrop, message 87/88, uninstall " + game_ + ", page Finish -1");
-
-    host_.trace.clear();
-    host_.answers = {Answer::No};
-    EXPECT_EQ(Run({}), "backdrop, message 87/88");
-
-    // A patch of the installed version offers it as well.
-    PatchDisc("1.2");
-    host_.trace.clear();
-    EXPECT_EQ(Run({1}), "backdrop, message 87/88, uninstall " + game_ + ", page Finish -1");
+TEST_F(InstallerFlowTest, the_installed_state_decides_the_mode) {
+    // Registry values as stored ("G" is the game folder, "~" a zero byte),
+    // the answer to a question, and what follows ("G" again the folder).
+    struct Case {
+        const char* name;
+        const char* script;
+        const char* folder;
+        const char* version;
+        std::vector<Answer> answers;
+        std::vector<int> results;
+        const char* commandLine;
+        const char* trace;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"same version, Yes", "", "G~", "1.2~", {}, {1}, nullptr, "message 87/88, uninstall G, page Finish -1"},
+        {"same version, No", "", "G~", "1.2~", {Answer::No}, {}, nullptr, "message 87/88"},
+        {"same version of a patch", "var is_patch true\n", "G~", "1.2~", {}, {1}, nullptr,
+         "message 87/88, uninstall G, page Finish -1"},
+        {"folder value without its zero", "", "G", "1.2~", {}, {1}, nullptr,
+         "message 87/88, uninstall G, page Finish -1"},
+        {"no folder value: nothing touched", "", nullptr, "1.2~", {}, {1}, nullptr, "message 87/88, page Finish 0"},
+        {"empty folder value: nothing touched", "", "~", "1.2~", {}, {1}, nullptr, "message 87/88, page Finish 0"},
+        {"1.10 over 1.9: refused", "var version 1.10\n", "G~", "1.9~", {}, {}, nullptr, "message 66/95"},
+        {"1.9 over 1.10: installed over", "var version 1.9\n", "G~", "1.10~", {}, {12}, nullptr, "focus, page Welcome"},
+        {"folder without version is 1.0", "var version 1.0\n", "G~", nullptr, {}, {1}, nullptr,
+         "message 87/88, uninstall G, page Finish -1"},
+        {"1.1 over a folder without version", "var version 1.1\n", "G~", nullptr, {}, {12}, nullptr,
+         "focus, page Welcome"},
+        {"patch without the game", "var is_patch true\n", nullptr, nullptr, {}, {}, nullptr, "message 66/96"},
+        {"require_lfl without command line", "var require_lfl true\n", nullptr, nullptr, {}, {}, " ", ""},
+        {"require_lfl still uninstalls", "var require_lfl true\n", "G~", "1.2~", {}, {}, "", "message 87/88, uninstall G"},
+        {"require_lfl with a command line", "var require_lfl true\n", nullptr, nullptr, {}, {12}, nullptr,
+         "focus, page Welcome"},
+    };
+    // clang-format on
+    host_.currentFolder = disc_;
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        settings_.Clear();
+        Disc(test.script);
+        host_.registry.clear();
+        for (const auto& [name, value] :
+             {std::pair{"InstallDir", test.folder}, std::pair{"Version", test.version}}) {
+            if (value != nullptr) host_.registry[name] = Expand(value, "~", std::string(1, '\0'));
+        }
+        host_.answers.assign(test.answers.begin(), test.answers.end());
+        host_.trace.clear();
+        const std::string trace = Expand(test.trace, "", "");
+        EXPECT_EQ(Run(test.results, test.commandLine), "backdrop" + (trace.empty() ? "" : ", " + trace));
+    }
 }
 
-TEST_F(InstallerFlowTest, uninstall_takes_a_folder_value_without_its_zero_and_never_guesses_one) {
-    Disc();
-    host_.registry["InstallDir"] = game_;  // written by another tool, without its zero
-    host_.registry["Version"] = std::string("1.2", 4);
-    EXPECT_EQ(Run({1}), "backdrop, message 87/88, uninstall " + game_ + ", page Finish -1");
-
-    // Only the version value: nothing on disk is touched.
-    host_.registry.erase("InstallDir");
-    host_.trace.clear();
-    EXPECT_EQ(Run({1}), "backdrop, message 87/88, page Finish 0");
-
-    // An empty folder value: the same.
-    host_.registry["InstallDir"] = std::string(1, '\0');
-    host_.trace.clear();
-    EXPECT_EQ(Run({1}), "backdrop, message 87/88, page Finish 0");
-}
-
-TEST_F(InstallerFlowTest, versions_compare_byte_by_byte) {
-    // 1.10 is below 1.9: the newer installed version refuses the run.
-    Disc("var version 1.10\n");
-    Installed(game_, "1.9");
-    EXPECT_EQ(Run({}), "backdrop, message 66/95");
-
-    // An older one is installed over.
-    Disc("var version 1.9\n");
-    Installed(game_, "1.10");
-    host_.trace.clear();
-    EXPECT_EQ(Run({12}), kStart);
-}
-
-TEST_F(InstallerFlowTest, a_folder_value_without_a_version_counts_as_1_0) {
-    Disc("var version 1.0\n");
-    Installed(game_, "");
-    EXPECT_EQ(Run({1}), "backdrop, message 87/88, uninstall " + game_ + ", page Finish -1");
-
-    Disc("var version 1.1\n");
-    host_.trace.clear();
-    EXPECT_EQ(Run({12}), kStart);
-}
-
-TEST_F(InstallerFlowTest, refuses_a_patch_without_the_game_or_for_another_language) {
-    Disc("var is_patch true\n");
-    EXPECT_EQ(Run({}), "backdrop, message 66/96");
-
+TEST_F(InstallerFlowTest, refuses_a_patch_for_another_language) {
     PatchDisc();
     folder_.Pack("disc\\patch\\a8.dta", {{"patch\\version.txt", "DE"}}, kPatchArchiveKey1, kPatchArchiveKey2);
-    host_.trace.clear();
     EXPECT_EQ(Run({}), "backdrop, message 66/100");
 
     // No game archive in the registered folder: the check cannot be made.
     PatchDisc();
-    std::filesystem::remove(folder_ / ("game\\aa.dta"));
+    std::filesystem::remove(folder_ / "game\\aa.dta");
     host_.trace.clear();
     EXPECT_EQ(Run({}), "backdrop, message 66/100");
-}
-
-TEST_F(InstallerFlowTest, require_lfl_ends_a_run_without_a_command_line_after_any_uninstall) {
-    Disc("var require_lfl true\n");
-    host_.currentFolder = disc_;
-    EXPECT_EQ(Run({}, "  "), "backdrop");
-    EXPECT_EQ(folders_.Source(), disc_);
-
-    // The same version is still offered for removal, and no finish page follows.
-    Installed(game_, "1.2");
-    host_.trace.clear();
-    EXPECT_EQ(Run({}, ""), "backdrop, message 87/88, uninstall " + game_);
-
-    // With a command line the run goes on.
-    host_.registry.clear();
-    host_.trace.clear();
-    EXPECT_EQ(Run({12}), kStart);
 }
 
 TEST_F(InstallerFlowTest, source_folder_from_the_command_line_verbatim) {
