@@ -1,12 +1,12 @@
 // The copy worker's file operations on POSIX systems. There are no share
 // modes here: "not shared" is what Windows adds.
+#include "installer/engine/copy_files.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include "installer/engine/copy_files.h"
 
 namespace installer::copyfiles {
 

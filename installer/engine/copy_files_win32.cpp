@@ -1,9 +1,9 @@
 // The copy worker's file operations on Win32: CreateFileA without sharing.
+#include "installer/engine/copy_files.h"
+
 #include <windows.h>
 
 #include <string>
-
-#include "installer/engine/copy_files.h"
 
 namespace installer::copyfiles {
 
