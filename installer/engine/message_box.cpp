@@ -124,4 +124,18 @@ size_t ComposeMessageText(const char* pattern, const Message& message, char* out
     return output.Finish();
 }
 
+void ComposeMessage(const Message& message, const SettingsTable& settings, const StringLoader& load,
+                    MessageTexts* out) {
+    if (out == nullptr) return;
+    char pattern[SettingsTable::kTextBufferSize];
+    for (char* text : {out->caption, pattern}) {
+        const int id = text == out->caption ? message.captionId : message.textId;
+        text[0] = '\0';
+        if (!load || !load(id, text, SettingsTable::kTextBufferSize)) text[0] = '\0';
+        text[SettingsTable::kTextBufferSize - 1] = '\0';
+        settings.SubstituteNames(text);
+    }
+    ComposeMessageText(pattern, message, out->text, sizeof out->text);
+}
+
 }  // namespace installer

@@ -8,6 +8,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+
+#include "installer/engine/settings_table.h"
 
 namespace installer {
 
@@ -54,6 +57,23 @@ struct Message {
 // past the values it was given. The result is cut to fit. Returns the length
 // written.
 size_t ComposeMessageText(const char* pattern, const Message& message, char* out, size_t outSize);
+
+// Loads string-table entry `stringId` into `buffer` (`size` bytes, always
+// terminated); false when the entry does not exist.
+using StringLoader = std::function<bool(int stringId, char* buffer, size_t size)>;
+
+// A box's two texts as the user sees them, in the program's text buffers.
+struct MessageTexts {
+    char caption[SettingsTable::kTextBufferSize];
+    char text[SettingsTable::kTextBufferSize];
+};
+
+// Loads the caption and the text of `message`, passes both through the
+// names substitution of `settings` and then fills the text's conversions
+// from the message's values (so a value is never substituted or
+// interpreted). A string that does not exist reads as the empty text.
+void ComposeMessage(const Message& message, const SettingsTable& settings, const StringLoader& load,
+                    MessageTexts* out);
 
 }  // namespace installer
 

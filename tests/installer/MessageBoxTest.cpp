@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -65,4 +66,28 @@ TEST(MessageBox, cuts_the_result_to_the_buffer) {
     EXPECT_EQ(ComposeMessageText("abc", message, &untouched, 0), 0u);
     EXPECT_EQ(untouched, 'x');
     EXPECT_EQ(Compose(nullptr, message), "");
+}
+
+TEST(MessageBox, composes_both_texts_from_the_string_table_with_the_names) {
+    installer::SettingsTable settings;
+    settings.Set(installer::Setting::GameName, "Korvo %s");
+    const installer::StringLoader load = [](int id, char* buffer, size_t size) {
+        const char* text = id == 51   ? "%game_name Installation"
+                           : id == 99 ? "%s not found! \n%u_game_name"
+                                      : nullptr;
+        if (text == nullptr) return false;
+        std::snprintf(buffer, size, "%s", text);
+        return true;
+    };
+    Message message(51, 99, Buttons::Ok);
+    message.Arg("C:\\Games\\%game_name\\a.dta");
+    installer::MessageTexts texts;
+    installer::ComposeMessage(message, settings, load, &texts);
+    // The names go in before the values, and neither is read again.
+    EXPECT_STREQ(texts.caption, "Korvo %s Installation");
+    EXPECT_STREQ(texts.text, "C:\\Games\\%game_name\\a.dta not found! \n");
+
+    installer::ComposeMessage(Message(7, 8, Buttons::Ok), settings, load, &texts);
+    EXPECT_STREQ(texts.caption, "");
+    EXPECT_STREQ(texts.text, "");
 }
