@@ -51,6 +51,9 @@ public:
     virtual void StartTimer() = 0;
     virtual void StopTimer() = 0;
     // Ends the modal dialog with `result` (kResultNext or kResultCancelled).
+    // The dialog ends only through this call, once the worker has made its
+    // last report: button 9, Esc and the close box go to the logic's
+    // OnCancelButton, never straight to the end.
     virtual void EndDialog(int result) = 0;
 
     // A message box owned by the dialog.
