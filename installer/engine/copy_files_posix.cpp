@@ -20,6 +20,20 @@ std::string NativePath(const char* path) {
     return native;
 }
 
+// Repeats `step` (a read or a write of the bytes from `done` on) until all
+// `count` bytes are through; a step that moves nothing, or fails, ends it.
+template <typename Step>
+bool Whole(uint32_t count, Step step) {
+    uint32_t done = 0;
+    while (done < count) {
+        const ssize_t moved = step(done);
+        if (moved < 0 && errno == EINTR) continue;
+        if (moved <= 0) return false;
+        done += static_cast<uint32_t>(moved);
+    }
+    return true;
+}
+
 bool IsFolder(const std::string& path) {
     struct stat info;
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -69,26 +83,14 @@ bool Size(File file, uint64_t* size) {
 
 bool ReadExact(File file, void* buffer, uint32_t count) {
     auto* bytes = static_cast<char*>(buffer);
-    while (count > 0) {
-        const ssize_t got = ::read(static_cast<int>(file), bytes, count);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return false;
-        bytes += got;
-        count -= static_cast<uint32_t>(got);
-    }
-    return true;
+    return Whole(count,
+                 [&](uint32_t done) { return ::read(static_cast<int>(file), bytes + done, count - done); });
 }
 
 bool WriteAll(File file, const void* buffer, uint32_t count) {
     const auto* bytes = static_cast<const char*>(buffer);
-    while (count > 0) {
-        const ssize_t done = ::write(static_cast<int>(file), bytes, count);
-        if (done < 0 && errno == EINTR) continue;
-        if (done <= 0) return false;
-        bytes += done;
-        count -= static_cast<uint32_t>(done);
-    }
-    return true;
+    return Whole(count,
+                 [&](uint32_t done) { return ::write(static_cast<int>(file), bytes + done, count - done); });
 }
 
 void Close(File file) {
