@@ -27,13 +27,16 @@ int64_t BillboardNumber(int32_t total, int32_t perDisc, int32_t percent, int32_t
 
 int32_t ProgressCallback(int32_t status, int32_t filePercent, int32_t totalPercent, void* user) {
     auto* progress = static_cast<CopyProgress*>(user);
+    const int32_t command = progress->cancelRequested.load()       ? kCopyAbort
+                            : progress->confirmationShowing.load() ? kCopyNoChange
+                                                                   : kCopyRun;
     progress->filePercent.store(filePercent);
     progress->totalPercent.store(totalPercent);
-    // Last, so that whoever sees the status also sees its percentages.
+    // The status goes last: whoever sees it also sees its percentages, and
+    // once it is final the dialog may end and its block go away, so the
+    // worker must not touch the block after this store.
     progress->status.store(status);
-    if (progress->cancelRequested.load()) return kCopyAbort;
-    if (progress->confirmationShowing.load()) return kCopyNoChange;
-    return kCopyRun;
+    return command;
 }
 
 // ---------------------------------------------------------------------------
