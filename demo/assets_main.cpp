@@ -187,7 +187,7 @@ const Scene kScenes[] = {
     {{10, 30, 70}, {90, 160, 210}, {255, 255, 255}, {20, 30, 50}, {180, 230, 255}, "SEE YOU IN KORVO!"},
 };
 
-Picture Billboard(int number, int total) {
+Picture Billboard(int number) {
     const Scene& s = kScenes[number % (sizeof kScenes / sizeof kScenes[0])];
     Picture p(kBillboardWidth, kBillboardHeight);
     const int horizon = 430;
@@ -221,8 +221,6 @@ Picture Billboard(int number, int total) {
     DrawText(p, title, (p.width() - TextWidth(title, 16)) / 2, 40, 16, {250, 245, 235});
     const std::string caption = s.caption;
     DrawText(p, caption, (p.width() - TextWidth(caption, 4)) / 2, 180, 4, {250, 245, 235});
-    const std::string counter = std::to_string(number + 1) + "/" + std::to_string(total);
-    DrawText(p, counter, p.width() - TextWidth(counter, 3) - 24, p.height() - 21 - 24, 3, {220, 220, 230});
     return p;
 }
 
@@ -298,6 +296,6 @@ int main(int argc, char** argv) {
               Write(dir / "textures" / "water.bmp", WaterTexture().Bitmap());
     for (int i = 0; ok && i < pictures; ++i)
         ok = Write(dir / "pictures" / ("bilboard" + std::to_string(i) + ".bmp"),
-                   Billboard(i, pictures).Bitmap());
+                   Billboard(i).Bitmap());
     return ok ? 0 : 1;
 }

@@ -206,7 +206,7 @@ bool Driver::Run(const std::vector<ScriptLine>& lines, const std::string& script
         std::string error;
         if (!Execute(line.words, &error)) {
             std::printf("%s:%d: FAILED: %s\n", scriptName.c_str(), line.number, error.c_str());
-            if (!failureShot_.empty() && SaveScreenshot(failureShot_)) {
+            if (!failureShot_.empty() && SaveScreenshot(failureShot_, false)) {
                 std::printf("screenshot of the failure: %s\n", failureShot_.c_str());
             }
             std::fflush(stdout);
@@ -242,7 +242,10 @@ bool Driver::Execute(const std::vector<std::string>& w, std::string* error) {
             RedrawWindow(current_, nullptr, nullptr,
                          RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         }
-        if (!SaveScreenshot(w[1])) {
+        // Let the program finish what it is doing (painting a new window)
+        // before the screen is taken.
+        if (process_ && Running()) WaitForInputIdle(process_, kActionWaitMs);
+        if (!SaveScreenshot(w[1], true)) {
             *error = "cannot save a screenshot to " + Quote(w[1]);
             return false;
         }
@@ -563,7 +566,9 @@ bool Driver::Answer(const std::vector<std::string>& w, std::string* error) {
             *error = "the program ended without asking " + Quote(w[1]);
             return false;
         }
-        if (GetTickCount() - start > kActionWaitMs) {
+        // A box may come from the program's own timer (a copy that asks for
+        // the next disc), so it gets a window's time to appear.
+        if (GetTickCount() - start > kWindowWaitMs) {
             *error = "no message box " + Quote(w[1]) + " appeared";
             return false;
         }

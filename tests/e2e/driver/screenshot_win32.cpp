@@ -57,12 +57,16 @@ struct FileCloser {
     void operator()(FILE* f) const { std::fclose(f); }
 };
 
-}  // namespace
+// How long a screenshot waits for the screen to stand still, and how often
+// it looks.
+constexpr DWORD kStillLimitMs = 3000;
+constexpr DWORD kStillPollMs = 150;
 
-bool SaveScreenshot(const std::string& path) {
-    int width = GetSystemMetrics(SM_CXSCREEN);
-    int height = GetSystemMetrics(SM_CYSCREEN);
-    if (width <= 0 || height <= 0) return false;
+// The screen as RGB rows, top row first. False when it cannot be read.
+bool CaptureScreen(std::vector<uint8_t>* rgb, int* width, int* height) {
+    *width = GetSystemMetrics(SM_CXSCREEN);
+    *height = GetSystemMetrics(SM_CYSCREEN);
+    if (*width <= 0 || *height <= 0) return false;
     ScreenDc screen;
     if (!screen.get()) return false;
     MemoryDc memory(screen.get());
@@ -70,8 +74,8 @@ bool SaveScreenshot(const std::string& path) {
 
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down rows
+    info.bmiHeader.biWidth = *width;
+    info.bmiHeader.biHeight = -*height;  // top-down rows
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
@@ -79,18 +83,38 @@ bool SaveScreenshot(const std::string& path) {
     Bitmap bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bitmap.get() || !bits) return false;
     HGDIOBJ previous = SelectObject(memory.get(), bitmap.get());
-    BOOL copied = BitBlt(memory.get(), 0, 0, width, height, screen.get(), 0, 0, SRCCOPY | CAPTUREBLT);
+    BOOL copied = BitBlt(memory.get(), 0, 0, *width, *height, screen.get(), 0, 0, SRCCOPY | CAPTUREBLT);
     GdiFlush();
     SelectObject(memory.get(), previous);
     if (!copied) return false;
 
     // BGRX pixels to RGB.
     const auto* src = static_cast<const unsigned char*>(bits);
-    std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
-    for (size_t i = 0, n = static_cast<size_t>(width) * height; i < n; ++i) {
-        rgb[i * 3] = src[i * 4 + 2];
-        rgb[i * 3 + 1] = src[i * 4 + 1];
-        rgb[i * 3 + 2] = src[i * 4];
+    const size_t pixels = static_cast<size_t>(*width) * *height;
+    rgb->resize(pixels * 3);
+    for (size_t i = 0; i < pixels; ++i) {
+        (*rgb)[i * 3] = src[i * 4 + 2];
+        (*rgb)[i * 3 + 1] = src[i * 4 + 1];
+        (*rgb)[i * 3 + 2] = src[i * 4];
+    }
+    return true;
+}
+
+}  // namespace
+
+bool SaveScreenshot(const std::string& path, bool waitUntilStill) {
+    std::vector<uint8_t> rgb, before;
+    int width = 0, height = 0;
+    if (!CaptureScreen(&rgb, &width, &height)) return false;
+    // A window that has just opened may still be painting (a large dialog at
+    // a high resolution takes a while under Wine): take the screen again
+    // until it stops changing, within a limit.
+    const DWORD start = GetTickCount();
+    while (waitUntilStill && GetTickCount() - start < kStillLimitMs) {
+        Sleep(kStillPollMs);
+        before.swap(rgb);
+        if (!CaptureScreen(&rgb, &width, &height)) return false;
+        if (rgb == before) break;
     }
     std::vector<uint8_t> png = EncodePng(static_cast<uint32_t>(width), static_cast<uint32_t>(height), rgb);
     if (png.empty()) return false;

@@ -6,9 +6,11 @@
 
 namespace e2e {
 
-// Copies the screen and writes it to `path` as a PNG file. False when the
-// screen cannot be read or the file cannot be written.
-bool SaveScreenshot(const std::string& path);
+// Copies the screen and writes it to `path` as a PNG file; with
+// `waitUntilStill`, once two looks a moment apart agree (or after a few
+// seconds). False when the screen cannot be read or the file cannot be
+// written.
+bool SaveScreenshot(const std::string& path, bool waitUntilStill = false);
 
 }  // namespace e2e
 
