@@ -4,23 +4,27 @@
 
 namespace installer::ui {
 
-bool LoadText(int id, Text& text) {
+namespace {
+
+// String `id` of the program's table, as it stands; false when missing.
+bool LoadRawString(int id, char* text, size_t size) {
     text[0] = '\0';
-    if (LoadStringA(ResourceModule(), static_cast<UINT>(id), text, static_cast<int>(sizeof text)) <= 0) {
-        text[0] = '\0';
-        return false;
-    }
+    if (LoadStringA(ResourceModule(), static_cast<UINT>(id), text, static_cast<int>(size)) > 0) return true;
+    text[0] = '\0';
+    return false;
+}
+
+}  // namespace
+
+bool LoadText(int id, Text& text) {
+    if (!LoadRawString(id, text, sizeof text)) return false;
     Settings().SubstituteNames(text);
     return true;
 }
 
 Answer ShowMessage(HWND owner, const Message& message) {
-    Text caption;
-    Text pattern;
-    Text body;
-    LoadText(message.captionId, caption);
-    LoadText(message.textId, pattern);
-    ComposeMessageText(pattern, message, body, sizeof body);
+    MessageTexts texts;
+    ComposeMessage(message, Settings(), LoadRawString, &texts);
 
     UINT style = MB_OK;
     if (message.buttons == Buttons::OkCancel) style = MB_OKCANCEL;
@@ -28,7 +32,7 @@ Answer ShowMessage(HWND owner, const Message& message) {
     // Without an owner the box would hide behind the full-screen backdrop.
     if (owner == nullptr) style |= MB_TOPMOST;
 
-    switch (MessageBoxA(owner, body, caption, style)) {
+    switch (MessageBoxA(owner, texts.text, texts.caption, style)) {
         case IDOK:
             return Answer::Ok;
         case IDYES:
