@@ -1,0 +1,116 @@
+#include "installer/wizard/billboard_window_win32.h"
+
+#include <cstdio>
+
+#include "common/path_builder.h"
+#include "installer/engine/archive_entry.h"
+#include "installer/engine/installer_flow.h"
+#include "installer/engine/installer_folders.h"
+#include "installer/engine/settings_table.h"
+#include "installer/resources/resource.h"
+#include "installer/wizard/billboard_picture.h"
+
+namespace installer::wizard {
+
+namespace {
+
+constexpr char kClassName[] = "bilboard";
+constexpr char kTitle[] = "PWSetup";
+// Largest picture entry read: an 800 x 600 picture of 32 bits is under 2 MB.
+constexpr int32_t kMaxPictureEntry = 32 * 1024 * 1024;
+
+// A bitmap made from a checked picture entry, compatible with `window`.
+HBITMAP MakeBitmap(HWND window, const std::vector<char>& entry) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(entry.data());
+    if (!BillboardPictureFits(bytes, entry.size())) return nullptr;
+    const auto* info = reinterpret_cast<const BITMAPINFO*>(bytes + kPictureInfoOffset);
+    HDC dc = GetDC(window);
+    HBITMAP bitmap =
+        CreateDIBitmap(dc, &info->bmiHeader, CBM_INIT, bytes + kPicturePixelsOffset, info, DIB_RGB_COLORS);
+    ReleaseDC(window, dc);
+    return bitmap;
+}
+
+}  // namespace
+
+BillboardWindow::BillboardWindow() : ui::FrameWindow(kClassName) {}
+
+BillboardWindow::~BillboardWindow() {
+    DeletePictures();
+}
+
+bool BillboardWindow::Create() {
+    if (!LoadFrame(IDR_BILBOARD_FRAME, WS_OVERLAPPEDWINDOW, nullptr)) return false;
+    HWND window = Handle();
+    RemoveMenu();
+    SetWindowTextA(window, kTitle);
+    SetClassLongPtrA(window, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(GetStockObject(BLACK_BRUSH)));
+    SetWindowLongPtrA(window, GWL_STYLE, WS_POPUP | WS_VISIBLE);
+    // The frame is gone; the system recomputes the window's parts.
+    SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    ShowWindow(window, SW_SHOWMAXIMIZED);
+    UpdateWindow(window);
+    return true;
+}
+
+void BillboardWindow::LoadBillboardSet(uint32_t discIndex) {
+    archive_.Reset();
+    char name[32];
+    std::snprintf(name, sizeof name, "bilboard%u.dta", discIndex);
+    korvo::PathBuilder path(Folders().Source());
+    path.Append(name);
+    if (path.ok()) archive_.Reset(dtaCreate(path.c_str()));
+    // Without the archive the pictures are still looked for (as plain files).
+    if (archive_) archive_->LoadDirectory(kDataArchiveKey1, kDataArchiveKey2);
+
+    DeletePictures();
+    const int32_t perDisc = Settings().Int(Setting::NumOfBilboardsPerCd);
+    for (int32_t i = 0; i < perDisc; ++i) {
+        const uint64_t number = static_cast<uint64_t>(perDisc) * discIndex + static_cast<uint64_t>(i);
+        std::snprintf(name, sizeof name, "bilboard%llu.bmp", static_cast<unsigned long long>(number));
+        std::vector<char> entry;
+        if (!ReadArchiveEntry(name, kMaxPictureEntry, &entry)) continue;
+        HBITMAP bitmap = MakeBitmap(Handle(), entry);
+        if (bitmap != nullptr) pictures_.push_back(bitmap);
+    }
+    archive_.Reset();
+    if (Handle() != nullptr) InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void BillboardWindow::SetBillboardIndex(uint32_t index) {
+    index_ = index;
+    if (Handle() != nullptr) InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void BillboardWindow::DeletePictures() {
+    for (HBITMAP bitmap : pictures_) DeleteObject(bitmap);
+    pictures_.clear();
+}
+
+bool BillboardWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    if (message != WM_PAINT) return false;
+    Paint();
+    *result = 0;
+    return true;
+}
+
+void BillboardWindow::Paint() {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(Handle(), &paint);
+    if (index_ < pictures_.size() && pictures_[index_] != nullptr) {
+        RECT client;
+        GetClientRect(Handle(), &client);
+        const PictureRect to = BillboardPlacement(client.right - client.left, client.bottom - client.top);
+        HDC memory = CreateCompatibleDC(dc);
+        if (memory != nullptr) {
+            HGDIOBJ previous = SelectObject(memory, pictures_[index_]);
+            StretchBlt(dc, to.x, to.y, to.width, to.height, memory, 0, 0, kBillboardWidth, kBillboardHeight,
+                       SRCCOPY);
+            SelectObject(memory, previous);
+            DeleteDC(memory);
+        }
+    }
+    EndPaint(Handle(), &paint);
+}
+
+}  // namespace installer::wizard
