@@ -1,0 +1,74 @@
+// The progress dialogs' windows: a modal dialog with two bars, two labels
+// and a Cancel button, polled by timer 555. The dialog is the view of its
+// logic (installer/engine/copy_progress_logic.h): it forwards its opening,
+// each tick and the Cancel button to the logic and does what the logic asks.
+#ifndef INSTALLER_WIZARD_PROGRESS_DIALOG_WIN32_H
+#define INSTALLER_WIZARD_PROGRESS_DIALOG_WIN32_H
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "installer/engine/copy_progress_logic.h"
+#include "installer/engine/install_script.h"
+#include "installer/engine/progress_view.h"
+#include "installer/ui/dialog_win32.h"
+#include "installer/wizard/billboard_window_win32.h"
+
+namespace installer::wizard {
+
+// What both progress dialogs share: the view on the dialog's controls.
+class ProgressDialog : public ui::Dialog, public ProgressView {
+public:
+    // The bars, labels and buttons of the dialog's window.
+    void SetCaption(int stringId) override;
+    void SetCancelText(int stringId) override;
+    void SetTotalLabel(int stringId) override;
+    void SetFileLabel(const char* text) override;
+    void SetFileBar(int32_t percent) override;
+    void SetTotalBar(int32_t percent) override;
+    void EnableCancel(bool enabled) override;
+    void StartTimer() override;
+    void StopTimer() override;
+    void EndDialog(int result) override;
+    Answer ShowMessage(const Message& message) override;
+    void Wait(uint32_t milliseconds) override;
+    int32_t CheckDisc(const char* drivePath, int32_t discNumber) override;
+    // No slide show unless the dialog has a backdrop.
+    void LoadBillboardSet(uint32_t discIndex) override {}
+    void ShowBillboard(uint32_t index) override {}
+
+protected:
+    explicit ProgressDialog(int templateId) : ui::Dialog(templateId) {}
+    // The logic the dialog forwards to; set by the derived class.
+    virtual ProgressLogic& Logic() = 0;
+
+    bool OnInitDialog() override;
+    // Button 9 and Esc go to the logic's Cancel, unless the button is
+    // disabled (the restore cannot be cancelled).
+    bool OnCommand(int id, int code) override;
+    void OnCancel() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) override;
+};
+
+// Template 130: copies the add_file list from the discs to the destination
+// folder, with disc prompts and the slide show on the backdrop, and stands
+// at the backdrop's bottom-left corner.
+class CopyProgressDialog final : public ProgressDialog {
+public:
+    CopyProgressDialog(BillboardWindow& backdrop, const InstallScriptTarget& target);
+
+    void LoadBillboardSet(uint32_t discIndex) override;
+    void ShowBillboard(uint32_t index) override;
+
+private:
+    ProgressLogic& Logic() override { return logic_; }
+    bool OnInitDialog() override;
+
+    BillboardWindow& backdrop_;
+    CopyProgressLogic logic_;
+};
+
+}  // namespace installer::wizard
+
+#endif  // INSTALLER_WIZARD_PROGRESS_DIALOG_WIN32_H
