@@ -2,14 +2,20 @@
 # library's twelve functions by decorated name (resources/PWsetup.def).
 # Windows build only.
 if(WIN32)
+  # The program object that binds the flow to the real pages and services.
+  add_library(korvo_installer_app STATIC ${CMAKE_CURRENT_LIST_DIR}/installer_app_win32.cpp)
+  target_link_libraries(korvo_installer_app PUBLIC korvo_wizard korvo_engine korvo_records korvo_system)
+
   set(_resources ${CMAKE_CURRENT_LIST_DIR}/resources)
   set(PWSETUP_DEF ${_resources}/PWsetup.def)
   add_executable(PWsetup WIN32
     ${CMAKE_CURRENT_LIST_DIR}/main_win32.cpp
     ${_resources}/PWsetup.rc)
+  target_link_libraries(PWsetup PRIVATE korvo_installer_app dta korvo_system)
   # The whole library goes in, so every export has its code although the
-  # program itself may call only some of the functions.
-  target_link_libraries(PWsetup PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,dta>" korvo_system)
+  # program itself may call only some of the functions. Given once, ahead of
+  # the libraries: the engine's own link to the library then adds nothing.
+  target_link_options(PWsetup PRIVATE -Wl,--whole-archive $<TARGET_FILE:dta> -Wl,--no-whole-archive)
   # CMake passes .def sources only to libraries; hand it to the linker here.
   # Relocation records let a caller load a copy of the program as a library
   # at another address and call the exports.

@@ -1,4 +1,5 @@
-# The dialog layer and the wizard's windows, shown modally in the test
+# The dialog layer, the wizard's pages, the backdrop, the copy dialog and the
+# program object's host side, shown modally in the test
 # program as the installer shows them (the program's resources are linked
 # in), at 96 DPI in the common prefix and again at 144 DPI in a prefix of
 # their own (whose set-up needs the common prefix first). Screenshots of every
@@ -7,9 +8,12 @@ korvo_add_gtest(wizard_win32_test
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/UiLayerTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WizardPagesTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/BillboardWindowTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CopyDialogTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/InstallerAppTest.cpp
     ${PROJECT_SOURCE_DIR}/tests/e2e/driver/screenshot_win32.cpp
     ${PROJECT_SOURCE_DIR}/installer/resources/PWsetup.rc
-  LIBS korvo_wizard e2e_script shlwapi
+  LIBS korvo_installer_app korvo_wizard dta_pack e2e_script shlwapi
   PROPERTIES RESOURCE_LOCK wine_desktop)
 
 set(_dpi144_prefix ${CMAKE_BINARY_DIR}/wine/dpi144-prefix)

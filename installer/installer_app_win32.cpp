@@ -1,0 +1,125 @@
+#include "installer/installer_app_win32.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "installer/engine/install_script.h"
+#include "installer/engine/installer_flow.h"
+#include "installer/services/registry_installation.h"
+#include "installer/services/registry_values.h"
+#include "installer/services/system.h"
+#include "installer/services/uninstaller.h"
+#include "installer/ui/texts_win32.h"
+#include "installer/wizard/progress_dialog_win32.h"
+
+namespace installer {
+
+namespace {
+
+// The patch notes in the installer's archive.
+constexpr char kPatchNotes[] = "patch.txt";
+
+}  // namespace
+
+InstallerApp::InstallerApp() : destination_(setupType_), patchNotes_(kPatchNotes) {}
+
+bool InstallerApp::InitInstance() {
+    InstallerFlow flow(*this, ProcessScriptTarget());
+    flow.Run(ui::TextAfterProgramName(GetCommandLineA()));
+    return false;
+}
+
+bool InstallerApp::CurrentFolder(std::string* folder) {
+    const DWORD needed = GetCurrentDirectoryA(0, nullptr);
+    if (needed == 0) return false;
+    std::vector<char> text(needed + 1);
+    const DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(text.size()), text.data());
+    if (length == 0 || length >= text.size()) return false;
+    folder->assign(text.data(), length);
+    return true;
+}
+
+void InstallerApp::CreateBackdrop() {
+    if (backdrop_.Create()) SetMainWindow(backdrop_.Handle());
+}
+
+void InstallerApp::FocusBackdrop() {
+    if (backdrop_.Handle() != nullptr) SetFocus(backdrop_.Handle());
+}
+
+int InstallerApp::ShowPage(Page page, const PageParams& params) {
+    HWND owner = MainWindow();
+    switch (page) {
+        case Page::Welcome:
+            return welcome_.DoModal(owner);
+        case Page::Licence:
+            return licence_.DoModal(owner);
+        case Page::PatchNotes:
+            return patchNotes_.DoModal(owner);
+        case Page::Destination:
+            return destination_.DoModal(owner);
+        case Page::Copy: {
+            wizard::CopyProgressDialog copy(backdrop_, ProcessScriptTarget());
+            return copy.DoModal(owner);
+        }
+        case Page::Options:
+            return options_.DoModal(owner);
+        case Page::Finish:
+            finish_.SetFinishMode(params.finishMode);
+            return finish_.DoModal(owner);
+        case Page::Backup:
+        case Page::Restore:
+            // The patch's backup dialog is not part of this program yet: the
+            // patch stops as if its backup had been cancelled.
+            return kResultCancelled;
+    }
+    return kResultCancelled;
+}
+
+bool InstallerApp::DirectXChosen() {
+    return options_.InstallDirectX();
+}
+
+Answer InstallerApp::ShowMessage(const Message& message) {
+    return ui::ShowMessage(nullptr, message);
+}
+
+int32_t InstallerApp::QueryRegistryValueSize(const char* keyPath, const char* valueName) {
+    return installer::QueryRegistryValueSize(HKEY_LOCAL_MACHINE, keyPath, valueName);
+}
+
+bool InstallerApp::ReadRegistryValue(const char* keyPath, const char* valueName, char* buffer,
+                                     uint32_t bufferSize) {
+    return installer::ReadRegistryValue(HKEY_LOCAL_MACHINE, keyPath, valueName, buffer, bufferSize);
+}
+
+void InstallerApp::RegisterInstallation() {
+    installer::RegisterInstallation();
+}
+
+void InstallerApp::UninstallGame(const char* folder) {
+    installer::UninstallGame(folder);
+}
+
+void InstallerApp::RemoveBackupFiles() {
+    installer::RemoveBackupFiles();
+}
+
+bool InstallerApp::GetTempFolder(char* buffer, uint32_t bufferSize) {
+    return installer::GetTempFolder(buffer, bufferSize);
+}
+
+bool InstallerApp::HasFreeSpace(const char* driveRoot, uint64_t required, uint64_t* available) {
+    return installer::HasFreeSpace(driveRoot, required, available);
+}
+
+int32_t InstallerApp::GetWindowsVersion() {
+    return installer::GetWindowsVersion();
+}
+
+bool InstallerApp::RunProgram(const char* programPath, const char* commandLine) {
+    return installer::RunProgram(programPath, commandLine);
+}
+
+}  // namespace installer
