@@ -1,5 +1,7 @@
 #include "installer/wizard/billboard_picture.h"
 
+#include "dta/format.h"
+
 namespace installer {
 
 namespace {
@@ -16,27 +18,21 @@ constexpr uint32_t kUncompressed = 0;  // BI_RGB
 // Larger pictures are no billboards; the limit keeps the row arithmetic small.
 constexpr int64_t kMaxSide = 32768;
 
-uint32_t ReadU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
-uint16_t ReadU16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
+using dta::format::ReadLe16;
+using dta::format::ReadLe32;
 
 }  // namespace
 
 bool BillboardPictureFits(const uint8_t* entry, size_t size) {
     if (entry == nullptr || size < kPicturePixelsOffset) return false;
     const uint8_t* info = entry + kPictureInfoOffset;
-    if (ReadU32(info + kInfoSize) != kPictureInfoSize) return false;
-    const int64_t width = static_cast<int32_t>(ReadU32(info + kInfoWidth));
-    int64_t height = static_cast<int32_t>(ReadU32(info + kInfoHeight));
+    if (ReadLe32(info + kInfoSize) != kPictureInfoSize) return false;
+    const int64_t width = static_cast<int32_t>(ReadLe32(info + kInfoWidth));
+    int64_t height = static_cast<int32_t>(ReadLe32(info + kInfoHeight));
     if (height < 0) height = -height;
     if (width < 1 || width > kMaxSide || height < 1 || height > kMaxSide) return false;
-    if (ReadU16(info + kInfoPlanes) != 1 || ReadU32(info + kInfoCompression) != kUncompressed) return false;
-    const uint16_t bits = ReadU16(info + kInfoBitCount);
+    if (ReadLe16(info + kInfoPlanes) != 1 || ReadLe32(info + kInfoCompression) != kUncompressed) return false;
+    const uint16_t bits = ReadLe16(info + kInfoBitCount);
     if (bits != 16 && bits != 24 && bits != 32) return false;
     // Each row is padded to a multiple of four bytes.
     const int64_t stride = (width * bits + 31) / 32 * 4;

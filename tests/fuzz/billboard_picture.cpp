@@ -6,13 +6,13 @@
 #include <cstdlib>
 #include <vector>
 
+#include "dta/format.h"
 #include "installer/wizard/billboard_picture.h"
 
 namespace {
 
 int64_t ReadI32(const uint8_t* p) {
-    return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-                                static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24);
+    return static_cast<int32_t>(dta::format::ReadLe32(p));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "dta/format.h"
 #include "installer/wizard/billboard_picture.h"
 
 using namespace installer;
@@ -11,12 +12,11 @@ using namespace installer;
 namespace {
 
 void PutU32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+    dta::format::WriteLe32(&bytes[at], value);
 }
 
 void PutU16(std::vector<uint8_t>& bytes, size_t at, uint16_t value) {
-    bytes[at] = static_cast<uint8_t>(value);
-    bytes[at + 1] = static_cast<uint8_t>(value >> 8);
+    dta::format::WriteLe16(&bytes[at], value);
 }
 
 // A bitmap file of `width` x `height` pixels at `bits` per pixel with all its
