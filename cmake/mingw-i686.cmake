@@ -1,20 +1,7 @@
 # Cross-compiles for 32-bit Windows with mingw-w64 (posix thread model) and
-# runs the resulting programs under Wine.
-set(CMAKE_SYSTEM_NAME Windows)
+# runs the resulting programs under Wine's 32-bit loader in a win32 prefix.
+# These are the programs we ship.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# One self-contained executable each: no libstdc++/libgcc/winpthread DLLs.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-
-# Every test executable runs through Wine (cmake/wine-run.sh sets up the
-# prefix of this build tree on first use).
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh)
+set(KORVO_MINGW_TRIPLE i686-w64-mingw32)
+set(KORVO_WINE_ARCH win32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -13,17 +13,29 @@
 #   wine-run.sh --shell CMD...      run a host command in that environment, e.g.
 #                                   --shell wineserver -k   or   --shell ln -s ...
 #   wine-run.sh --stop              stop this tree's wineserver and Xvfb
+#   wine-run.sh --loader            print the Wine loader of this tree's
+#                                   architecture if it runs here; otherwise say
+#                                   why on standard error and exit 1
 #
 # Examples for tests (the prefix path is also in $WINEPREFIX inside every run):
 #   wine-run.sh reg query "HKLM\Software\Ambergate Studio\Korvo" /v VX7R_setup
 #   wine-run.sh --shell ln -sfn /some/folder '$WINEPREFIX/dosdevices/d:'   (then
 #   wine-run.sh --shell wineserver -k  so that the new drive is seen)
 #
+# Architecture: the build tree's cache names it (KORVO_WINE_ARCH, set by the
+# toolchain file): win32 for the i686 build, win64 for the x86-64 one. Each
+# runs under its own loader, called directly: Debian's `wine`, `wineboot` and
+# `regedit` commands pick the 32-bit loader whenever it is installed, which
+# is wrong for a win64 prefix and fails where 32-bit code cannot run. Inside
+# every run (and --shell) `wine`, `wineboot`, `winepath` and `regedit` on the
+# PATH are this tree's loader.
+#
 # Where things live (STATE = <build tree>/wine):
 #   STATE/template   the pristine prefix, made once per build tree under a lock
 #   STATE/prefix     the prefix every run uses by default (a copy of the template)
 #   STATE/home       HOME and the XDG folders of every run
 #   STATE/log        output of prefix creation, Xvfb and wineserver
+#   STATE/bin        the `wine` commands that call this tree's loader
 #
 # Environment it reads
 #   KORVO_BUILD_DIR     the build tree; otherwise the nearest folder above the
@@ -32,6 +44,10 @@
 #                       a copy of the template when missing (a fresh prefix per
 #                       scenario: point it at a new folder)
 #   KORVO_WINE_TIMEOUT  seconds before a run is killed (default 300)
+#   KORVO_WINE_LOADER32 Wine's 32-bit loader (default /usr/lib/wine/wine, else
+#                       `wine` on the PATH)
+#   KORVO_WINE_LOADER64 Wine's 64-bit loader (default /usr/lib/wine/wine64,
+#                       else `wine64` on the PATH)
 #   DISPLAY             used when set; otherwise one Xvfb per build tree is
 #                       started and kept (its display number is in STATE/display)
 set -u
@@ -78,7 +94,41 @@ export XDG_RUNTIME_DIR=$HOME/.runtime
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_STATE_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 
-export WINEARCH=win32
+# ---- architecture and loader ---------------------------------------------------
+arch=$(sed -n 's/^KORVO_WINE_ARCH:[A-Z]*=//p' "$build_dir/CMakeCache.txt" 2>/dev/null)
+case "${arch:-win32}" in
+win32) arch=win32 loader=${KORVO_WINE_LOADER32:-} standard=/usr/lib/wine/wine fallback=wine ;;
+win64) loader=${KORVO_WINE_LOADER64:-} standard=/usr/lib/wine/wine64 fallback=wine64 ;;
+*) die "unknown Wine architecture '$arch' in $build_dir/CMakeCache.txt" ;;
+esac
+if [ -z "$loader" ]; then
+    loader=$standard
+    # Elsewhere than on Debian the loader may live on the PATH.
+    [ -e "$loader" ] || loader=$(command -v "$fallback") || loader=$fallback
+fi
+# Wine starts the processes that a program creates with this loader too.
+export WINELOADER=$loader
+
+# `wine` and the tools' short names for scripts run inside, bound to the
+# loader through WINELOADER.
+bin=$state/bin
+if [ ! -x "$bin/wine" ]; then
+    rm -rf "$bin.new.$$"
+    mkdir -p "$bin.new.$$" || die "cannot create $bin"
+    printf '%s\n' '#!/bin/sh' \
+        '# This build tree'"'"'s Wine loader (WINELOADER); under another name, the' \
+        '# Wine tool of that name.' \
+        'name=${0##*/}' \
+        '[ "$name" = wine ] && exec "$WINELOADER" "$@"' \
+        'exec "$WINELOADER" "$name" "$@"' >"$bin.new.$$/wine"
+    chmod +x "$bin.new.$$/wine"
+    for tool in wineboot winepath regedit; do ln -s wine "$bin.new.$$/$tool"; done
+    # Renamed into place whole, so that a run beside this one never sees half.
+    mv -T "$bin.new.$$" "$bin" 2>/dev/null || rm -rf "$bin.new.$$"
+fi
+export PATH=$bin:$PATH
+
+export WINEARCH=$arch
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
 template=$state/template
@@ -181,24 +231,38 @@ create_template() {
         rm -rf "$tmp"
         die "prefix creation failed (see $log)"
     }
-    mv "$tmp" "$template"
+    mv -T "$tmp" "$template" || die "cannot rename $tmp"
 }
 
-# Makes sure $template and $WINEPREFIX exist.
+# Removes a half-made or stale prefix folder. A folder that cannot go (a
+# server of an earlier run still writing into it) is an error, never
+# something to rename a new prefix into.
+remove_folder() {
+    rm -rf "$1" 2>/dev/null || { sleep 1 && rm -rf "$1"; } || die "cannot remove $1"
+}
+
+# Makes sure $template and $WINEPREFIX exist. Every run that finds them
+# missing waits here for the one that makes them, then uses what it made;
+# when that one failed, the next tries again itself.
 ensure_prefix() {
     [ -f "$WINEPREFIX/.korvo-ready" ] && return 0
     (
         flock 8
         if [ ! -f "$template/.korvo-ready" ]; then
-            rm -rf "$template"
+            remove_folder "$template"
             create_template
             touch "$template/.korvo-ready"
         fi
         if [ ! -f "$WINEPREFIX/.korvo-ready" ]; then
             # Copied beside it and renamed, so a half copy is never taken for ready.
-            rm -rf "$WINEPREFIX" "$WINEPREFIX.new"
+            remove_folder "$WINEPREFIX"
+            remove_folder "$WINEPREFIX.new"
             mkdir -p "$(dirname "$WINEPREFIX")"
-            cp -a "$template" "$WINEPREFIX.new" && mv "$WINEPREFIX.new" "$WINEPREFIX" || exit 1
+            cp -a "$template" "$WINEPREFIX.new" && mv -T "$WINEPREFIX.new" "$WINEPREFIX" || exit 1
+            # Its server is started while the lock is held (without the lock's
+            # descriptor), so the runs waiting here all find it up rather than
+            # racing to start it and to record where its socket lives.
+            start_wineserver 8>&-
         fi
     ) 8>"$state/prefix.lock" || die "cannot set up the prefix $WINEPREFIX"
 }
@@ -225,7 +289,7 @@ stop_all() {
 # ---- commands --------------------------------------------------------------------
 case "${1:-}" in
 "")
-    die "usage: wine-run.sh PROGRAM [ARGS...] | --setup | --prefix | --env | --shell CMD... | --stop"
+    die "usage: wine-run.sh PROGRAM [ARGS...] | --setup | --prefix | --env | --shell CMD... | --stop | --loader"
     ;;
 --setup)
     ensure_display
@@ -241,7 +305,7 @@ case "${1:-}" in
     ensure_display
     ensure_prefix
     for v in HOME XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME XDG_STATE_HOME XDG_RUNTIME_DIR \
-        WINEARCH WINEDEBUG WINEDLLOVERRIDES WINEPREFIX DISPLAY; do
+        WINEARCH WINELOADER WINEDEBUG WINEDLLOVERRIDES WINEPREFIX DISPLAY PATH; do
         printf 'export %s=%q\n' "$v" "${!v}"
     done
     exit 0
@@ -260,6 +324,15 @@ case "${1:-}" in
     stop_all
     exit 0
     ;;
+--loader)
+    # Tried, not guessed: some machines cannot execute 32-bit programs at all.
+    if version=$("$loader" --version 2>&1 </dev/null); then
+        echo "$loader"
+        exit 0
+    fi
+    echo "wine-run.sh: the $arch loader $loader does not run here: $(printf '%s' "$version" | tail -n 1)" >&2
+    exit 1
+    ;;
 esac
 
 ensure_display
@@ -271,7 +344,7 @@ start_wineserver
 # go away. So the program writes to files that are passed on when it ends.
 out=$(mktemp "$state/log/run.XXXXXX") || die "cannot create a temporary file"
 err=$out.err
-timeout --kill-after=10 "$timeout_s" wine "$@" </dev/null >"$out" 2>"$err"
+timeout --kill-after=10 "$timeout_s" "$loader" "$@" </dev/null >"$out" 2>"$err"
 rc=$?
 listing=0
 for a in "$@"; do

@@ -9,8 +9,10 @@ packages=(
   clang libclang-rt-14-dev
   zlib1g-dev
   g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
+  g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
   wine wine32:i386 wine64 fonts-wine
   libgl1-mesa-dri:i386 libglx-mesa0:i386 libgl1:i386
+  libgl1-mesa-dri libglx-mesa0 libgl1
   xvfb xauth x11-utils imagemagick
 )
 
@@ -35,10 +37,12 @@ fi
 
 # The mingw compilers default to the win32 thread model; the build needs posix.
 if command -v update-alternatives >/dev/null; then
-  for tool in gcc g++; do
-    alt=/usr/bin/i686-w64-mingw32-$tool-posix
-    if [ -x "$alt" ]; then
-      "${sudo_cmd[@]}" update-alternatives --set "i686-w64-mingw32-$tool" "$alt" >/dev/null 2>&1 || true
-    fi
+  for triple in i686-w64-mingw32 x86_64-w64-mingw32; do
+    for tool in gcc g++; do
+      alt=/usr/bin/$triple-$tool-posix
+      if [ -x "$alt" ]; then
+        "${sudo_cmd[@]}" update-alternatives --set "$triple-$tool" "$alt" >/dev/null 2>&1 || true
+      fi
+    done
   done
 fi

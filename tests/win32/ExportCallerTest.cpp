@@ -77,7 +77,11 @@ std::vector<uint8_t> BigData() {
 
 class ExportCaller : public ::testing::Test {
 protected:
+    // The decorated names and the thiscall table exist in 32-bit code only.
+    static constexpr bool kThirtyTwoBit = sizeof(void*) == 4;
+
     static void SetUpTestSuite() {
+        if (!kThirtyTwoBit) return;
         folder_ = new ScratchFolder;
         ASSERT_TRUE(folder_->ok());
 
@@ -136,6 +140,7 @@ protected:
     }
 
     void SetUp() override {
+        if (!kThirtyTwoBit) GTEST_SKIP() << "stdcall names and thiscall slots are 32-bit calling conventions";
         ASSERT_NE(module_, nullptr);
         ASSERT_NE(e_.create, nullptr);
     }

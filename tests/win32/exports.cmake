@@ -10,14 +10,28 @@ korvo_add_gtest(dta_file_io_win32_test
 
 # PWsetup.exe's export directory, and an outside program calling the exports
 # from a copy of PWsetup.exe loaded as a library.
+#
+# The exports that matter are the shipped 32-bit program's. The 64-bit test
+# build therefore reads PWsetup.exe of the i686 build tree as a file (build
+# the windows preset first; a missing file fails the tests), and its outside
+# caller, which needs 32-bit calling conventions, skips.
 if(TARGET PWsetup AND TARGET dta_pack)
   korvo_add_gtest(pwsetup_exports_test
     SOURCES
       ${CMAKE_CURRENT_LIST_DIR}/ExportDirectoryTest.cpp
       ${CMAKE_CURRENT_LIST_DIR}/ExportCallerTest.cpp
     LIBS dta_pack)
-  target_compile_definitions(pwsetup_exports_test PRIVATE KORVO_PWSETUP_EXE="$<TARGET_FILE:PWsetup>")
-  add_dependencies(pwsetup_exports_test PWsetup)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    target_compile_definitions(pwsetup_exports_test PRIVATE KORVO_PWSETUP_EXE="$<TARGET_FILE:PWsetup>")
+    add_dependencies(pwsetup_exports_test PWsetup)
+  else()
+    set(KORVO_I686_BUILD_DIR ${PROJECT_SOURCE_DIR}/build/windows CACHE PATH
+      "The i686 build tree whose PWsetup.exe the 64-bit export tests read")
+    get_target_property(pwsetup_dir PWsetup BINARY_DIR)
+    file(RELATIVE_PATH pwsetup_dir ${CMAKE_BINARY_DIR} ${pwsetup_dir})
+    target_compile_definitions(pwsetup_exports_test PRIVATE
+      KORVO_PWSETUP_EXE="${KORVO_I686_BUILD_DIR}/${pwsetup_dir}/$<TARGET_FILE_NAME:PWsetup>")
+  endif()
 endif()
 
 # The writer against the real system: attributes, sharing, safe replacement.
