@@ -1,30 +1,57 @@
 #!/usr/bin/env bash
-# Builds the demo discs (Windows build, build/windows/demo/) and lists their
-# archives:
-#   one-disc/disc1              the main job's disc: installer, data archive,
-#                               billboards, stand-ins and every game file
-#   two-discs/disc1, disc2      the scenarios' set, some files on disc 2
+# The README's main job: builds what the demo needs (the Windows build in
+# build/windows: PWsetup.exe, the settings tool, the stand-ins and the demo
+# discs), prepares a Wine prefix in which the one-disc set's disc is CD-ROM
+# drive D: labelled KORVO_CD_1, and runs PWsetup.exe from that drive.
+#
+#   With a display (DISPLAY set) the installer opens there and the command
+#   ends when it does. Its prefix, build/windows/wine/demo-prefix, is kept:
+#   run again to see the uninstall offer; delete the folder to start afresh.
+#
+#   Without one, under Xvfb, the GUI driver walks through the whole install
+#   on a fresh prefix (tests/e2e/scenarios/demo/walkthrough.txt) and saves a
+#   screenshot of every page in build/windows/demo-screenshots/.
+#
 # Usage: scripts/run-demo.sh [--no-deps]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$PWD
 
 if [ "${1:-}" != "--no-deps" ]; then
   bash scripts/install-deps.sh
 fi
 
-build=build/windows
 cmake --preset windows >/dev/null
-cmake --build --preset windows -j2 --target demo_discs
-export KORVO_BUILD_DIR=$PWD/$build
-trap 'bash cmake/wine-run.sh --stop >/dev/null 2>&1 || true' EXIT
+cmake --build --preset windows -j2 --target demo_discs gui_driver
 
-dta() { bash cmake/wine-run.sh "$build/tools/dta.exe" "$@"; }
-disc=$build/demo/one-disc/disc1
-for archive in "$disc/PWdata.dta" "$disc/bilboard0.dta" "$disc/data/sounds.dta" "$disc/data/textures.dta"; do
-  echo "== $archive"
-  dta list "$archive"
-  dta verify "$archive" >/dev/null
-done
-echo "== $disc/aa.dta"
-dta list --key1 7D14A9E3 --key2 2B6F05C8 "$disc/aa.dta"
-echo "demo disc ready in $disc"
+build=$root/build/windows
+export KORVO_BUILD_DIR=$build
+wine_run=$root/cmake/wine-run.sh
+driver=$build/tests/e2e/gui_driver.exe
+sets=$build/demo
+
+if [ -n "${DISPLAY:-}" ]; then
+  export KORVO_WINEPREFIX=$build/wine/demo-prefix KORVO_WINE_TIMEOUT=86400
+  trap 'WINEPREFIX=$KORVO_WINEPREFIX wineserver -k >/dev/null 2>&1 || true' EXIT
+  # The driver maps the drive through Wine's mount manager, which reads the
+  # label from the disc folder's .windows-label.
+  map=$build/wine/demo-map-drive.txt
+  echo 'map-drive d ${DISC1} cdrom' >"$map"
+  bash "$wine_run" "$driver" "$map" "DISC1=$sets/one-disc/disc1" >/dev/null
+  echo "Running PWsetup.exe from drive D: on $DISPLAY"
+  # Started in the drive's root with an empty command line, it takes that
+  # folder as its source, as when started from a disc's autorun.
+  cd "$sets/one-disc/disc1"
+  bash "$wine_run" PWsetup.exe
+else
+  trap 'bash "$wine_run" --stop >/dev/null 2>&1 || true' EXIT
+  shots=$build/demo-screenshots
+  rm -rf "$shots"
+  mkdir -p "$shots"
+  echo "No display: walking through the install under Xvfb"
+  (cd "$shots" && bash "$root/tests/e2e/installer_scenario.sh" "$wine_run" "$driver" \
+    "$root/tests/e2e/scenarios/demo/walkthrough.txt" "$build/demo-run" "$sets/one-disc" \
+    "DEMO=$sets" DPI=96)
+  echo "Screenshots of every page:"
+  ls -1 "$shots"/*.png
+fi
