@@ -68,7 +68,11 @@ int main(int argc, char** argv) {
     CoInitialize(nullptr);
     bool passed = false;
     {
-        e2e::Driver driver(stem + "-failure.png");
+        // A failure's screenshot from an earlier run would tell of a failure
+        // that is no more.
+        const std::string failureShot = stem + "-failure.png";
+        DeleteFileA(failureShot.c_str());
+        e2e::Driver driver(failureShot);
         passed = driver.Run(lines, name);
     }
     CoUninitialize();
