@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
-# The README's main job: builds what the demo needs (the Windows build in
-# build/windows: PWsetup.exe, the settings tool, the stand-ins and the demo
-# discs), prepares a Wine prefix in which the one-disc set's disc is CD-ROM
-# drive D: labelled KORVO_CD_1, and runs PWsetup.exe from that drive.
+# The README's main job: builds what the demo needs (PWsetup.exe, the
+# settings tool, the stand-ins and the demo discs) in the Windows build
+# build/windows, or in build/windows64 where 32-bit code cannot run; prepares
+# a Wine prefix in which the one-disc set's disc is CD-ROM drive D: labelled
+# KORVO_CD_1; and runs PWsetup.exe from that drive.
 #
 #   With a display (DISPLAY set) the installer opens there and the command
-#   ends when it does. Its prefix, build/windows/wine/demo-prefix, is kept:
-#   run again to see the uninstall offer; delete the folder to start afresh.
+#   ends when it does. Its prefix, <build>/wine/demo-prefix, is kept: run
+#   again to see the uninstall offer; delete the folder to start afresh.
 #
 #   Without one, under Xvfb, the GUI driver walks through the whole install
 #   on a fresh prefix (tests/e2e/scenarios/demo/walkthrough.txt) and saves a
-#   screenshot of every page in build/windows/demo-screenshots/.
+#   screenshot of every page in <build>/demo-screenshots/.
 #
 # Usage: scripts/run-demo.sh [--no-deps]
 set -euo pipefail
@@ -21,10 +22,15 @@ if [ "${1:-}" != "--no-deps" ]; then
   bash scripts/install-deps.sh
 fi
 
+# The i686 build is the one we ship; a machine that cannot run 32-bit code
+# takes the x86-64 build of the same tree (see scripts/windows-suite.sh).
 cmake --preset windows >/dev/null
-cmake --build --preset windows -j2 --target demo_discs gui_driver
+read -r preset reason < <(bash scripts/windows-suite.sh "$root/build/windows")
+[ "$preset" = windows ] || echo "Running the x86-64 build: $reason"
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" -j2 --target demo_discs gui_driver
 
-build=$root/build/windows
+build=$root/build/$preset
 export KORVO_BUILD_DIR=$build
 wine_run=$root/cmake/wine-run.sh
 driver=$build/tests/e2e/gui_driver.exe
