@@ -5,9 +5,9 @@
 #include <cstring>
 #include <filesystem>
 
-#include "archive_builder.h"
 #include "dta/format.h"
 #include "dta/inspect.h"
+#include "tests/dta/archive_builder.h"
 
 using namespace dtatest;
 namespace format = dta::format;
