@@ -23,6 +23,21 @@ constexpr Table BuildTable() {
 
 constexpr Table kTable = BuildTable();
 
+using DeltaTable = std::array<std::array<uint16_t, 256>, kDeltaRows>;
+
+constexpr DeltaTable BuildDeltas() {
+    DeltaTable deltas{};
+    for (size_t r = 0; r < kDeltaRows; ++r) {
+        for (size_t code = 0; code < 256; ++code) {
+            const uint16_t step = kTable[r][code & kCodeStepMask];
+            deltas[r][code] = (code & kCodeSubtract) ? static_cast<uint16_t>(0x10000u - step) : step;
+        }
+    }
+    return deltas;
+}
+
+constexpr DeltaTable kDeltas = BuildDeltas();
+
 static_assert(kTable[0][9] == 41 && kTable[0][127] == 8192, "row 0");
 static_assert(kTable[2][8] == 65 && kTable[2][126] == 16127, "row 2");
 static_assert(kTable[6][1] == 2 && kTable[6][126] == 32253 && kTable[6][127] == 32767, "row 6");
@@ -36,6 +51,14 @@ size_t DeltaRowForMethod(uint8_t method) {
 
 const uint16_t* DeltaRow(size_t row) {
     return kTable[row < kDeltaRows ? row : kDeltaRows - 1].data();
+}
+
+}  // namespace dta::codecs
+
+namespace dta::codecs {
+
+const uint16_t* CodeDeltas(size_t row) {
+    return kDeltas[row < kDeltaRows ? row : kDeltaRows - 1].data();
 }
 
 }  // namespace dta::codecs

@@ -30,6 +30,11 @@ size_t DeltaRowForMethod(uint8_t method);
 // The 128 steps of `row` (0..6); row values past 6 give row 6.
 const uint16_t* DeltaRow(size_t row);
 
+// What each of the 256 code bytes adds to a sample with `row` (0..6; past 6
+// gives row 6): the step, or for codes with the subtract bit its two's
+// complement, so that decoding is one 16-bit wrap-around add per code.
+const uint16_t* CodeDeltas(size_t row);
+
 }  // namespace dta::codecs
 
 #endif  // DTA_CODECS_DELTA_TABLE_H

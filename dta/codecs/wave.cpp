@@ -23,14 +23,35 @@ bool IdsMatch(const uint8_t* body, const uint8_t* header) {
            std::memcmp(body + kCopyStart + wave_header::kDataId, header + wave_header::kDataId, 4) == 0;
 }
 
-// Adds or subtracts the step of each code to the predictor, 16-bit wrap-around.
-inline uint16_t Apply(uint16_t sample, uint8_t code, const uint16_t* row) {
-    const uint16_t step = row[code & kCodeStepMask];
-    return (code & kCodeSubtract) ? static_cast<uint16_t>(sample - step)
-                                  : static_cast<uint16_t>(sample + step);
+// Writes a sample little-endian.
+inline void PutSample(uint8_t* p, uint16_t v) {
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
 }
 
-int32_t DecodeStereo(const uint8_t* data, size_t size, uint8_t* out, size_t room, const uint16_t* row,
+// Writes four samples little-endian, as one 8-byte store.
+inline void PutSamples(uint8_t* p, uint16_t a, uint16_t b, uint16_t c, uint16_t d) {
+    const uint64_t word = a | (static_cast<uint64_t>(b) << 16) | (static_cast<uint64_t>(c) << 32) |
+                          (static_cast<uint64_t>(d) << 48);
+    // Spelled out, so that the compiler merges it into a single store.
+    p[0] = static_cast<uint8_t>(word);
+    p[1] = static_cast<uint8_t>(word >> 8);
+    p[2] = static_cast<uint8_t>(word >> 16);
+    p[3] = static_cast<uint8_t>(word >> 24);
+    p[4] = static_cast<uint8_t>(word >> 32);
+    p[5] = static_cast<uint8_t>(word >> 40);
+    p[6] = static_cast<uint8_t>(word >> 48);
+    p[7] = static_cast<uint8_t>(word >> 56);
+}
+
+inline uint16_t Add(uint16_t sample, const uint16_t* deltas, uint8_t code) {
+    return static_cast<uint16_t>(sample + deltas[code]);
+}
+
+// The predictor loops: one table lookup and one 16-bit wrap-around add per
+// code byte, with no branch on the code (`deltas` holds the signed step of
+// each of the 256 codes).
+int32_t DecodeStereo(const uint8_t* data, size_t size, uint8_t* out, size_t room, const uint16_t* deltas,
                      DecodeFault* fault) {
     // Raw first frame, then one code per channel per frame.
     if (size < 4) return Refuse(fault, Reason::WaveFirstSampleCut, 0);
@@ -44,17 +65,24 @@ int32_t DecodeStereo(const uint8_t* data, size_t size, uint8_t* out, size_t room
     uint16_t left = format::ReadLe16(data);
     uint16_t right = format::ReadLe16(data + 2);
     uint8_t* o = out + 4;
-    for (size_t i = 4; i < size; i += 2) {
-        left = Apply(left, data[i], row);
-        right = Apply(right, data[i + 1], row);
-        format::WriteLe16(o, left);
-        format::WriteLe16(o + 2, right);
-        o += 4;
+    size_t i = 4;
+    for (; size - i >= 4; i += 4, o += 8) {
+        const uint16_t left1 = Add(left, deltas, data[i]);
+        const uint16_t right1 = Add(right, deltas, data[i + 1]);
+        left = Add(left1, deltas, data[i + 2]);
+        right = Add(right1, deltas, data[i + 3]);
+        PutSamples(o, left1, right1, left, right);
+    }
+    for (; i < size; i += 2, o += 4) {
+        left = Add(left, deltas, data[i]);
+        right = Add(right, deltas, data[i + 1]);
+        PutSample(o, left);
+        PutSample(o + 2, right);
     }
     return static_cast<int32_t>(needed);
 }
 
-int32_t DecodeSequence(const uint8_t* data, size_t size, uint8_t* out, size_t room, const uint16_t* row,
+int32_t DecodeSequence(const uint8_t* data, size_t size, uint8_t* out, size_t room, const uint16_t* deltas,
                        DecodeFault* fault) {
     // Raw first sample, then one code per sample.
     if (size < 2) return Refuse(fault, Reason::WaveFirstSampleCut, 0);
@@ -65,10 +93,21 @@ int32_t DecodeSequence(const uint8_t* data, size_t size, uint8_t* out, size_t ro
     std::memcpy(out, data, 2);
     uint16_t sample = format::ReadLe16(data);
     uint8_t* o = out + 2;
-    for (size_t i = 2; i < size; ++i) {
-        sample = Apply(sample, data[i], row);
-        format::WriteLe16(o, sample);
-        o += 2;
+    size_t i = 2;
+    for (; size - i >= 4; i += 4, o += 8) {
+        // Sums of the deltas first, so that the predictor takes one add per
+        // four samples: wrap-around addition is associative.
+        const uint16_t d1 = deltas[data[i]];
+        const uint16_t d2 = static_cast<uint16_t>(d1 + deltas[data[i + 1]]);
+        const uint16_t d3 = static_cast<uint16_t>(d2 + deltas[data[i + 2]]);
+        const uint16_t d4 = static_cast<uint16_t>(d3 + deltas[data[i + 3]]);
+        PutSamples(o, static_cast<uint16_t>(sample + d1), static_cast<uint16_t>(sample + d2),
+                   static_cast<uint16_t>(sample + d3), static_cast<uint16_t>(sample + d4));
+        sample = static_cast<uint16_t>(sample + d4);
+    }
+    for (; i < size; ++i, o += 2) {
+        sample = Add(sample, deltas, data[i]);
+        PutSample(o, sample);
     }
     return static_cast<int32_t>(needed);
 }
@@ -82,7 +121,7 @@ int32_t DecodeWave(const uint8_t* body, size_t size, uint8_t* out, size_t capaci
     if (waveHeader == nullptr) return Refuse(fault, Reason::WaveWithoutHeader, 0);
     capacity = ClampCapacity(capacity);
 
-    const uint16_t* row = DeltaRow(DeltaRowForMethod(body[0]));
+    const uint16_t* deltas = CodeDeltas(DeltaRowForMethod(body[0]));
     size_t pos = 1;
     size_t written = 0;
 
@@ -109,8 +148,8 @@ int32_t DecodeWave(const uint8_t* body, size_t size, uint8_t* out, size_t capaci
 
     int32_t produced;
     if (blockAlign / channels == 2) {
-        produced = channels == 2 ? DecodeStereo(data, dataSize, dst, room, row, fault)
-                                 : DecodeSequence(data, dataSize, dst, room, row, fault);
+        produced = channels == 2 ? DecodeStereo(data, dataSize, dst, room, deltas, fault)
+                                 : DecodeSequence(data, dataSize, dst, room, deltas, fault);
         produced = Shifted(produced, fault, pos);
     } else if (data[0] == 0) {
         // Nested stored body.

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "dta/codecs/codecs.h"
+#include "tests/codecs/lz_model.h"
 
 using namespace dta::codecs;
 namespace format = dta::format;
@@ -120,4 +123,162 @@ TEST(Lz, output_never_passes_a_full_block) {
     p[0] = 0xFE;
     p[1] = 0x00;
     EXPECT_EQ(Lz(p), std::string(7 * 4111, '\x01'));
+}
+
+namespace {
+
+enum class Ending { Literal, Match, Run };
+
+// A valid token stream that decodes to exactly `target` bytes and ends with
+// the given kind of token: random literals, back-references (short offsets
+// often, to reach the overlapping moves) and runs.
+std::vector<uint8_t> TokenStream(uint32_t seed, size_t target, Ending ending) {
+    std::mt19937 rng(seed);
+    std::vector<uint8_t> payload = {0, 0};
+    size_t flagAt = 0;
+    int tokens = 0;
+    size_t out = 0;
+    auto token = [&](bool copy, std::initializer_list<uint8_t> bytes) {
+        if (tokens == 16) {
+            flagAt = payload.size();
+            payload.insert(payload.end(), {0, 0});
+            tokens = 0;
+        }
+        if (copy) payload[flagAt + tokens / 8] |= static_cast<uint8_t>(0x80 >> (tokens % 8));
+        ++tokens;
+        payload.insert(payload.end(), bytes);
+    };
+    auto match = [&](size_t offset, size_t length) {
+        token(true,
+              {static_cast<uint8_t>(offset >> 4), static_cast<uint8_t>(((offset & 15) << 4) | (length - 3))});
+        out += length;
+    };
+    // Leaves room for the last token.
+    const size_t last = ending == Ending::Literal ? 1 : ending == Ending::Match ? 18 : 16;
+    while (out < target - last) {
+        const size_t room = target - last - out;
+        const unsigned kind = rng() % 10;
+        if (kind < 5 || out == 0 || room < 3) {
+            token(false, {static_cast<uint8_t>(rng())});
+            ++out;
+        } else if (kind < 9) {
+            const size_t reach = std::min<size_t>(out, 4095);
+            const size_t offset = rng() % 2 ? 1 + rng() % std::min<size_t>(reach, 24) : 1 + rng() % reach;
+            match(offset, 3 + rng() % std::min<size_t>(16, room - 2));
+        } else {
+            const size_t count = 16 + rng() % std::min<size_t>(4096, room >= 16 ? room - 15 : 1);
+            if (count > room) continue;
+            token(true, {0, static_cast<uint8_t>((count - 16) >> 8), static_cast<uint8_t>(count - 16),
+                         static_cast<uint8_t>(rng())});
+            out += count;
+        }
+    }
+    const size_t rest = target - out;
+    if (ending == Ending::Match) {
+        match(1 + rng() % std::min<size_t>(out, 20), rest);
+    } else if (ending == Ending::Run) {
+        token(true, {0, static_cast<uint8_t>((rest - 16) >> 8), static_cast<uint8_t>(rest - 16), 0x5A});
+    } else {
+        for (size_t i = 0; i < rest; ++i) token(false, {static_cast<uint8_t>(rng())});
+    }
+    return payload;
+}
+
+// Decodes with the decoder and with the model into buffers of `capacity`
+// bytes and a guard behind; both must agree on everything.
+void ExpectAsModel(const std::vector<uint8_t>& payload, size_t capacity, const std::string& what) {
+    constexpr size_t kGuard = 32;
+    std::vector<uint8_t> got(capacity + kGuard, 0xA5);
+    std::vector<uint8_t> want(capacity + kGuard, 0xA5);
+    DecodeFault fault, modelFault;
+    const int32_t n = DecodeLz(payload.data(), payload.size(), got.data(), capacity, 0, &fault);
+    const int32_t m = lzmodel::Decode(payload.data(), payload.size(), want.data(), capacity, 0, &modelFault);
+    ASSERT_EQ(n, m) << what;
+    if (n < 0) {
+        EXPECT_EQ(fault.reason, modelFault.reason) << what;
+        EXPECT_EQ(fault.at, modelFault.at) << what;
+    } else {
+        EXPECT_TRUE(std::equal(got.begin(), got.begin() + n, want.begin())) << what;
+    }
+    for (size_t i = capacity; i < got.size(); ++i) ASSERT_EQ(got[i], 0xA5) << what << ": byte " << i;
+}
+
+}  // namespace
+
+TEST(Lz, wide_moves_decode_as_the_byte_by_byte_layout_up_to_the_last_byte) {
+    // Whole blocks, and outputs around the fast loop's worst case (16
+    // longest back-references and a 16-byte move: 304 bytes) where it hands
+    // the end of the block to the exact loop.
+    for (const size_t target :
+         {size_t{32768}, size_t{4000}, size_t{305}, size_t{304}, size_t{303}, size_t{290}}) {
+        for (const Ending ending : {Ending::Literal, Ending::Match, Ending::Run}) {
+            for (uint32_t seed = 1; seed <= 6; ++seed) {
+                const std::vector<uint8_t> payload = TokenStream(seed, target, ending);
+                const std::string what = "target " + std::to_string(target) + ", ending " +
+                                         std::to_string(int(ending)) + ", seed " + std::to_string(seed);
+                // Exactly the room it needs, a little more, and one byte short.
+                ExpectAsModel(payload, target, what);
+                ExpectAsModel(payload, target + 7, what + " (room + 7)");
+                ExpectAsModel(payload, target - 1, what + " (room - 1)");
+            }
+        }
+    }
+}
+
+TEST(Lz, every_short_offset_and_length_overlaps_as_a_byte_copy_would) {
+    // Offsets around the 8- and 16-byte moves, every length: enough tokens
+    // of each that the fast loop decodes them.
+    for (size_t offset = 1; offset <= 33; ++offset) {
+        for (size_t length = 3; length <= 18; ++length) {
+            std::vector<uint8_t> payload;
+            for (int word = 0; word < 8; ++word) {
+                // Eight literals, then eight copies.
+                payload.insert(payload.end(), {0x00, 0xFF});
+                for (int i = 0; i < 8; ++i) payload.push_back(static_cast<uint8_t>('a' + word * 8 + i));
+                for (int i = 0; i < 8; ++i) {
+                    payload.push_back(static_cast<uint8_t>(offset >> 4));
+                    payload.push_back(static_cast<uint8_t>(((offset & 15) << 4) | (length - 3)));
+                }
+            }
+            ExpectAsModel(payload, format::block::kDecodedSize,
+                          "offset " + std::to_string(offset) + ", length " + std::to_string(length));
+        }
+    }
+}
+
+TEST(Lz, damage_inside_the_fast_loop_is_named_as_the_exact_loop_names_it) {
+    std::vector<uint8_t> payload = TokenStream(9, 32768, Ending::Literal);
+    // Every second byte turned: back-references before the start, runs past
+    // the block, tokens and flag words cut at the end.
+    for (size_t at = 2; at < 400; at += 2) {
+        std::vector<uint8_t> damaged = payload;
+        damaged[at] ^= 0xF0;
+        damaged.resize(damaged.size() - at % 5);
+        ExpectAsModel(damaged, format::block::kDecodedSize, "byte " + std::to_string(at));
+    }
+}
+
+TEST(Lz, longest_back_references_fill_the_block_to_its_last_byte) {
+    // Words of sixteen 18-byte back-references, the widest moves, end the
+    // output exactly at the capacity, with 0 to 20 literals behind them: the
+    // last words start at every room around the fast loop's worst case.
+    for (size_t literals = 0; literals <= 20; ++literals) {
+        std::vector<uint8_t> payload = {0x00, 0x00};
+        for (int i = 0; i < 16; ++i) payload.push_back(static_cast<uint8_t>('A' + i));
+        size_t size = 16;
+        for (int word = 0; word < 3; ++word) {
+            payload.insert(payload.end(), {0xFF, 0xFF});
+            for (int i = 0; i < 16; ++i) payload.insert(payload.end(), {0x01, 0x0F});  // offset 16, length 18
+            size += 16 * 18;
+        }
+        if (literals > 0) payload.insert(payload.end(), {0x00, 0x00});
+        for (size_t i = 0; i < literals; ++i) payload.push_back(static_cast<uint8_t>(i));
+        size += literals;
+        ExpectAsModel(payload, size, std::to_string(literals) + " literals behind");
+        // Input that goes on behind the last byte (a run that can't fit, and
+        // more) must not tempt the wide moves past the capacity either.
+        payload.insert(payload.end(), {0x80, 0x00, 0x00, 0x0F, 0xFF, 0x00});
+        payload.resize(payload.size() + 80, 0);
+        ExpectAsModel(payload, size, std::to_string(literals) + " literals and a run behind");
+    }
 }
