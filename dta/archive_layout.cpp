@@ -33,9 +33,7 @@ bool TailsEqual(const uint8_t* a, const uint8_t* b) {
 bool ReadMagic(io::FileHandle file, Status* status) {
     char magic[format::kMagicSize];
     uint32_t got = 0;
-    uint64_t position = 0;
-    if (!io::Seek(file, 0, io::SeekOrigin::Begin, &position) || !io::Read(file, magic, sizeof magic, &got))
-        return FailAt(status, Reason::ReadFailed, 0);
+    if (!io::ReadAt(file, 0, magic, sizeof magic, &got)) return FailAt(status, Reason::ReadFailed, 0);
     if (got != sizeof magic || std::memcmp(magic, format::kMagic, sizeof magic) != 0)
         return FailAt(status, Reason::NotAnArchive, 0);
     return true;
@@ -76,12 +74,7 @@ bool ReadDirectory(io::FileHandle file, const format::Key& key, const ArchiveHea
         const size_t n = std::min<size_t>(count - done, kDirectoryChunk / de::kSize);
         const uint32_t length = static_cast<uint32_t>(n * de::kSize);
         const uint64_t at = offset + done * de::kSize;
-        // The first read seeks; the rest follow on.
-        if (done == 0) {
-            if (!ReadAt(file, at, chunk.get(), length, Reason::DirectoryOutsideFile, status)) return false;
-        } else if (!ReadExact(file, chunk.get(), length)) {
-            return FailAt(status, Reason::DirectoryOutsideFile, at);
-        }
+        if (!ReadAt(file, at, chunk.get(), length, Reason::DirectoryOutsideFile, status)) return false;
         format::ScrambleRun(chunk.get(), length, key);
         for (size_t i = 0; i < n; ++i) {
             const uint8_t* raw = chunk.get() + i * de::kSize;
@@ -99,25 +92,29 @@ bool ReadDirectory(io::FileHandle file, const format::Key& key, const ArchiveHea
 
 bool ReadEntryHead(io::FileHandle file, const DirEntry& entry, const format::Key& key, EntryHead* head,
                    Status* status) {
-    uint8_t header[eh::kSize];
-    if (!ReadAt(file, entry.entryHeaderOffset, header, sizeof header, Reason::EntryHeaderOutsideFile, status))
-        return false;
-    format::ScrambleRun(header, sizeof header, key);
-    const uint16_t nameField = format::ReadLe16(header + eh::kNameField);
-    head->fileTime = static_cast<uint64_t>(format::ReadLe32(header + eh::kTime)) |
-                     (static_cast<uint64_t>(format::ReadLe32(header + eh::kTime + 4)) << 32);
-    head->decodedSize = format::ReadLe32(header + eh::kDecodedSize);
-    head->blockCount = format::ReadLe32(header + eh::kBlockCount);
+    // The header and the longest name in one read; the name is as long as
+    // the header says.
+    uint8_t bytes[eh::kSize + format::kMaxNameLength];
+    uint32_t got = 0;
+    const uint64_t offset = entry.entryHeaderOffset;
+    if (!io::ReadAt(file, offset, bytes, sizeof bytes, &got))
+        return FailAt(status, Reason::ReadFailed, offset);
+    if (got < eh::kSize) return FailAt(status, Reason::EntryHeaderOutsideFile, offset);
+    format::ScrambleRun(bytes, eh::kSize, key);
+    const uint16_t nameField = format::ReadLe16(bytes + eh::kNameField);
+    head->fileTime = static_cast<uint64_t>(format::ReadLe32(bytes + eh::kTime)) |
+                     (static_cast<uint64_t>(format::ReadLe32(bytes + eh::kTime + 4)) << 32);
+    head->decodedSize = format::ReadLe32(bytes + eh::kDecodedSize);
+    head->blockCount = format::ReadLe32(bytes + eh::kBlockCount);
     head->nameLength = nameField & eh::kNameLengthMask;
     head->scrambled = (nameField & eh::kScrambledFlag) != 0;
     if (head->nameLength > format::kMaxNameLength) {
         if (status != nullptr) status->found = head->nameLength;
-        return FailAt(status, Reason::NameTooLong, entry.entryHeaderOffset);
+        return FailAt(status, Reason::NameTooLong, offset);
     }
-    // The name follows the header: no seek.
-    const uint64_t nameOffset = static_cast<uint64_t>(entry.entryHeaderOffset) + eh::kSize;
-    if (!ReadExact(file, head->name, head->nameLength))
-        return FailAt(status, Reason::NameOutsideFile, nameOffset);
+    if (got - eh::kSize < head->nameLength)
+        return FailAt(status, Reason::NameOutsideFile, offset + eh::kSize);
+    std::memcpy(head->name, bytes + eh::kSize, head->nameLength);
     format::ScrambleRun(head->name, head->nameLength, key);
     return true;
 }
@@ -188,27 +185,30 @@ bool OpenEntrySlot(io::FileHandle file, uint32_t key1, uint32_t key2, const DirE
                    const EntryHead& head, OpenSlot* slot, Status* status) {
     const format::Key key = format::MakeKey(key1, key2);
     constexpr size_t kHeader = format::block_header::kSize;
-    uint8_t first[kHeader + 1];
+    // The first block's header, its method byte, and the wave header that
+    // follows the method byte of a wave entry, in one read.
+    uint8_t first[kHeader + 1 + format::wave_header::kSize];
     const uint64_t firstBlock = entry.firstBlockOffset;
-    if (!ReadAt(file, firstBlock, first, sizeof first, Reason::BlockHeaderOutsideFile, status)) {
+    uint32_t got = 0;
+    const bool read = io::ReadAt(file, firstBlock, first, sizeof first, &got);
+    if (!read || got < kHeader + 1) {
         if (status != nullptr) status->block = 0;
-        return false;
+        return FailAt(status, read ? Reason::BlockHeaderOutsideFile : Reason::ReadFailed, firstBlock);
     }
     uint8_t method = first[kHeader];
     if (head.scrambled) method ^= key.bytes[0];
     if (method >= format::kMethodWaveFirst) {
-        uint8_t wave[format::wave_header::kSize];
-        // Right behind the method byte: no seek.
-        if (!ReadExact(file, wave, sizeof wave)) {
+        uint8_t* wave = first + kHeader + 1;
+        if (got < sizeof first) {
             if (status != nullptr) status->block = 0;
-            return FailAt(status, Reason::WaveHeaderOutsideFile, firstBlock + sizeof first);
+            return FailAt(status, Reason::WaveHeaderOutsideFile, firstBlock + kHeader + 1);
         }
         // Inside a scrambled body the header starts at body offset 1; in an
         // unscrambled entry it is a run of its own.
-        format::ScrambleRunFrom(wave, sizeof wave, key, head.scrambled ? 1 : 0);
-        slot->waveHeader.reset(new (std::nothrow) uint8_t[sizeof wave]);
+        format::ScrambleRunFrom(wave, format::wave_header::kSize, key, head.scrambled ? 1 : 0);
+        slot->waveHeader.reset(new (std::nothrow) uint8_t[format::wave_header::kSize]);
         if (!slot->waveHeader) return Fail(status, Reason::OutOfMemory);
-        std::memcpy(slot->waveHeader.get(), wave, sizeof wave);
+        std::memcpy(slot->waveHeader.get(), wave, format::wave_header::kSize);
     }
     slot->buffer = NewBlockBuffer();
     if (!slot->buffer) return Fail(status, Reason::OutOfMemory);
@@ -223,6 +223,8 @@ bool OpenEntrySlot(io::FileHandle file, uint32_t key1, uint32_t key2, const DirE
     slot->blockIndex = 0;
     slot->blockSize = format::ReadLe16(first + format::block_header::kStoredSize);
     slot->previousBlockSize = 0;
+    slot->blockMethod = method;
+    slot->aheadValid = false;
     slot->scrambled = head.scrambled;
     slot->key1 = key1;
     slot->key2 = key2;

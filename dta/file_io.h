@@ -5,6 +5,7 @@
 #ifndef DTA_FILE_IO_H
 #define DTA_FILE_IO_H
 
+#include <cstddef>
 #include <cstdint>
 
 namespace dta::io {
@@ -28,6 +29,25 @@ bool Close(FileHandle file);
 
 // Reads up to `count` bytes; `*got` is what arrived. False on a system error.
 bool Read(FileHandle file, void* buffer, uint32_t count, uint32_t* got);
+
+// Reads up to `count` bytes at the absolute `offset`, in one system call
+// where the system allows; `*got` is what arrived, fewer only at the end of
+// the file. False on a system error. Where the file pointer is left is
+// unspecified.
+bool ReadAt(FileHandle file, uint64_t offset, void* buffer, uint32_t count, uint32_t* got);
+
+// One destination of a scattered read, and how many one read takes.
+inline constexpr size_t kMaxReadPieces = 64;
+struct Piece {
+    void* data;
+    uint32_t size;
+};
+
+// Reads the file bytes from the absolute `offset` on into `pieces` in turn
+// (each filled before the next), with one system call where the system
+// allows; `*got` is the total that arrived, less only at the end of the file.
+// False on a system error or for more than kMaxReadPieces pieces.
+bool ReadPiecesAt(FileHandle file, uint64_t offset, const Piece* pieces, size_t count, uint64_t* got);
 
 // Writes `count` bytes; `*written` is what was written. False on error.
 bool Write(FileHandle file, const void* buffer, uint32_t count, uint32_t* written);

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace dta::io {
@@ -99,6 +100,55 @@ bool Read(FileHandle file, void* buffer, uint32_t count, uint32_t* got) {
         if (done < 0) return false;
         if (done == 0) break;
         *got += static_cast<uint32_t>(done);
+    }
+    return true;
+}
+
+bool ReadAt(FileHandle file, uint64_t offset, void* buffer, uint32_t count, uint32_t* got) {
+    if (got == nullptr) return false;
+    *got = 0;
+    if (!IsOpen(file) || (buffer == nullptr && count != 0) ||
+        offset > static_cast<uint64_t>(INT64_MAX) - count)
+        return false;
+    auto* out = static_cast<uint8_t*>(buffer);
+    while (*got < count) {
+        const ssize_t done = ::pread(ToFd(file), out + *got, count - *got, static_cast<off_t>(offset + *got));
+        if (done < 0 && errno == EINTR) continue;
+        if (done < 0) return false;
+        if (done == 0) break;
+        *got += static_cast<uint32_t>(done);
+    }
+    return true;
+}
+
+bool ReadPiecesAt(FileHandle file, uint64_t offset, const Piece* pieces, size_t count, uint64_t* got) {
+    if (got == nullptr) return false;
+    *got = 0;
+    if (!IsOpen(file) || pieces == nullptr || count > kMaxReadPieces) return false;
+    struct iovec vectors[kMaxReadPieces];
+    uint64_t total = 0;
+    for (size_t i = 0; i < count; ++i) {
+        vectors[i].iov_base = pieces[i].data;
+        vectors[i].iov_len = pieces[i].size;
+        total += pieces[i].size;
+    }
+    if (offset > static_cast<uint64_t>(INT64_MAX) - total) return false;
+    // One call normally brings everything; one that stops early is resumed
+    // after the pieces it filled.
+    size_t first = 0;
+    while (first < count) {
+        const ssize_t done = ::preadv(ToFd(file), vectors + first, static_cast<int>(count - first),
+                                      static_cast<off_t>(offset + *got));
+        if (done < 0 && errno == EINTR) continue;
+        if (done < 0) return false;
+        if (done == 0) break;
+        *got += static_cast<uint64_t>(done);
+        size_t left = static_cast<size_t>(done);
+        while (first < count && left >= vectors[first].iov_len) left -= vectors[first++].iov_len;
+        if (first < count) {
+            vectors[first].iov_base = static_cast<uint8_t*>(vectors[first].iov_base) + left;
+            vectors[first].iov_len -= left;
+        }
     }
     return true;
 }

@@ -67,6 +67,57 @@ bool Read(FileHandle file, void* buffer, uint32_t count, uint32_t* got) {
     return ok != FALSE;
 }
 
+bool ReadAt(FileHandle file, uint64_t offset, void* buffer, uint32_t count, uint32_t* got) {
+    if (got != nullptr) {
+        *got = 0;
+    }
+    if (!IsUsable(file) || got == nullptr || (buffer == nullptr && count != 0)) {
+        return false;
+    }
+    auto* out = static_cast<uint8_t*>(buffer);
+    while (*got < count) {
+        // A synchronous handle reads at the offset the OVERLAPPED block gives.
+        const uint64_t position = offset + *got;
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(position);
+        at.OffsetHigh = static_cast<DWORD>(position >> 32);
+        DWORD done = 0;
+        if (!ReadFile(ToHandle(file), out + *got, count - *got, &done, &at)) {
+            // Reading at the end is reported as an error with this code.
+            if (GetLastError() == ERROR_HANDLE_EOF) {
+                break;
+            }
+            return false;
+        }
+        if (done == 0) {
+            break;
+        }
+        *got += done;
+    }
+    return true;
+}
+
+bool ReadPiecesAt(FileHandle file, uint64_t offset, const Piece* pieces, size_t count, uint64_t* got) {
+    if (got != nullptr) {
+        *got = 0;
+    }
+    if (got == nullptr || pieces == nullptr || count > kMaxReadPieces) {
+        return false;
+    }
+    // Scattered reads need unbuffered files here: one read per piece.
+    for (size_t i = 0; i < count; ++i) {
+        uint32_t done = 0;
+        if (!ReadAt(file, offset + *got, pieces[i].data, pieces[i].size, &done)) {
+            return false;
+        }
+        *got += done;
+        if (done < pieces[i].size) {
+            break;
+        }
+    }
+    return true;
+}
+
 bool Write(FileHandle file, const void* buffer, uint32_t count, uint32_t* written) {
     if (written != nullptr) {
         *written = 0;

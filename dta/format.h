@@ -121,16 +121,14 @@ inline Key MakeKey(uint32_t word1, uint32_t word2) {
 // Scrambles (or unscrambles: the operation is its own inverse) one run: byte
 // i is combined with key byte i mod 8.
 inline void ScrambleRun(uint8_t* run, size_t size, const Key& key) {
-    // Eight bytes at a time: the key repeats every eight bytes, so a whole
-    // 64-bit word takes the key as it stands, whatever the byte order.
-    uint64_t pattern;
-    std::memcpy(&pattern, key.bytes, sizeof pattern);
+    // 32 bytes a step against the key repeated four times: a fixed-length
+    // inner loop that the compiler turns into vector XORs.
+    constexpr size_t kStep = 32;
+    uint8_t pattern[kStep];
+    for (size_t j = 0; j < kStep; ++j) pattern[j] = key.bytes[j & 7];
     size_t i = 0;
-    for (; size - i >= sizeof pattern; i += sizeof pattern) {
-        uint64_t word;
-        std::memcpy(&word, run + i, sizeof word);
-        word ^= pattern;
-        std::memcpy(run + i, &word, sizeof word);
+    for (; size - i >= kStep; i += kStep) {
+        for (size_t j = 0; j < kStep; ++j) run[i + j] ^= pattern[j];
     }
     for (; i < size; ++i) run[i] ^= key.bytes[i & 7];
 }

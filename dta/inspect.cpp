@@ -159,16 +159,18 @@ bool Archive::ReadEntry(size_t index, EntryInfo* info, Status* status) const {
     uint64_t offset = entry.firstBlockOffset;
     for (uint32_t b = 0; b < head.blockCount; ++b) {
         constexpr size_t kHeader = format::block_header::kSize;
+        // The header and method byte, and the wave header behind the first
+        // method byte.
         uint8_t bytes[kHeader + 1 + format::wave_header::kSize];
-        const bool first = b == 0;
-        // Names the block and the entry in what the status already says.
-        auto inBlock = [&](bool) {
+        const uint32_t want = b == 0 ? sizeof bytes : kHeader + 1;
+        uint32_t got = 0;
+        auto failInBlock = [&](Reason reason, uint64_t at) {
             if (status != nullptr) status->block = b;
+            FailAt(status, reason, at);
             return InEntry(status, index, info->name);
         };
-        auto failInBlock = [&](Reason reason, uint64_t at) { return inBlock(FailAt(status, reason, at)); };
-        if (!detail::ReadAt(file_, offset, bytes, kHeader, Reason::BlockHeaderOutsideFile, status))
-            return inBlock(false);
+        if (!io::ReadAt(file_, offset, bytes, want, &got)) return failInBlock(Reason::ReadFailed, offset);
+        if (got < kHeader) return failInBlock(Reason::BlockHeaderOutsideFile, offset);
         const uint16_t stored = format::ReadLe16(bytes + format::block_header::kStoredSize);
         if (stored == 0) return failInBlock(Reason::StoredSizeZero, offset);
         if (stored > format::block::kMaxBodySize) {
@@ -177,21 +179,16 @@ bool Archive::ReadEntry(size_t index, EntryInfo* info, Status* status) const {
         }
         if (summary_.fileSize < offset + kHeader || summary_.fileSize - offset - kHeader < stored)
             return failInBlock(Reason::BodyOutsideFile, offset + kHeader);
-        // The method byte, and the wave header behind the first one.
-        if (!detail::ReadExact(file_, bytes + kHeader, 1))
-            return failInBlock(Reason::ReadFailed, offset + kHeader);
         const uint8_t method = head.scrambled ? bytes[kHeader] ^ key.bytes[0] : bytes[kHeader];
         if (!seen[method]) {
             seen[method] = true;
             info->methods.push_back(method);
         }
-        if (first && method >= format::kMethodWaveFirst) {
-            uint8_t* wave = bytes + kHeader + 1;
+        if (b == 0 && method >= format::kMethodWaveFirst) {
             // The header copy belongs inside the first body.
-            if (stored < 1 + format::wave_header::kSize)
+            if (stored < 1 + format::wave_header::kSize || got < sizeof bytes)
                 return failInBlock(Reason::WaveHeaderCopyCut, offset + kHeader + 1);
-            if (!detail::ReadExact(file_, wave, format::wave_header::kSize))
-                return failInBlock(Reason::ReadFailed, offset + kHeader + 1);
+            uint8_t* wave = bytes + kHeader + 1;
             format::ScrambleRunFrom(wave, format::wave_header::kSize, key, head.scrambled ? 1 : 0);
             info->wave = true;
             info->lossy = DeltaCoded(wave);
@@ -251,7 +248,8 @@ bool EntryStream::Next(const uint8_t** data, size_t* size, Status* status) {
     if (blocksDone_ == slot_.blockCount) return true;
     if (blocksDone_ > 0 && !detail::StepForward(slot_, status)) return Refuse(status);
     uint32_t decoded = 0;
-    if (!detail::DecodeCurrentBlock(slot_, slot_.buffer.get(), &decoded, status)) return Refuse(status);
+    if (!detail::DecodeCurrentBlock(slot_, slot_.buffer.get(), detail::kBlockBufferSize, &decoded, status))
+        return Refuse(status);
     const uint32_t rest = slot_.size - delivered_;
     const bool last = blocksDone_ + 1 == slot_.blockCount;
     if (!last && decoded != kBlock) {

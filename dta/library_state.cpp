@@ -70,7 +70,7 @@ void FreeSlot(OpenSlot& slot) {
 }
 
 std::unique_ptr<uint8_t[]> NewBlockBuffer() {
-    return std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[format::block::kDecodedSize]);
+    return std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[kBlockBufferSize]);
 }
 
 void ShutDownLibrary() {

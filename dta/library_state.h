@@ -23,6 +23,11 @@ namespace dta::detail {
 // Longest archive path a record keeps (a Win32 MAX_PATH less its terminator).
 inline constexpr size_t kMaxArchivePath = 259;
 
+// A slot's buffer: one decoded block, and room behind it for the next
+// block's header and method byte, which a read of a whole stored block
+// brings along.
+inline constexpr size_t kBlockBufferSize = format::block::kDecodedSize + 8;
+
 // Open-file slot flags.
 inline constexpr uint32_t kSlotOwnsFile = 0x1;    // plain file or writer; closed at dtaClose
 inline constexpr uint32_t kSlotWriting = 0x2;     // opened by dtaOpenWrite
@@ -68,7 +73,13 @@ struct OpenSlot {
     bool bufferValid = false;
     bool scrambled = false;
     std::string tempName;               // safe-mode writers only
-    std::unique_ptr<uint8_t[]> buffer;  // format::block::kDecodedSize bytes
+    std::unique_ptr<uint8_t[]> buffer;  // kBlockBufferSize bytes
+    // Archive entries: the current block's method byte (unscrambled), or -1
+    // while unknown; and the next block's header and method byte as read
+    // behind the current block's body, valid when aheadValid.
+    int16_t blockMethod = -1;
+    uint8_t ahead[format::block_header::kSize + 1] = {};
+    bool aheadValid = false;
 
     bool IsFree() const { return file == io::kInvalidFile; }
 };
@@ -116,7 +127,7 @@ int32_t InsertSlot(LibraryState& state, OpenSlot&& slot);
 // not closed here).
 void FreeSlot(OpenSlot& slot);
 
-// A fresh decode buffer of format::block::kDecodedSize bytes, or null.
+// A fresh buffer of kBlockBufferSize bytes, or null.
 std::unique_ptr<uint8_t[]> NewBlockBuffer();
 
 // Runs the leak report (when enabled) and frees the tables. Called once at

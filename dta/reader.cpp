@@ -28,6 +28,9 @@ struct ReadPlace {
     uint32_t blockIndex;
     uint32_t blockSize;
     uint32_t previousBlockSize;
+    int16_t blockMethod;
+    bool aheadValid;
+    uint8_t ahead[sizeof OpenSlot::ahead];
 
     explicit ReadPlace(const OpenSlot& s)
         : position(s.position),
@@ -35,7 +38,11 @@ struct ReadPlace {
           blockOffset(s.blockOffset),
           blockIndex(s.blockIndex),
           blockSize(s.blockSize),
-          previousBlockSize(s.previousBlockSize) {}
+          previousBlockSize(s.previousBlockSize),
+          blockMethod(s.blockMethod),
+          aheadValid(s.aheadValid) {
+        std::memcpy(ahead, s.ahead, sizeof ahead);
+    }
 
     // Puts the fields back; the buffer may hold anything now, so it is invalid.
     int32_t Fail(OpenSlot& s) const {
@@ -45,6 +52,9 @@ struct ReadPlace {
         s.blockIndex = blockIndex;
         s.blockSize = blockSize;
         s.previousBlockSize = previousBlockSize;
+        s.blockMethod = blockMethod;
+        s.aheadValid = aheadValid;
+        std::memcpy(s.ahead, ahead, sizeof ahead);
         s.bufferValid = false;
         return -1;
     }
@@ -110,49 +120,56 @@ int32_t ReadEntry(OpenSlot& s, uint8_t* out, uint32_t count) {
         s.bufferOffset = s.position - target * kBlock;
         s.bufferValid = false;
     }
-    if (!s.bufferValid) {
+    uint32_t delivered = 0;
+    if (!s.bufferValid && s.bufferOffset == 0 && count >= kBlock) {
+        // The read covers the whole block: it goes straight into the
+        // caller's buffer. A shorter block can't be, as below.
         uint32_t decoded = 0;
-        if (!DecodeCurrentBlock(s, s.buffer.get(), &decoded, nullptr)) return before.Fail(s);
-        s.bufferedLength = decoded;
-        s.bufferValid = true;
-    }
-    // A block that decodes to less than the position within it is damaged.
-    if (s.bufferedLength < s.bufferOffset) return before.Fail(s);
-    const uint32_t available = s.bufferedLength - s.bufferOffset;
-
-    if (count <= available) {
-        std::memcpy(out, s.buffer.get() + s.bufferOffset, count);
-        s.bufferOffset += count;
-        s.position += count;
-        if (s.bufferOffset == s.bufferedLength && s.blockIndex + 1 < s.blockCount) {
-            if (!StepForward(s, nullptr)) return before.Fail(s);
-            s.bufferOffset = 0;
-            s.bufferValid = false;
+        if (!DecodeCurrentBlock(s, out, count, &decoded, nullptr) || decoded != kBlock) return before.Fail(s);
+        delivered = kBlock;
+    } else {
+        if (!s.bufferValid) {
+            uint32_t decoded = 0;
+            if (!DecodeCurrentBlock(s, s.buffer.get(), dta::detail::kBlockBufferSize, &decoded, nullptr))
+                return before.Fail(s);
+            s.bufferedLength = decoded;
+            s.bufferValid = true;
         }
-        return static_cast<int32_t>(count);
-    }
+        // A block that decodes to less than the position within it is damaged.
+        if (s.bufferedLength < s.bufferOffset) return before.Fail(s);
+        const uint32_t available = s.bufferedLength - s.bufferOffset;
 
-    // More than this block holds: it must be a whole block, or the positions
-    // of the blocks behind it would not match the data.
-    if (s.bufferedLength != kBlock) return before.Fail(s);
-    std::memcpy(out, s.buffer.get() + s.bufferOffset, available);
+        if (count <= available) {
+            std::memcpy(out, s.buffer.get() + s.bufferOffset, count);
+            s.bufferOffset += count;
+            s.position += count;
+            if (s.bufferOffset == s.bufferedLength && s.blockIndex + 1 < s.blockCount) {
+                if (!StepForward(s, nullptr)) return before.Fail(s);
+                s.bufferOffset = 0;
+                s.bufferValid = false;
+            }
+            return static_cast<int32_t>(count);
+        }
+
+        // More than this block holds: it must be a whole block, or the
+        // positions of the blocks behind it would not match the data.
+        if (s.bufferedLength != kBlock) return before.Fail(s);
+        std::memcpy(out, s.buffer.get() + s.bufferOffset, available);
+        delivered = available;
+    }
     s.bufferValid = false;
-    uint32_t delivered = available;
-    s.position += available;
-    const uint32_t remaining = count - available;
+    s.position += delivered;
+    const uint32_t remaining = count - delivered;
     const uint32_t whole = remaining / kBlock;
     const uint32_t tail = remaining % kBlock;
-    for (uint32_t i = 0; i < whole; ++i) {
-        uint32_t decoded = 0;
-        if (!StepForward(s, nullptr) || !DecodeCurrentBlock(s, out + delivered, &decoded, nullptr) ||
-            decoded != kBlock)
-            return before.Fail(s);
-        delivered += decoded;
-        s.position += decoded;
-    }
+    if (!dta::detail::DecodeWholeBlocks(s, out + delivered, whole, count - delivered, nullptr))
+        return before.Fail(s);
+    delivered += whole * kBlock;
+    s.position += whole * kBlock;
     if (tail > 0) {
         uint32_t decoded = 0;
-        if (!StepForward(s, nullptr) || !DecodeCurrentBlock(s, s.buffer.get(), &decoded, nullptr) ||
+        if (!StepForward(s, nullptr) ||
+            !DecodeCurrentBlock(s, s.buffer.get(), dta::detail::kBlockBufferSize, &decoded, nullptr) ||
             decoded < tail)
             return before.Fail(s);
         s.bufferedLength = decoded;

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "dta/format.h"
+#include "dta/file_io.h"
 #include "dta/inspect.h"
 #include "tests/dta/archive_builder.h"
 
@@ -288,4 +289,66 @@ TEST(Inspect, decoding_damage_is_named_with_the_block_and_the_body_byte) {
         StreamAll(in->archive, IndexOf(in->archive, "long.bin"), &data),
         "entry " + std::to_string(IndexOf(in->archive, "long.bin")) +
             " (long.bin): block 0: last block does not decode to the rest of the entry (3, expected 2)");
+}
+
+TEST(Inspect, entries_whose_blocks_lie_past_4_gib_read_whole) {
+    // The entry header sits just below 4 GiB, so its blocks run on past it.
+    // The file is sparse where the file system allows: only the pieces
+    // written take room.
+    const Bytes data = Pattern(40000, 8);
+    ArchiveBuilder builder;
+    builder.AddStored("far.bin", data, true);
+    builder.directoryFirst = true;
+    BuiltArchive built = builder.Build();
+    const uint32_t oldHeader = built.entryHeaderOffsets[0];
+    const uint32_t newHeader = 0xFFFFFF00u;
+    const uint32_t newFirstBlock = newHeader + (built.firstBlockOffsets[0] - oldHeader);
+    // Scrambling is an exclusive-or: turning the stored value from A to B
+    // is an exclusive-or with A ^ B.
+    auto move = [&](size_t field, uint32_t from, uint32_t to) {
+        for (int i = 0; i < 4; ++i)
+            built.bytes[built.directoryOffset + field + i] ^= static_cast<uint8_t>((from ^ to) >> (8 * i));
+    };
+    move(format::directory_entry::kEntryHeaderOffset, oldHeader, newHeader);
+    move(format::directory_entry::kFirstBlockOffset, built.firstBlockOffsets[0], newFirstBlock);
+
+    TempFolder folder;
+    const std::string path = folder.Path("far.dta");
+    {
+        namespace io = dta::io;
+        const io::FileHandle file = io::OpenWrite(path.c_str(), true, false);
+        ASSERT_NE(file, io::kInvalidFile);
+        uint64_t at = 0;
+        uint32_t written = 0;
+        EXPECT_TRUE(io::Write(file, built.bytes.data(), oldHeader, &written));
+        EXPECT_TRUE(io::Seek(file, newHeader, io::SeekOrigin::Begin, &at));
+        EXPECT_TRUE(io::Write(file, built.bytes.data() + oldHeader,
+                              static_cast<uint32_t>(built.bytes.size() - oldHeader), &written));
+        EXPECT_TRUE(io::Close(file));
+    }
+
+    // Through the exports: forwards, and back across the 4 GiB line.
+    {
+        ArchiveRef ref{Register(path)};
+        ASSERT_NE(ref.archive, nullptr);
+        const int32_t h = dtaOpen("far.bin", 1);
+        ASSERT_GE(h, 0);
+        EXPECT_EQ(ReadAll(h), data);
+        uint8_t byte = 0;
+        EXPECT_EQ(dtaSeek(h, 100, 0), 100);
+        EXPECT_EQ(dtaRead(h, &byte, 1), 1);
+        EXPECT_EQ(byte, data[100]);
+        dtaClose(h);
+    }
+    // Through the inspection interface.
+    Archive archive;
+    Status status;
+    ASSERT_TRUE(archive.Open(path, kKey1, kKey2, &status)) << dta::Describe(status);
+    EXPECT_GT(archive.Summary().fileSize, 0x100000000ull);
+    EntryInfo info;
+    EXPECT_TRUE(archive.ReadEntry(0, &info, &status)) << dta::Describe(status);
+    EXPECT_EQ(info.firstBlockOffset, newFirstBlock);
+    Bytes streamed;
+    EXPECT_EQ(StreamAll(archive, 0, &streamed), "");
+    EXPECT_EQ(streamed, data);
 }

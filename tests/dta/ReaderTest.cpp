@@ -1,6 +1,7 @@
 // Reading and seeking archive entries and plain files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "dta/dta.h"
@@ -314,4 +315,79 @@ TEST(Reader, backward_moves_walk_back_unless_the_target_lies_below_half_the_curr
     EXPECT_EQ(byteAt(3), -1);
     EXPECT_EQ(byteAt(0), 'A');
     EXPECT_EQ(byteAt(3), 'D');  // forwards from block 0
+}
+
+TEST(Reader, runs_of_full_stored_blocks_read_in_batches_stop_at_any_other_block) {
+    // 40 blocks: full stored ones broken by an LZ block (17: runs of one
+    // byte), a stored block of another method byte (20) and a short LZ block
+    // at the end, so that batches of stored blocks start and stop in many
+    // places, and run to their 16th block (1 to 16).
+    Bytes data = Pattern(39 * 32768 + 1000, 12);
+    std::fill(data.begin() + 17 * 32768, data.begin() + 18 * 32768, 0x42);
+    std::vector<Bytes> bodies = StoredBodies(data, 5);
+    bodies[17] = {1, 0xFF, 0x00};  // eight runs of 4096 bytes
+    for (int i = 0; i < 8; ++i) bodies[17].insert(bodies[17].end(), {0x00, 0x0F, 0xF0, 0x42});
+    bodies[20][0] = 2;
+    bodies[39] = LiteralLzBody(Slice(data, 39 * 32768, 1000));
+    ArchiveBuilder builder;
+    for (const bool scrambled : {false, true}) {
+        TestEntry entry;
+        entry.name = scrambled ? "s.bin" : "p.bin";
+        entry.bodies = bodies;
+        entry.decodedSize = static_cast<uint32_t>(data.size());
+        entry.scrambled = scrambled;
+        builder.Add(entry);
+    }
+    // A full-size stored block that holds one byte too few, in the middle of
+    // a run: the whole read fails and stays put.
+    TestEntry damaged;
+    damaged.name = "damaged.bin";
+    damaged.bodies = StoredBodies(Pattern(10 * 32768, 13));
+    damaged.bodies[6].pop_back();
+    damaged.decodedSize = 10 * 32768;
+    builder.Add(damaged);
+    Registered archive(builder);
+    ASSERT_TRUE(archive.ok());
+
+    for (const char* name : {"p.bin", "s.bin"}) {
+        Handle whole(name);
+        EXPECT_EQ(ReadAll(whole.value), data) << name;
+        // Odd pieces that start and end inside blocks.
+        Handle pieces(name);
+        Bytes joined;
+        Bytes piece(3 * 32768 + 4097);
+        for (int32_t got;
+             (got = dtaRead(pieces.value, piece.data(), static_cast<uint32_t>(piece.size()))) > 0;)
+            joined.insert(joined.end(), piece.begin(), piece.begin() + got);
+        EXPECT_EQ(joined, data) << name;
+    }
+    Handle handle("damaged.bin");
+    Bytes out(10 * 32768);
+    ASSERT_EQ(dtaRead(handle.value, out.data(), 100), 100);
+    EXPECT_EQ(dtaRead(handle.value, out.data(), 9 * 32768), -1);
+    EXPECT_EQ(dtaSeek(handle.value, 0, 1), 100);
+    EXPECT_EQ(dtaRead(handle.value, out.data(), 32768), 32768);
+    EXPECT_EQ(Slice(out, 0, 32768), Slice(Pattern(10 * 32768, 13), 100, 32768));
+}
+
+TEST(Reader, a_file_that_ends_inside_a_run_of_stored_blocks_fails_the_read_whole) {
+    // The entry's data is the last thing in the file, cut inside its fifth
+    // block and then inside its first.
+    const Bytes data = Pattern(5 * 32768, 14);
+    ArchiveBuilder builder;
+    builder.AddStored("cut.bin", data, true);
+    builder.directoryFirst = true;
+    const Bytes whole = builder.Build().bytes;
+    for (const size_t cut : {size_t{100}, size_t{4 * 32773 + 100}}) {
+        TempFolder folder;
+        WriteFile(folder.Path("c.dta"), Slice(whole, 0, whole.size() - cut));
+        ArchiveRef ref{Register(folder.Path("c.dta"))};
+        ASSERT_NE(ref.archive, nullptr);
+        Handle handle("cut.bin");
+        Bytes out(data.size());
+        EXPECT_EQ(dtaRead(handle.value, out.data(), static_cast<uint32_t>(out.size())), -1) << cut;
+        EXPECT_EQ(dtaSeek(handle.value, 0, 1), 0) << cut;
+        // What the file still holds reads.
+        EXPECT_EQ(dtaRead(handle.value, out.data(), 32768), cut < 32768 ? 32768 : -1) << cut;
+    }
 }

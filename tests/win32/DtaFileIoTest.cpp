@@ -55,6 +55,50 @@ TEST(DtaFileIo, reads_seeks_and_sizes_an_existing_file) {
     EXPECT_EQ(pos, 0xFFFFFFFFull);
 }
 
+TEST(DtaFileIo, reads_at_offsets_and_into_pieces_up_to_the_end_and_past_4_gib) {
+    ScratchFolder dir;
+    const std::string path = dir / "data.bin";
+    ASSERT_TRUE(WriteWholeFile(path, "0123456789"));
+    Closer f{io::OpenRead(path.c_str(), true)};
+    ASSERT_NE(f.file, io::kInvalidFile);
+
+    char buf[16] = {};
+    uint32_t got = 0;
+    ASSERT_TRUE(io::ReadAt(f.file, 3, buf, 4, &got));
+    EXPECT_EQ(std::string(buf, got), "3456");
+    // Up to the end is a short read, at or past it an empty one: no errors.
+    ASSERT_TRUE(io::ReadAt(f.file, 7, buf, 8, &got));
+    EXPECT_EQ(std::string(buf, got), "789");
+    ASSERT_TRUE(io::ReadAt(f.file, 10, buf, 8, &got));
+    EXPECT_EQ(got, 0u);
+    ASSERT_TRUE(io::ReadAt(f.file, 0x100000000ull, buf, 8, &got));
+    EXPECT_EQ(got, 0u);
+
+    char a[3] = {}, b[2] = {}, c[9] = {};
+    const io::Piece pieces[] = {{a, 3}, {b, 2}, {c, 9}};
+    uint64_t total = 0;
+    ASSERT_TRUE(io::ReadPiecesAt(f.file, 1, pieces, 3, &total));
+    EXPECT_EQ(total, 9u);
+    EXPECT_EQ(std::string(a, 3) + std::string(b, 2) + std::string(c, 4), "123456789");
+
+    // A sparse file with bytes past 4 GiB: the high part of the offset counts.
+    const std::string big = dir / "big.bin";
+    {
+        Closer w{io::OpenWrite(big.c_str(), true, false)};
+        ASSERT_NE(w.file, io::kInvalidFile);
+        uint64_t at = 0;
+        uint32_t written = 0;
+        ASSERT_TRUE(io::Write(w.file, "low", 3, &written));
+        ASSERT_TRUE(io::Seek(w.file, 0x100000005ll, io::SeekOrigin::Begin, &at));
+        ASSERT_TRUE(io::Write(w.file, "high", 4, &written));
+    }
+    Closer r{io::OpenRead(big.c_str(), true)};
+    ASSERT_TRUE(io::ReadAt(r.file, 0x100000005ull, buf, 8, &got));
+    EXPECT_EQ(std::string(buf, got), "high");
+    ASSERT_TRUE(io::ReadAt(r.file, 0, buf, 3, &got));
+    EXPECT_EQ(std::string(buf, got), "low");
+}
+
 TEST(DtaFileIo, refuses_missing_files_null_paths_and_bad_handles) {
     ScratchFolder dir;
     EXPECT_EQ(io::OpenRead((dir / "missing.bin").c_str(), false), io::kInvalidFile);
