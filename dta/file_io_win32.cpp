@@ -197,7 +197,10 @@ bool Delete(const char* path) {
     return path != nullptr && DeleteFileA(path) != FALSE;
 }
 
-bool ClearReadOnly(const char* path) {
+namespace {
+
+// Sets or clears the read-only attribute, keeping the others.
+bool ChangeReadOnly(const char* path, bool readOnly) {
     if (path == nullptr) {
         return false;
     }
@@ -205,24 +208,22 @@ bool ClearReadOnly(const char* path) {
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         return false;
     }
-    DWORD cleared = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
-    if (cleared == 0) {
-        cleared = FILE_ATTRIBUTE_NORMAL;  // "no attributes" must be said this way
+    const DWORD others = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_NORMAL);
+    DWORD changed = readOnly ? others | FILE_ATTRIBUTE_READONLY : others;
+    if (changed == 0) {
+        changed = FILE_ATTRIBUTE_NORMAL;  // "no attributes" must be said this way
     }
-    return SetFileAttributesA(path, cleared) != FALSE;
+    return SetFileAttributesA(path, changed) != FALSE;
+}
+
+}  // namespace
+
+bool ClearReadOnly(const char* path) {
+    return ChangeReadOnly(path, false);
 }
 
 bool SetReadOnly(const char* path) {
-    if (path == nullptr) {
-        return false;
-    }
-    const DWORD attributes = GetFileAttributesA(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        return false;
-    }
-    // FILE_ATTRIBUTE_NORMAL stands alone; it goes when another bit is set.
-    const DWORD set = (attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL)) | FILE_ATTRIBUTE_READONLY;
-    return SetFileAttributesA(path, set) != FALSE;
+    return ChangeReadOnly(path, true);
 }
 
 bool IsReadOnly(const char* path) {

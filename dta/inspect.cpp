@@ -250,24 +250,16 @@ bool EntryStream::Next(const uint8_t** data, size_t* size, Status* status) {
     uint32_t decoded = 0;
     if (!detail::DecodeCurrentBlock(slot_, slot_.buffer.get(), detail::kBlockBufferSize, &decoded, status))
         return Refuse(status);
-    const uint32_t rest = slot_.size - delivered_;
+    // Every block but the last holds a whole block, the last the rest.
     const bool last = blocksDone_ + 1 == slot_.blockCount;
-    if (!last && decoded != kBlock) {
+    const uint32_t expected = last ? slot_.size - delivered_ : kBlock;
+    if (decoded != expected) {
         if (status != nullptr) {
             status->block = blocksDone_;
             status->found = decoded;
-            status->expected = kBlock;
+            status->expected = expected;
         }
-        detail::Fail(status, Reason::BlockDecodedShort);
-        return Refuse(status);
-    }
-    if (last && decoded != rest) {
-        if (status != nullptr) {
-            status->block = blocksDone_;
-            status->found = decoded;
-            status->expected = rest;
-        }
-        detail::Fail(status, Reason::LastBlockWrongSize);
+        detail::Fail(status, last ? Reason::LastBlockWrongSize : Reason::BlockDecodedShort);
         return Refuse(status);
     }
     ++blocksDone_;
