@@ -22,13 +22,42 @@ static_assert(kDirectoryChunk % de::kSize == 0 && kDirectoryChunk % 8 == 0);
 
 }  // namespace
 
-bool TailsEqual(const uint8_t* a, const uint8_t* b) {
+int CompareTails(const uint8_t* a, const uint8_t* b) {
     for (size_t i = 0; i < de::kNameTailSize; ++i) {
-        if (a[i] != b[i]) return false;
-        if (a[i] == 0) return true;
+        if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
+        if (a[i] == 0) return 0;
     }
-    return true;
+    return 0;
 }
+
+namespace {
+
+// A hash of a key and a name tail (up to its first zero byte, as tails
+// compare).
+uint32_t HashOf(uint32_t key, const uint8_t* tail) {
+    uint32_t hash = key * 0x9E3779B1u;
+    for (size_t i = 0; i < de::kNameTailSize && tail[i] != 0; ++i) hash = (hash ^ tail[i]) * 0x01000193u;
+    return hash;
+}
+
+// Marks the runs of equal keys that stand together, and chains the entries
+// whose key and tail hash alike, in directory order, from as many heads as
+// there are entries.
+void IndexDirectory(std::vector<DirEntry>& dir) {
+    const size_t count = dir.size();
+    for (size_t i = 0; i < count; ++i) {
+        dir[i].runStart =
+            i > 0 && dir[i - 1].key == dir[i].key ? dir[i - 1].runStart : static_cast<uint32_t>(i);
+        dir[i].chain = kNoEntry;
+    }
+    for (size_t i = count; i-- > 0;) {
+        DirEntry& head = dir[HashOf(dir[i].key, dir[i].nameTail) % count];
+        dir[i].next = head.chain;
+        head.chain = static_cast<uint32_t>(i);
+    }
+}
+
+}  // namespace
 
 bool ReadMagic(io::FileHandle file, Status* status) {
     char magic[format::kMagicSize];
@@ -86,6 +115,7 @@ bool ReadDirectory(io::FileHandle file, const format::Key& key, const ArchiveHea
         }
         done += n;
     }
+    IndexDirectory(entries);
     directory->swap(entries);
     return true;
 }
@@ -156,10 +186,15 @@ Lookup FindEntry(io::FileHandle file, const std::vector<DirEntry>& dir, const fo
         }
     }
     if (hit < 0) return Lookup::NotFound;
-    size_t i = static_cast<size_t>(hit);
-    while (i > 0 && static_cast<int32_t>(dir[i - 1].key) == wanted.key) --i;
-    for (; i < dir.size() && static_cast<int32_t>(dir[i].key) == wanted.key; ++i) {
-        if (!TailsEqual(dir[i].nameTail, wanted.tail)) continue;
+    // The candidates: the entries of the run of equal keys around the hit
+    // whose tail is the wanted one, in directory order. Their chain holds
+    // them in that order, among others that only hash alike.
+    const uint32_t run = dir[static_cast<size_t>(hit)].runStart;
+    const uint32_t wantedKey = static_cast<uint32_t>(wanted.key);
+    for (uint32_t i = dir[HashOf(wantedKey, wanted.tail) % dir.size()].chain; i != kNoEntry;
+         i = dir[i].next) {
+        if (dir[i].runStart != run || dir[i].key != wantedKey || !TailsEqual(dir[i].nameTail, wanted.tail))
+            continue;
         // The name is read before it is compared, also when its length
         // already tells it apart: a name cut short by the end of the file is
         // a failed read, which ends the whole search. A stored name that no
@@ -172,8 +207,8 @@ Lookup FindEntry(io::FileHandle file, const std::vector<DirEntry>& dir, const fo
         }
         if (head->nameLength != wanted.upper.size()) continue;
         bool same = true;
-        for (size_t k = 0; k < head->nameLength && same; ++k)
-            same = format::UpperAscii(head->name[k]) == static_cast<uint8_t>(wanted.upper[k]);
+        for (size_t c = 0; c < head->nameLength && same; ++c)
+            same = format::UpperAscii(head->name[c]) == static_cast<uint8_t>(wanted.upper[c]);
         if (!same) continue;
         *index = i;
         return Lookup::Found;

@@ -36,7 +36,9 @@ struct ArchiveHeader {
 bool ReadArchiveHeader(io::FileHandle file, const format::Key& key, ArchiveHeader* header, Status* status);
 
 // Reads the whole entries that the header's directory size holds (size div
-// 28) and unscrambles them into `directory`, replacing its contents.
+// 28) and unscrambles them into `directory`, replacing its contents, with
+// the runs of equal keys marked and the entries chained by key and tail
+// (DirEntry).
 // DirectoryOutsideFile, before anything is allocated, when they don't lie
 // inside the file; `directory` is then left as it was.
 bool ReadDirectory(io::FileHandle file, const format::Key& key, const ArchiveHeader& header,
@@ -74,8 +76,12 @@ bool MakeWantedName(const char* name, WantedName* wanted);
 void KeyAndTail(const uint8_t* name, size_t length, uint32_t* key, uint8_t tail[16]);
 
 // Compares two 16-byte name tails as zero-terminated strings, as the lookup
-// does.
-bool TailsEqual(const uint8_t* a, const uint8_t* b);
+// does: negative, zero (equal) or positive.
+int CompareTails(const uint8_t* a, const uint8_t* b);
+
+inline bool TailsEqual(const uint8_t* a, const uint8_t* b) {
+    return CompareTails(a, b) == 0;
+}
 
 enum class Lookup { Found, NotFound, ReadFailed };
 

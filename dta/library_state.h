@@ -34,12 +34,22 @@ inline constexpr uint32_t kSlotWriting = 0x2;     // opened by dtaOpenWrite
 inline constexpr uint32_t kSlotTempFile = 0x4;    // writes go to "<target>.tmp"
 inline constexpr uint32_t kSlotAbandoned = 0x80;  // a safe-mode write failed or was abandoned
 
+// Ends a chain of directory entries.
+inline constexpr uint32_t kNoEntry = 0xFFFFFFFF;
+
 // One directory entry, unscrambled (28 bytes on disk).
 struct DirEntry {
     uint32_t key = 0;
     uint32_t entryHeaderOffset = 0;
     uint32_t firstBlockOffset = 0;
     uint8_t nameTail[format::directory_entry::kNameTailSize] = {};
+    // Made when the directory is read, for the lookup: the first entry of
+    // the run of entries with this key that stand next to it, and a chain
+    // through the entries whose key and name tail hash alike (`next`, in
+    // directory order) that starts at the `bucket`-th entry's `chain`.
+    uint32_t runStart = 0;
+    uint32_t chain = kNoEntry;
+    uint32_t next = kNoEntry;
 };
 
 // One registered archive. Its file handle also identifies it.

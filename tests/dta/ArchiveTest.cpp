@@ -1,6 +1,7 @@
 // Registration, directory loading and name lookup in archives.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -263,4 +264,53 @@ TEST(Archive, entry_with_its_first_block_cut_off_is_not_opened) {
     uint8_t data[3];
     EXPECT_EQ(dtaRead(handle, data, 3), -1);  // the body is cut short
     EXPECT_EQ(dtaClose(handle), 1);
+}
+
+TEST(Archive, long_runs_of_one_key_find_each_name_and_the_first_of_equal_names) {
+    // 60 names of one length and one byte sum: digits that add up the same
+    // (19 + 91, 28 + 82, ...), some sharing their 16-byte tail, so the lookup
+    // goes through the run's tail order. A name given twice is found as the
+    // one that stands first in the directory.
+    TempFolder folder;
+    ArchiveBuilder builder;
+    std::vector<std::string> names;
+    for (int a = 0; a < 10; ++a) {
+        for (int b = 0; b < 6; ++b) {
+            const std::string digits = std::to_string(a) + std::to_string(9 - a);
+            const std::string front = std::to_string(b) + std::to_string(5 - b);
+            names.push_back("set" + front + "\\very_long_file_name_" + digits + ".bin");
+        }
+    }
+    for (size_t i = 0; i < names.size(); ++i)
+        builder.AddStored(names[i], {static_cast<uint8_t>(i)}, i % 2 == 0);
+    builder.AddStored(names[7], {0xEE});  // the same name again, behind the first
+    WriteFile(folder.Path("a.dta"), builder.Build().bytes);
+    ArchiveRef ref{Register(folder.Path("a.dta"))};
+    ASSERT_NE(ref.archive, nullptr);
+    for (size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(OpenAndRead(names[i]), Bytes{static_cast<uint8_t>(i)}) << names[i];
+    // Same key and tail as entries, another front; same key, another tail.
+    EXPECT_EQ(dtaOpen("ste05\\very_long_file_name_19.bin", 1), -1);
+    EXPECT_EQ(dtaOpen("set05\\very_long_file_name_19.bni", 1), -1);
+}
+
+TEST(Archive, an_unsorted_directory_finds_only_what_the_search_reaches) {
+    // Sorted, the directory is ab, ba (one key), zz, zzz; swapping the second
+    // and fourth entries (56 bytes apart, so the scrambling still fits)
+    // leaves "ba" in a run of its own that the binary search never reaches.
+    TempFolder folder;
+    ArchiveBuilder builder;
+    builder.AddStored("ab", {1});
+    builder.AddStored("ba", {2});
+    builder.AddStored("zz", {3});
+    builder.AddStored("zzz", {4});
+    BuiltArchive built = builder.Build();
+    uint8_t* second = built.bytes.data() + built.directoryOffset + 28;
+    std::swap_ranges(second, second + 28, second + 56);
+    WriteFile(folder.Path("a.dta"), built.bytes);
+    ArchiveRef ref{Register(folder.Path("a.dta"))};
+    ASSERT_NE(ref.archive, nullptr);
+    EXPECT_EQ(OpenAndRead("ab"), Bytes{1});
+    EXPECT_EQ(dtaOpen("ba", 1), -1);
+    EXPECT_EQ(dtaOpen("zz", 1), -1);
 }
