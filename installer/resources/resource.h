@@ -99,5 +99,6 @@
 #define IDS_RESTORE_FILES 98
 #define IDS_BACKUP_SOURCE_MISSING 99  // "%s not found! ..."
 #define IDS_OTHER_LANGUAGE 100
+#define IDS_BACKUP_COPY_FAILED 101  // "Can not copy file %s to %s." (backup dialog)
 
 #endif  // INSTALLER_RESOURCES_RESOURCE_H
