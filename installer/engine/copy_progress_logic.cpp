@@ -73,6 +73,7 @@ int32_t ProgressLogic::StartCopy(const std::string& source, const std::string& d
 }
 
 void ProgressLogic::OnCancelButton() {
+    if (!CancelAllowed()) return;
     progress_.confirmationShowing.store(true);
     if (ConfirmQuit()) {
         view_.EnableCancel(false);

@@ -13,6 +13,7 @@
 // ProgressLogic holds what every progress dialog shares; CopyProgressLogic is
 // the install's copy dialog (template 130): the add_file list from the discs
 // to the destination folder, with disc prompts and the billboard slide show.
+// The patch's backup dialog is in backup_progress_logic.h.
 #ifndef INSTALLER_ENGINE_COPY_PROGRESS_LOGIC_H
 #define INSTALLER_ENGINE_COPY_PROGRESS_LOGIC_H
 
@@ -48,7 +49,8 @@ public:
     void OnTimer();
     // The Cancel button (also Esc and the close box): asks the quit
     // confirmation; on OK disables the button and requests the cancel, which
-    // reaches the worker through its next callback.
+    // reaches the worker through its next callback. Does nothing in a dialog
+    // that cannot be cancelled.
     void OnCancelButton();
 
     // The block given to the worker; for the dialog's own reading only.
@@ -77,6 +79,8 @@ protected:
     virtual bool StartEntry(size_t index) = 0;
     // The total percentage shown changed.
     virtual void OnTotalPercent(int32_t percent) {}
+    // Whether the user may cancel this dialog at all.
+    virtual bool CancelAllowed() const { return true; }
     // The copy of entry `index` failed on the way (status 3 without a
     // cancel). Returns false when the dialog has ended; true to try the
     // entry again on this tick.

@@ -1,5 +1,6 @@
 # Installer engine: settings table, tokenizer, install script, folders,
-# message texts, the copy worker and the progress dialogs' logic.
+# message texts, the copy worker and the progress dialogs' logic (the copy
+# dialog and the patch's backup dialog).
 set(engine_test_sources
   ${CMAKE_CURRENT_LIST_DIR}/SettingsTableTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextTokenizerTest.cpp
@@ -8,6 +9,7 @@ set(engine_test_sources
   ${CMAKE_CURRENT_LIST_DIR}/MessageBoxTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CopyWorkerTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CopyProgressLogicTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/BackupProgressLogicTest.cpp
 )
 korvo_add_gtest(engine_tests SOURCES ${engine_test_sources} LIBS korvo_engine dta_pack)
 
