@@ -28,8 +28,9 @@ inline constexpr char kSaveGameFolder[] = "savegame";
 bool UninstallGame(const char* destinationFolder);
 
 // Deletes the temporary folder's copy of every backup_file entry (its second
-// name), last entry first. Nothing is deleted when the temporary folder
-// cannot be found. Always true.
+// name), last entry first, and the folders below the temporary folder that
+// those names lie in when they are left empty. Nothing is deleted when the
+// temporary folder cannot be found. Always true.
 bool RemoveBackupFiles();
 
 }  // namespace installer

@@ -135,7 +135,11 @@ bool RemoveBackupFiles() {
     // Without the temporary folder the names would be taken relative to the
     // current folder, where they name other files.
     if (!GetTempFolder(temp, sizeof temp) || temp[0] == '\0') return true;
-    DeleteFiles(PathBuilder(temp), ScriptEntries().backupFile);
+    const PathBuilder folder(temp);
+    DeleteFiles(folder, ScriptEntries().backupFile);
+    // Backup names may hold folders, which the backup created below the
+    // temporary folder; they go too when nothing else is left in them.
+    RemoveEmptyParents(folder, ScriptEntries().backupFile);
     return true;
 }
 

@@ -144,13 +144,18 @@ TEST_F(RemoveBackupFiles, deletes_listed_copies_in_the_temporary_folder_only) {
     const std::string copy = "korvo-records-" + TestName() + "\\";  // the fixture's scratch folder
     Script("backup_file korvo.exe " + copy + "1.bak");
     Script("backup_file data\\b.dta " + copy + "2.bak");
-    for (const char* name : {"1.bak", "2.bak", "kept.bak"}) ASSERT_TRUE(MakeFile(temp + copy + name));
+    Script("backup_file data\\maps\\a.map " + copy + "data\\maps\\a.map");
+    ASSERT_TRUE(CreatePath((temp + copy + "data\\maps").c_str()));
+    for (const char* name : {"1.bak", "2.bak", "kept.bak", "data\\maps\\a.map"})
+        ASSERT_TRUE(MakeFile(temp + copy + name));
 
     EXPECT_TRUE(installer::RemoveBackupFiles());
     EXPECT_TRUE(installer::RemoveBackupFiles());
 
     EXPECT_FALSE(PathExists(temp + copy + "1.bak"));
     EXPECT_FALSE(PathExists(temp + copy + "2.bak"));
+    // The folders the backup made go; the one holding other files stays.
+    EXPECT_FALSE(PathExists(temp + copy + "data"));
     EXPECT_TRUE(PathExists(temp + copy + "kept.bak"));
 }
 
