@@ -69,10 +69,12 @@ int InstallerApp::ShowPage(Page page, const PageParams& params) {
             finish_.SetFinishMode(params.finishMode);
             return finish_.DoModal(owner);
         case Page::Backup:
-        case Page::Restore:
-            // The patch's backup dialog is not part of this program yet: the
-            // patch stops as if its backup had been cancelled.
-            return kResultCancelled;
+        case Page::Restore: {
+            wizard::BackupProgressDialog backup(
+                backdrop_, ProcessScriptTarget(),
+                page == Page::Backup ? BackupMode::Backup : BackupMode::Restore);
+            return backup.DoModal(owner);
+        }
     }
     return kResultCancelled;
 }

@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <string>
+
+#include "common/path_builder.h"
 #include "installer/engine/flow_host.h"
 #include "installer/resources/resource.h"
 #include "installer/services/system.h"
@@ -14,6 +17,13 @@ namespace {
 
 int32_t Clamp(int32_t percent) {
     return percent < 0 ? 0 : (percent > 100 ? 100 : percent);
+}
+
+// The temporary folder with its backslash, or the empty text when Windows
+// names none (the backup dialog then copies nothing).
+std::string TempFolderText() {
+    char folder[korvo::kPathBufferSize];
+    return GetTempFolder(folder, sizeof folder) ? std::string(folder) : std::string();
 }
 
 }  // namespace
@@ -73,6 +83,13 @@ int32_t ProgressDialog::CheckDisc(const char* drivePath, int32_t discNumber) {
 
 bool ProgressDialog::OnInitDialog() {
     const bool focus = ui::Dialog::OnInitDialog();
+    RECT backdrop;
+    RECT dialog;
+    if (backdrop_.Handle() != nullptr && GetWindowRect(backdrop_.Handle(), &backdrop) &&
+        GetWindowRect(Handle(), &dialog)) {
+        SetWindowPos(Handle(), nullptr, backdrop.left, backdrop.bottom - (dialog.bottom - dialog.top), 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     SendDlgItemMessageA(Handle(), IDC_FILE_BAR, PBM_SETRANGE32, 0, 100);
     SendDlgItemMessageA(Handle(), IDC_TOTAL_BAR, PBM_SETRANGE32, 0, 100);
     Logic().OnOpen();
@@ -97,7 +114,7 @@ bool ProgressDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_P
 }
 
 CopyProgressDialog::CopyProgressDialog(BillboardWindow& backdrop, const InstallScriptTarget& target)
-    : ProgressDialog(IDD_COPY_PROGRESS), backdrop_(backdrop), logic_(*this, target) {}
+    : ProgressDialog(IDD_COPY_PROGRESS, backdrop), logic_(*this, target) {}
 
 void CopyProgressDialog::LoadBillboardSet(uint32_t discIndex) {
     backdrop_.LoadBillboardSet(discIndex);
@@ -107,18 +124,8 @@ void CopyProgressDialog::ShowBillboard(uint32_t index) {
     backdrop_.SetBillboardIndex(index);
 }
 
-bool CopyProgressDialog::OnInitDialog() {
-    const bool focus = ProgressDialog::OnInitDialog();
-    // The dialog stands in the backdrop's bottom-left corner, clear of the
-    // picture in the middle as far as the screen allows.
-    RECT backdrop;
-    RECT dialog;
-    if (backdrop_.Handle() != nullptr && GetWindowRect(backdrop_.Handle(), &backdrop) &&
-        GetWindowRect(Handle(), &dialog)) {
-        SetWindowPos(Handle(), nullptr, backdrop.left, backdrop.bottom - (dialog.bottom - dialog.top), 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    return focus;
-}
+BackupProgressDialog::BackupProgressDialog(BillboardWindow& backdrop, const InstallScriptTarget& target,
+                                           BackupMode mode)
+    : ProgressDialog(IDD_BACKUP_PROGRESS, backdrop), logic_(*this, target, mode, TempFolderText()) {}
 
 }  // namespace installer::wizard

@@ -1,7 +1,9 @@
 // The progress dialogs' windows: a modal dialog with two bars, two labels
-// and a Cancel button, polled by timer 555. The dialog is the view of its
-// logic (installer/engine/copy_progress_logic.h): it forwards its opening,
-// each tick and the Cancel button to the logic and does what the logic asks.
+// and a Cancel button, polled by timer 555, standing at the backdrop's
+// bottom-left corner. The dialog is the view of its logic
+// (installer/engine/copy_progress_logic.h, backup_progress_logic.h): it
+// forwards its opening, each tick and the Cancel button to the logic and
+// does what the logic asks.
 #ifndef INSTALLER_WIZARD_PROGRESS_DIALOG_WIN32_H
 #define INSTALLER_WIZARD_PROGRESS_DIALOG_WIN32_H
 
@@ -9,6 +11,7 @@
 
 #include <cstdint>
 
+#include "installer/engine/backup_progress_logic.h"
 #include "installer/engine/copy_progress_logic.h"
 #include "installer/engine/install_script.h"
 #include "installer/engine/progress_view.h"
@@ -39,21 +42,24 @@ public:
     void ShowBillboard(uint32_t index) override {}
 
 protected:
-    explicit ProgressDialog(int templateId) : ui::Dialog(templateId) {}
+    ProgressDialog(int templateId, BillboardWindow& backdrop) : ui::Dialog(templateId), backdrop_(backdrop) {}
     // The logic the dialog forwards to; set by the derived class.
     virtual ProgressLogic& Logic() = 0;
 
+    // Moves the dialog to the backdrop's bottom-left corner, clear of the
+    // picture in the middle as far as the screen allows, then opens the logic.
     bool OnInitDialog() override;
     // Button 9 and Esc go to the logic's Cancel, unless the button is
     // disabled (the restore cannot be cancelled).
     bool OnCommand(int id, int code) override;
     void OnCancel() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) override;
+
+    BillboardWindow& backdrop_;
 };
 
 // Template 130: copies the add_file list from the discs to the destination
-// folder, with disc prompts and the slide show on the backdrop, and stands
-// at the backdrop's bottom-left corner.
+// folder, with disc prompts and the slide show on the backdrop.
 class CopyProgressDialog final : public ProgressDialog {
 public:
     CopyProgressDialog(BillboardWindow& backdrop, const InstallScriptTarget& target);
@@ -63,10 +69,21 @@ public:
 
 private:
     ProgressLogic& Logic() override { return logic_; }
-    bool OnInitDialog() override;
 
-    BillboardWindow& backdrop_;
     CopyProgressLogic logic_;
+};
+
+// Template 137: the patch's backup of the backup_file list into the
+// temporary folder (GetTempFolder), or its restore, whose Cancel button stays
+// disabled.
+class BackupProgressDialog final : public ProgressDialog {
+public:
+    BackupProgressDialog(BillboardWindow& backdrop, const InstallScriptTarget& target, BackupMode mode);
+
+private:
+    ProgressLogic& Logic() override { return logic_; }
+
+    BackupProgressLogic logic_;
 };
 
 }  // namespace installer::wizard

@@ -1,4 +1,4 @@
-# The dialog layer, the wizard's pages, the backdrop, the copy dialog and the
+# The dialog layer, the wizard's pages, the backdrop, the progress dialogs and the
 # program object's host side, shown modally in the test
 # program as the installer shows them (the program's resources are linked
 # in), at 96 DPI in the common prefix and again at 144 DPI in a prefix of
@@ -10,6 +10,7 @@ korvo_add_gtest(wizard_win32_test
     ${CMAKE_CURRENT_LIST_DIR}/WizardPagesTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/BillboardWindowTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CopyDialogTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/BackupDialogTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/InstallerAppTest.cpp
     ${PROJECT_SOURCE_DIR}/tests/e2e/driver/screenshot_win32.cpp
     ${PROJECT_SOURCE_DIR}/installer/resources/PWsetup.rc

@@ -1,0 +1,138 @@
+// The patch's backup dialog (template 137) over the backdrop, backing up
+// real installed files into the temporary folder and restoring them: its
+// place, texts and Cancel button in both modes, and box 99 for an installed
+// file that is missing.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "installer/engine/flow_host.h"
+#include "installer/engine/install_script.h"
+#include "installer/resources/resource.h"
+#include "installer/services/system.h"
+#include "installer/wizard/billboard_window_win32.h"
+#include "installer/wizard/progress_dialog_win32.h"
+#include "tests/win32/dialog_script.h"
+#include "tests/win32/wine_fixture.h"
+
+using namespace installer;
+using wizard_test::DialogScript;
+using wizard_test::ItemText;
+using wizard_test::WindowText;
+
+namespace {
+
+class BackupDialog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(game_.ok() && backups_.ok());
+        ASSERT_TRUE(Folders().SetDestination(game_.path().c_str()));
+        char temp[MAX_PATH] = {};
+        ASSERT_TRUE(GetTempFolder(temp, sizeof temp));
+        // The scratch folder lies in the temporary folder; backup names
+        // are relative to that.
+        ASSERT_EQ(backups_.path().compare(0, std::strlen(temp), temp), 0);
+        backupsName_ = backups_.path().substr(std::strlen(temp));
+        Settings().Set(Setting::GameName, "Korvo");
+        Settings().Set(Setting::UGameName, "Korvo");
+        Settings().Set(Setting::RequestSpaceBackup, "4096");
+        ASSERT_TRUE(backdrop_.Create());
+    }
+    void TearDown() override {
+        ScriptEntries().Clear();
+        Settings().Clear();
+    }
+
+    // An installed file (when `bytes` is given) and its backup line; the copy
+    // goes into a folder of its own below the scratch folder.
+    void AddBackup(const std::string& name, const char* bytes) {
+        if (bytes != nullptr) {
+            ASSERT_TRUE(korvo::test::WriteWholeFile(game_ / name, bytes));
+        }
+        ApplyScriptLine(("backup_file " + name + " " + backupsName_ + "saved\\" + name).c_str(),
+                        ProcessScriptTarget());
+    }
+
+    int Run(BackupMode mode, DialogScript& script) {
+        wizard::BackupProgressDialog dialog(backdrop_, ProcessScriptTarget(), mode);
+        script.Start();
+        const int result = dialog.DoModal(backdrop_.Handle());
+        EXPECT_TRUE(script.Finished());
+        return result;
+    }
+
+    // The first page's checks: the corner of the backdrop, the texts, the
+    // state of Cancel.
+    void ExpectOpened(HWND dialog, const char* totalLabel, bool cancelEnabled) {
+        RECT own, screen;
+        GetWindowRect(dialog, &own);
+        GetWindowRect(backdrop_.Handle(), &screen);
+        EXPECT_EQ(own.left, screen.left);
+        EXPECT_EQ(own.bottom, screen.bottom);
+        EXPECT_EQ(WindowText(dialog), "Korvo Installation");
+        EXPECT_EQ(ItemText(dialog, IDC_TOTAL_LABEL), totalLabel);
+        EXPECT_EQ(ItemText(dialog, IDC_PROGRESS_CANCEL), "Cancel");
+        EXPECT_EQ(IsWindowEnabled(GetDlgItem(dialog, IDC_PROGRESS_CANCEL)) != FALSE, cancelEnabled);
+    }
+
+    korvo::test::ScratchFolder game_;
+    korvo::test::ScratchFolder backups_;
+    std::string backupsName_;
+    wizard::BillboardWindow backdrop_;
+};
+
+bool CopyingShown(HWND dialog) {
+    return dialog != nullptr && !ItemText(dialog, IDC_FILE_LABEL).empty();
+}
+
+}  // namespace
+
+TEST_F(BackupDialog, backs_up_into_the_temporary_folder_then_restores_without_a_cancel) {
+    AddBackup("first.dat", "first, as installed");
+    AddBackup("second.dat", "second");
+
+    DialogScript backup;
+    backup.OnPage([this](HWND dialog) { ExpectOpened(dialog, "Backup files", true); })
+        .Then(CopyingShown)
+        .Screenshot("backup")
+        .OnPage([this](HWND dialog) { EXPECT_EQ(ItemText(dialog, IDC_FILE_LABEL), game_ / "first.dat"); });
+    EXPECT_EQ(Run(BackupMode::Backup, backup), kResultNext);
+    EXPECT_EQ(korvo::test::ReadWholeFile(backups_ / "saved\\first.dat"), "first, as installed");
+    EXPECT_EQ(korvo::test::ReadWholeFile(backups_ / "saved\\second.dat"), "second");
+
+    ASSERT_TRUE(korvo::test::WriteWholeFile(game_ / "first.dat", "patched"));
+    ASSERT_TRUE(korvo::test::WriteWholeFile(game_ / "second.dat", "patched"));
+    // Cancel and Esc reach a disabled button: nothing asks, the restore
+    // runs to its end.
+    DialogScript restore;
+    restore.OnPage([this](HWND dialog) { ExpectOpened(dialog, "Restore files", false); })
+        .Then(CopyingShown)
+        .Screenshot("restore")
+        .Click(IDC_PROGRESS_CANCEL)
+        .Click(IDCANCEL);
+    EXPECT_EQ(Run(BackupMode::Restore, restore), kResultNext);
+    EXPECT_EQ(korvo::test::ReadWholeFile(game_ / "first.dat"), "first, as installed");
+    EXPECT_EQ(korvo::test::ReadWholeFile(game_ / "second.dat"), "second");
+}
+
+TEST_F(BackupDialog, a_missing_installed_file_shows_99_with_ok_only_and_ends_with_9) {
+    AddBackup("missing.dat", nullptr);
+    AddBackup("after.dat", "never backed up");
+    DialogScript script;
+    std::string caption, text;
+    script
+        .Then([](HWND box) {
+            if (box == nullptr || !wizard_test::IsMessageBox(box)) return false;
+            const HWND cancel = GetDlgItem(box, IDCANCEL);
+            EXPECT_TRUE(cancel == nullptr || !IsWindowVisible(cancel));  // no retry, no way around it
+            return true;
+        })
+        .Answer(IDOK, &caption, &text);
+    EXPECT_EQ(Run(BackupMode::Backup, script), kResultCancelled);
+    EXPECT_EQ(caption, "Warning");
+    EXPECT_EQ(text, game_ / "missing.dat" + " not found! \nKorvo is not installed.\nCannot apply Patch!");
+    EXPECT_FALSE(korvo::test::FileExists(backups_ / "saved\\after.dat"));
+}
