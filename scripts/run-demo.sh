@@ -13,12 +13,30 @@
 #   on a fresh prefix (tests/e2e/scenarios/demo/walkthrough.txt) and saves a
 #   screenshot of every page in <build>/demo-screenshots/.
 #
-# Usage: scripts/run-demo.sh [--no-deps]
+# With --patch it runs the patch disc (build/windows/demo/patch/disc1, patch
+# 1.0.1) the same way, after the demo install: on the display in the kept
+# prefix where the demo was installed; under Xvfb on a fresh prefix where the
+# driver installs the demo first and then walks through the patch
+# (tests/e2e/scenarios/demo/patch-walkthrough.txt).
+#
+# Usage: scripts/run-demo.sh [--no-deps] [--patch]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
-if [ "${1:-}" != "--no-deps" ]; then
+deps=1
+disc_set=one-disc
+walkthrough=walkthrough
+what=install
+for arg in "$@"; do
+  case "$arg" in
+  --no-deps) deps=0 ;;
+  --patch) disc_set=patch walkthrough=patch-walkthrough what="demo install and the patch" ;;
+  *) echo "usage: scripts/run-demo.sh [--no-deps] [--patch]" >&2; exit 2 ;;
+  esac
+done
+
+if [ $deps = 1 ]; then
   bash scripts/install-deps.sh
 fi
 
@@ -43,20 +61,20 @@ if [ -n "${DISPLAY:-}" ]; then
   # label from the disc folder's .windows-label.
   map=$build/wine/demo-map-drive.txt
   echo 'map-drive d ${DISC1} cdrom' >"$map"
-  bash "$wine_run" "$driver" "$map" "DISC1=$sets/one-disc/disc1" >/dev/null
+  bash "$wine_run" "$driver" "$map" "DISC1=$sets/$disc_set/disc1" >/dev/null
   echo "Running PWsetup.exe from drive D: on $DISPLAY"
   # Started in the drive's root with an empty command line, it takes that
   # folder as its source, as when started from a disc's autorun.
-  cd "$sets/one-disc/disc1"
+  cd "$sets/$disc_set/disc1"
   bash "$wine_run" PWsetup.exe
 else
   trap 'bash "$wine_run" --stop >/dev/null 2>&1 || true' EXIT
   shots=$build/demo-screenshots
   rm -rf "$shots"
   mkdir -p "$shots"
-  echo "No display: walking through the install under Xvfb"
+  echo "No display: walking through the $what under Xvfb"
   (cd "$shots" && bash "$root/tests/e2e/installer_scenario.sh" "$wine_run" "$driver" \
-    "$root/tests/e2e/scenarios/demo/walkthrough.txt" "$build/demo-run" "$sets/one-disc" \
+    "$root/tests/e2e/scenarios/demo/$walkthrough.txt" "$build/demo-run" "$sets/$disc_set" \
     "DEMO=$sets" DPI=96)
   echo "Screenshots of every page:"
   ls -1 "$shots"/*.png
