@@ -1,7 +1,6 @@
 // The patch's backup dialog (template 137) over the backdrop, backing up
 // real installed files into the temporary folder and restoring them: its
-// place, texts and Cancel button in both modes, and box 99 for an installed
-// file that is missing.
+// place, texts and Cancel button in both modes, with a screenshot of each.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -37,7 +36,6 @@ protected:
         ASSERT_EQ(backups_.path().compare(0, std::strlen(temp), temp), 0);
         backupsName_ = backups_.path().substr(std::strlen(temp));
         Settings().Set(Setting::GameName, "Korvo");
-        Settings().Set(Setting::UGameName, "Korvo");
         Settings().Set(Setting::RequestSpaceBackup, "4096");
         ASSERT_TRUE(backdrop_.Create());
     }
@@ -116,23 +114,4 @@ TEST_F(BackupDialog, backs_up_into_the_temporary_folder_then_restores_without_a_
     EXPECT_EQ(Run(BackupMode::Restore, restore), kResultNext);
     EXPECT_EQ(korvo::test::ReadWholeFile(game_ / "first.dat"), "first, as installed");
     EXPECT_EQ(korvo::test::ReadWholeFile(game_ / "second.dat"), "second");
-}
-
-TEST_F(BackupDialog, a_missing_installed_file_shows_99_with_ok_only_and_ends_with_9) {
-    AddBackup("missing.dat", nullptr);
-    AddBackup("after.dat", "never backed up");
-    DialogScript script;
-    std::string caption, text;
-    script
-        .Then([](HWND box) {
-            if (box == nullptr || !wizard_test::IsMessageBox(box)) return false;
-            const HWND cancel = GetDlgItem(box, IDCANCEL);
-            EXPECT_TRUE(cancel == nullptr || !IsWindowVisible(cancel));  // no retry, no way around it
-            return true;
-        })
-        .Answer(IDOK, &caption, &text);
-    EXPECT_EQ(Run(BackupMode::Backup, script), kResultCancelled);
-    EXPECT_EQ(caption, "Warning");
-    EXPECT_EQ(text, game_ / "missing.dat" + " not found! \nKorvo is not installed.\nCannot apply Patch!");
-    EXPECT_FALSE(korvo::test::FileExists(backups_ / "saved\\after.dat"));
 }
