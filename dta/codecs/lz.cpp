@@ -27,6 +27,12 @@ constexpr size_t kMove = 16;          // the widest fixed move
 constexpr size_t kFastInput = kFlagsPerWord * kLongestToken + kMove;
 constexpr size_t kFastOutput = kFlagsPerWord * kLongestMatch + kMove;
 
+inline void Move4(uint8_t* dst, const uint8_t* src) {
+    uint32_t v;
+    std::memcpy(&v, src, sizeof v);
+    std::memcpy(dst, &v, sizeof v);
+}
+
 inline void Move8(uint8_t* dst, const uint8_t* src) {
     uint64_t v;
     std::memcpy(&v, src, sizeof v);
@@ -48,14 +54,28 @@ inline uint32_t FlagWord(const uint8_t* p) {
 // `offset` bytes), writing up to 24 bytes: the caller has that room.
 inline void CopyMatch(uint8_t* dst, size_t offset, size_t length) {
     const uint8_t* src = dst - offset;
+    // Each move reads only bytes that are final before it starts; moves
+    // past the length are left out where they could stall the next match.
     if (offset >= 16) {
-        // Each move reads only bytes that are final before it starts.
         Move16(dst, src);
-        Move8(dst + 16, src + 16);
+        if (length > 16) Move8(dst + 16, src + 16);
     } else if (offset >= 8) {
         Move8(dst, src);
-        Move8(dst + 8, src + 8);
-        Move8(dst + 16, src + 16);
+        if (length > 8) Move8(dst + 8, src + 8);
+        if (length > 16) Move8(dst + 16, src + 16);
+    } else if (offset >= 4) {
+        for (size_t k = 0; k < length; k += 4) Move4(dst + k, src + k);
+    } else if (offset != 3) {
+        // A byte or a pair repeated: the pattern fills 8 bytes at a time.
+        uint64_t pattern;
+        if (offset == 1) {
+            pattern = 0x0101010101010101ull * src[0];
+        } else {
+            uint16_t pair;
+            std::memcpy(&pair, src, sizeof pair);
+            pattern = 0x0001000100010001ull * pair;
+        }
+        for (size_t k = 0; k < length; k += 8) std::memcpy(dst + k, &pattern, sizeof pattern);
     } else {
         for (size_t k = 0; k < length; ++k) dst[k] = src[k];
     }
