@@ -192,7 +192,7 @@ bool DecodeCurrentBlock(OpenSlot& s, uint8_t* out, size_t room, uint32_t* decode
 namespace {
 
 // Full stored blocks read by one call at most.
-constexpr uint32_t kBatch = 16;
+constexpr uint32_t kBatch = 4;
 static_assert(2 * kBatch <= io::kMaxReadPieces, "a payload and a header per block");
 
 // Reads the current block, a full stored one, and as many of the up to
