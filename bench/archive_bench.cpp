@@ -5,7 +5,10 @@
 // a small and a large archive. Every entry is scrambled, as the installer's
 // data archive is; the archives sit in the system's file cache.
 //
-// Each figure is the median of 9 passes. The ratio table is printed last.
+// Every piece of work is measured in turns with all the others, 9 passes
+// over all of them, and each figure is the median of its 9: a ratio compares
+// figures taken under the same load of the machine. The ratio table is
+// printed last.
 //
 //   archive_bench [--quick]     (--quick: fewer bytes, for a smoke run)
 #include <fcntl.h>
@@ -44,29 +47,39 @@ constexpr double kMinPassSeconds = 0.05;
 
 // ---- timing ----------------------------------------------------------------
 
-// Median seconds of one run of `work`, over kPasses passes.
-double MedianSeconds(const std::function<void()>& work) {
-    using Clock = std::chrono::steady_clock;
-    work();  // warm the caches
-    int repeats = 1;
-    for (;;) {
-        const auto start = Clock::now();
-        for (int i = 0; i < repeats; ++i) work();
-        if (std::chrono::duration<double>(Clock::now() - start).count() >= kMinPassSeconds) break;
-        repeats *= 2;
+// A piece of work measured in turns with the others.
+struct Workload {
+    std::function<void()> work;
+    size_t bytes = 0;             // bytes one run delivers
+    int repeats = 1;              // runs per pass
+    std::vector<double> seconds;  // per run, one figure per pass
+
+    double Median() const {
+        std::vector<double> sorted = seconds;
+        std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
+        return sorted[sorted.size() / 2];
     }
-    std::vector<double> passes;
-    for (int p = 0; p < kPasses; ++p) {
-        const auto start = Clock::now();
-        for (int i = 0; i < repeats; ++i) work();
-        passes.push_back(std::chrono::duration<double>(Clock::now() - start).count() / repeats);
-    }
-    std::nth_element(passes.begin(), passes.begin() + kPasses / 2, passes.end());
-    return passes[kPasses / 2];
+    double MegabytesPerSecond() const { return static_cast<double>(bytes) / 1e6 / Median(); }
+};
+
+using Clock = std::chrono::steady_clock;
+
+double SecondsOf(const Workload& w) {
+    const auto start = Clock::now();
+    for (int i = 0; i < w.repeats; ++i) w.work();
+    return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-double MegabytesPerSecond(size_t bytes, double seconds) {
-    return static_cast<double>(bytes) / 1e6 / seconds;
+// Warms each workload and finds how many runs make a pass long enough to
+// time, then measures all of them in turns, kPasses times.
+void MeasureInTurns(const std::vector<Workload*>& all) {
+    for (Workload* w : all) {
+        w->work();
+        while (SecondsOf(*w) < kMinPassSeconds) w->repeats *= 2;
+    }
+    for (int p = 0; p < kPasses; ++p) {
+        for (Workload* w : all) w->seconds.push_back(SecondsOf(*w) / w->repeats);
+    }
 }
 
 [[noreturn]] void Die(const std::string& message) {
@@ -160,13 +173,14 @@ Archive Pack(const std::string& file, const std::vector<PackInput>& inputs) {
     return a;
 }
 
-// One archive of `data` cut into entries of `entrySize` bytes.
+// One archive of `data` cut into entries of `entrySize` bytes, named
+// `prefix` and a number.
 Archive PackEntries(const std::string& file, const Bytes& data, size_t entrySize, Method method,
-                    const char* suffix) {
+                    const std::string& prefix) {
     std::vector<PackInput> inputs;
     for (size_t at = 0; at < data.size(); at += entrySize) {
         PackInput in;
-        in.name = "data\\part" + std::to_string(inputs.size()) + suffix;
+        in.name = prefix + std::to_string(inputs.size());
         in.data.assign(data.begin() + static_cast<std::ptrdiff_t>(at),
                        data.begin() + static_cast<std::ptrdiff_t>(std::min(data.size(), at + entrySize)));
         in.method = method;
@@ -176,27 +190,33 @@ Archive PackEntries(const std::string& file, const Bytes& data, size_t entrySize
     return Pack(file, inputs);
 }
 
-// Registers the archive for as long as it lives.
+// Registers the archive for as long as it lives, and removes its file then.
 class Registered {
 public:
-    explicit Registered(const Archive& a) : archive_(dtaCreate(a.path.c_str())) {
-        if (archive_ == nullptr ||
-            !archive_->LoadDirectory(dta::tools::kDefaultKey1, dta::tools::kDefaultKey2))
-            Die("cannot register " + a.path);
+    explicit Registered(Archive a) : archive_(std::move(a)), object_(dtaCreate(archive_.path.c_str())) {
+        if (object_ == nullptr || !object_->LoadDirectory(dta::tools::kDefaultKey1, dta::tools::kDefaultKey2))
+            Die("cannot register " + archive_.path);
     }
-    ~Registered() { archive_->Release(); }
+    ~Registered() {
+        object_->Release();
+        std::remove(archive_.path.c_str());
+    }
     Registered(const Registered&) = delete;
     Registered& operator=(const Registered&) = delete;
 
+    const Archive& archive() const { return archive_; }
+
 private:
-    Dta_read* archive_;
+    Archive archive_;
+    Dta_read* object_;
 };
 
-// The installer's read: open, size, one read of the whole entry, close.
-double ReadEntries(const Archive& a) {
-    const Registered registered(a);
-    Bytes buffer;
-    const double seconds = MedianSeconds([&] {
+// The installer's read of every entry: open, size, one read of the whole
+// entry, close.
+Workload ReadEntries(const Archive& a, Bytes& buffer) {
+    Workload w;
+    w.bytes = a.bytes;
+    w.work = [&a, &buffer] {
         for (const std::string& name : a.names) {
             const int32_t h = dtaOpen(name.c_str(), 1);
             const int32_t size = dtaSeek(h, 0, 2);
@@ -206,51 +226,61 @@ double ReadEntries(const Archive& a) {
                 Die("read failed: " + name);
             dtaClose(h);
         }
-    });
-    return MegabytesPerSecond(a.bytes, seconds);
+    };
+    return w;
 }
 
-// Raw read() of the file spans that hold the archive's entries' blocks, in
-// 64 KiB reads: into one entry-sized buffer, as dtaRead delivers an entry,
-// or (`reuse`) over and over into a single 64 KiB buffer that stays in cache.
-double RawRead(const Archive& a, bool reuse) {
-    dta::inspect::Archive inspected;
-    dta::Status status;
-    if (!inspected.Open(a.path, dta::tools::kDefaultKey1, dta::tools::kDefaultKey2, &status))
-        Die(dta::Describe(status));
+// The file spans that hold an archive's entries' blocks, and the bytes they
+// decode to.
+struct Spans {
     struct Span {
         uint64_t offset;
         size_t length;
     };
     std::vector<Span> spans;
-    size_t bytes = 0;
+    size_t decoded = 0;
+    size_t longest = 0;
+};
+
+Spans StoredSpans(const Archive& a) {
+    dta::inspect::Archive inspected;
+    dta::Status status;
+    if (!inspected.Open(a.path, dta::tools::kDefaultKey1, dta::tools::kDefaultKey2, &status))
+        Die(dta::Describe(status));
+    Spans s;
     for (size_t i = 0; i < inspected.EntryCount(); ++i) {
         dta::inspect::EntryInfo info;
         if (!inspected.ReadEntry(i, &info, &status)) Die(dta::Describe(status));
-        // The stored blocks: 4-byte header and method byte per block around
+        // Stored blocks: a 4-byte header and a method byte per block around
         // the decoded bytes.
-        spans.push_back({info.firstBlockOffset, info.decodedSize + 5 * size_t{info.blockCount}});
-        bytes += info.decodedSize;
+        s.spans.push_back({info.firstBlockOffset, info.decodedSize + 5 * size_t{info.blockCount}});
+        s.decoded += info.decodedSize;
+        s.longest = std::max(s.longest, s.spans.back().length);
     }
-    const int fd = ::open(a.path.c_str(), O_RDONLY);
-    if (fd < 0) Die("cannot open " + a.path);
-    constexpr size_t kChunk = 64 * 1024;
-    size_t longest = 0;
-    for (const Span& span : spans) longest = std::max(longest, span.length);
-    Bytes buffer(reuse ? kChunk : longest);
-    const double seconds = MedianSeconds([&] {
-        for (const Span& span : spans) {
-            ::lseek(fd, static_cast<off_t>(span.offset), SEEK_SET);
+    return s;
+}
+
+// Raw read() of the spans in 64 KiB reads: into one entry-sized buffer, as
+// dtaRead delivers an entry, or (`reuse`) over and over into one 64 KiB
+// buffer that stays in the cache.
+constexpr size_t kRawChunk = 64 * 1024;
+
+Workload RawRead(int fd, const Spans& s, Bytes& buffer, bool reuse) {
+    buffer.assign(reuse ? kRawChunk : s.longest, 0);
+    Workload w;
+    w.bytes = s.decoded;
+    w.work = [fd, &s, &buffer, reuse] {
+        for (const Spans::Span& span : s.spans) {
             for (size_t done = 0; done < span.length;) {
                 uint8_t* into = buffer.data() + (reuse ? 0 : done);
-                const ssize_t got = ::read(fd, into, std::min(kChunk, span.length - done));
+                const ssize_t got = ::pread(fd, into, std::min(kRawChunk, span.length - done),
+                                            static_cast<off_t>(span.offset + done));
                 if (got <= 0) Die("raw read failed");
                 done += static_cast<size_t>(got);
             }
         }
-    });
-    ::close(fd);
-    return MegabytesPerSecond(bytes, seconds);
+    };
+    return w;
 }
 
 // ---- peers on the same 32 KiB blocks -------------------------------------
@@ -261,33 +291,41 @@ struct Peer {
     std::function<size_t(const uint8_t*, size_t, uint8_t*, size_t)> decompress;
 };
 
-struct PeerResult {
-    double megabytesPerSecond;
-    double ratio;  // decoded / compressed
+// A peer's blocks of some data, compressed one by one.
+struct PeerBlocks {
+    std::vector<Bytes> blocks;
+    double ratio = 0;  // decoded / compressed
+    Bytes decoded = Bytes(kBlock);
 };
 
-PeerResult RunPeer(const Peer& peer, const Bytes& data) {
-    std::vector<Bytes> blocks;
+PeerBlocks Compress(const Peer& peer, const Bytes& data) {
+    PeerBlocks p;
     size_t compressed = 0;
     for (size_t at = 0; at < data.size(); at += kBlock) {
         const size_t n = std::min(kBlock, data.size() - at);
         Bytes out(2 * kBlock + 1024);
         out.resize(peer.compress(data.data() + at, n, out.data(), out.size()));
         compressed += out.size();
-        blocks.push_back(std::move(out));
+        p.blocks.push_back(std::move(out));
     }
-    Bytes decoded(kBlock);
-    // Check once that the peer gives the data back.
-    for (size_t i = 0; i < blocks.size(); ++i) {
+    // The peer must give the data back.
+    for (size_t i = 0; i < p.blocks.size(); ++i) {
         const size_t n = std::min(kBlock, data.size() - i * kBlock);
-        if (peer.decompress(blocks[i].data(), blocks[i].size(), decoded.data(), kBlock) != n ||
-            std::memcmp(decoded.data(), data.data() + i * kBlock, n) != 0)
+        if (peer.decompress(p.blocks[i].data(), p.blocks[i].size(), p.decoded.data(), kBlock) != n ||
+            std::memcmp(p.decoded.data(), data.data() + i * kBlock, n) != 0)
             Die(std::string(peer.name) + " does not round-trip");
     }
-    const double seconds = MedianSeconds([&] {
-        for (const Bytes& b : blocks) peer.decompress(b.data(), b.size(), decoded.data(), kBlock);
-    });
-    return {MegabytesPerSecond(data.size(), seconds), double(data.size()) / double(compressed)};
+    p.ratio = static_cast<double>(data.size()) / static_cast<double>(compressed);
+    return p;
+}
+
+Workload Decompress(const Peer& peer, PeerBlocks& p, size_t bytes) {
+    Workload w;
+    w.bytes = bytes;
+    w.work = [&peer, &p] {
+        for (const Bytes& b : p.blocks) peer.decompress(b.data(), b.size(), p.decoded.data(), kBlock);
+    };
+    return w;
 }
 
 std::vector<Peer> Peers() {
@@ -338,29 +376,32 @@ std::vector<Peer> Peers() {
 
 // ---- open cost -----------------------------------------------------------
 
-// Microseconds per dtaOpen + dtaClose of an entry of an archive with
-// `count` entries, in a shuffled order.
-double OpenCloseMicroseconds(size_t count) {
+// An archive of `count` one-byte entries whose names begin with `prefix`.
+Archive ManyEntries(const std::string& prefix, size_t count) {
     std::vector<PackInput> inputs(count);
     for (size_t i = 0; i < count; ++i) {
-        inputs[i].name = "data\\folder" + std::to_string(i % 97) + "\\file" + std::to_string(i) + ".txt";
+        inputs[i].name = prefix + "\\folder" + std::to_string(i % 97) + "\\file" + std::to_string(i) + ".txt";
         inputs[i].data = {static_cast<uint8_t>(i)};
         inputs[i].method = Method::Stored;
     }
-    const Archive a = Pack("korvo-bench-open" + std::to_string(count) + ".dta", inputs);
-    const Registered registered(a);
-    std::vector<std::string> names = a.names;
+    return Pack("korvo-bench-" + prefix + ".dta", inputs);
+}
+
+// dtaOpen + dtaClose of 1,000 of the archive's names, in a shuffled order.
+Workload OpenClose(const Archive& a, std::vector<std::string>& names) {
+    names = a.names;
     std::shuffle(names.begin(), names.end(), std::mt19937(1));
     names.resize(std::min<size_t>(names.size(), 1000));
-    const double seconds = MedianSeconds([&] {
+    Workload w;
+    w.bytes = names.size();  // opens, not bytes
+    w.work = [&names] {
         for (const std::string& name : names) {
             const int32_t h = dtaOpen(name.c_str(), 1);
             if (h < 0) Die("open failed: " + name);
             dtaClose(h);
         }
-    });
-    std::remove(a.path.c_str());
-    return seconds / static_cast<double>(names.size()) * 1e6;
+    };
+    return w;
 }
 
 std::string Fixed(double value, int decimals) {
@@ -369,13 +410,17 @@ std::string Fixed(double value, int decimals) {
     return text;
 }
 
+const char* Met(bool yes) {
+    return yes ? "met" : "MISSED";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
     const size_t corpusSize = quick ? 2 << 20 : 16 << 20;
-    const size_t entrySize = 2 << 20;
     const size_t soundFrames = quick ? 400000 : 2000000;
+    const size_t manyEntries = quick ? 10000 : 100000;
 
     const Bytes corpus = MixedCorpus(corpusSize);
     const Bytes sine = Sound(false, soundFrames);
@@ -383,73 +428,93 @@ int main(int argc, char** argv) {
     const Bytes sinePcm(sine.begin() + dta::format::wave_header::kSize, sine.end());
     const Bytes musicPcm(music.begin() + dta::format::wave_header::kSize, music.end());
 
-    const Archive stored = PackEntries("korvo-bench-stored.dta", corpus, entrySize, Method::Stored, ".bin");
-    const Archive lz = PackEntries("korvo-bench-lz.dta", corpus, entrySize, Method::Lz, ".bin");
-    const Archive sineWave = PackEntries("korvo-bench-sine.dta", sine, sine.size(), Method::Wave, ".wav");
-    const Archive musicWave = PackEntries("korvo-bench-music.dta", music, music.size(), Method::Wave, ".wav");
+    // Every archive is registered at once; the names tell them apart.
+    const Registered stored(
+        PackEntries("korvo-bench-stored.dta", corpus, 2 << 20, Method::Stored, "stored\\part"));
+    const Registered lz(PackEntries("korvo-bench-lz.dta", corpus, 2 << 20, Method::Lz, "lz\\part"));
+    const Registered sineWave(
+        PackEntries("korvo-bench-sine.dta", sine, sine.size(), Method::Wave, "sine.wav"));
+    const Registered musicWave(
+        PackEntries("korvo-bench-music.dta", music, music.size(), Method::Wave, "music.wav"));
+    const Registered few(ManyEntries("few", 1000));
+    const Registered many(ManyEntries("many", manyEntries));
+
+    Bytes entryBuffer, rawBuffer, cachedBuffer;
+    const Spans spans = StoredSpans(stored.archive());
+    const int fd = ::open(stored.archive().path.c_str(), O_RDONLY);
+    if (fd < 0) Die("cannot open " + stored.archive().path);
+    Workload raw = RawRead(fd, spans, rawBuffer, false);
+    Workload rawCached = RawRead(fd, spans, cachedBuffer, true);
+    Workload storedRead = ReadEntries(stored.archive(), entryBuffer);
+    Workload lzRead = ReadEntries(lz.archive(), entryBuffer);
+    Workload sineRead = ReadEntries(sineWave.archive(), entryBuffer);
+    Workload musicRead = ReadEntries(musicWave.archive(), entryBuffer);
+
+    const std::vector<Peer> peers = Peers();
+    PeerBlocks zlibBlocks = Compress(peers[0], corpus);
+    PeerBlocks zstdBlocks = Compress(peers[1], corpus);
+    PeerBlocks lz4Blocks = Compress(peers[2], corpus);
+    PeerBlocks lz4SineBlocks = Compress(peers[2], sinePcm);
+    PeerBlocks lz4MusicBlocks = Compress(peers[2], musicPcm);
+    Workload zlib = Decompress(peers[0], zlibBlocks, corpus.size());
+    Workload zstd = Decompress(peers[1], zstdBlocks, corpus.size());
+    Workload lz4 = Decompress(peers[2], lz4Blocks, corpus.size());
+    Workload lz4Sine = Decompress(peers[2], lz4SineBlocks, sinePcm.size());
+    Workload lz4Music = Decompress(peers[2], lz4MusicBlocks, musicPcm.size());
+
+    std::vector<std::string> fewNames, manyNames;
+    Workload openFew = OpenClose(few.archive(), fewNames);
+    Workload openMany = OpenClose(many.archive(), manyNames);
+
+    MeasureInTurns({&raw, &rawCached, &storedRead, &lzRead, &zlib, &zstd, &lz4, &sineRead, &lz4Sine,
+                    &musicRead, &lz4Music, &openFew, &openMany});
+    ::close(fd);
+
+    const double rawRate = raw.MegabytesPerSecond();
+    const double cachedRate = rawCached.MegabytesPerSecond();
+    const double storedRate = storedRead.MegabytesPerSecond();
+    const double lzRate = lzRead.MegabytesPerSecond();
+    const double zlibRate = zlib.MegabytesPerSecond();
+    const double zstdRate = zstd.MegabytesPerSecond();
+    const double lz4Rate = lz4.MegabytesPerSecond();
+    const double sineRate = sineRead.MegabytesPerSecond();
+    const double lz4SineRate = lz4Sine.MegabytesPerSecond();
+    const double musicRate = musicRead.MegabytesPerSecond();
+    const double lz4MusicRate = lz4Music.MegabytesPerSecond();
+    const double openFewUs = openFew.Median() / static_cast<double>(openFew.bytes) * 1e6;
+    const double openManyUs = openMany.Median() / static_cast<double>(openMany.bytes) * 1e6;
 
     std::printf(
-        "corpus: %zu bytes of mixed text, records and compressed bytes; sounds: %zu frames of 16-bit "
-        "mono PCM\n",
-        corpus.size(), soundFrames);
-    const double raw = RawRead(stored, false);
-    const double rawCached = RawRead(stored, true);
-    std::printf("raw read() of the stored entries' blocks, 64 KiB reads  %9.0f MB/s\n", raw);
-    std::printf("  the same into one 64 KiB buffer that stays in cache   %9.0f MB/s\n", rawCached);
-    const double storedRead = ReadEntries(stored);
-    std::printf("dtaRead, stored entries                                 %9.0f MB/s\n", storedRead);
-    const double lzRead = ReadEntries(lz);
-    std::printf("dtaRead, LZ entries                                     %9.0f MB/s\n", lzRead);
-    std::vector<PeerResult> peers;
-    for (const Peer& peer : Peers()) {
-        peers.push_back(RunPeer(peer, corpus));
-        std::printf("%-7s on the corpus, 32 KiB blocks (ratio %.2f)         %9.0f MB/s\n", peer.name,
-                    peers.back().ratio, peers.back().megabytesPerSecond);
-    }
-    const double sineRead = ReadEntries(sineWave);
-    const double musicRead = ReadEntries(musicWave);
-    const Peer lz4 = Peers()[2];
-    const PeerResult lz4Sine = RunPeer(lz4, sinePcm);
-    const PeerResult lz4Music = RunPeer(lz4, musicPcm);
-    std::printf("dtaRead, wave entry (sine)                              %9.0f MB/s\n", sineRead);
-    std::printf("LZ4 on the sine PCM (ratio %.2f)                        %9.0f MB/s\n", lz4Sine.ratio,
-                lz4Sine.megabytesPerSecond);
-    std::printf("dtaRead, wave entry (music-like)                        %9.0f MB/s\n", musicRead);
-    std::printf("LZ4 on the music-like PCM (ratio %.2f)                  %9.0f MB/s\n", lz4Music.ratio,
-                lz4Music.megabytesPerSecond);
-    const double openSmall = OpenCloseMicroseconds(1000);
-    const double openLarge = OpenCloseMicroseconds(quick ? 10000 : 100000);
-    for (const Archive* a : {&stored, &lz, &sineWave, &musicWave}) std::remove(a->path.c_str());
-
-    const double zlib = peers[0].megabytesPerSecond;
-    const double zstd = peers[1].megabytesPerSecond;
-    const double lz4Corpus = peers[2].megabytesPerSecond;
-    auto met = [](bool yes) { return yes ? "met" : "MISSED"; };
+        "corpus: %zu bytes of text, records and compressed bytes (ratio zlib-6 %.2f, zstd-1 %.2f, LZ4 %.2f);"
+        " sounds: %zu frames of 16-bit mono PCM (LZ4 ratio: sine %.2f, music-like %.2f)\n",
+        corpus.size(), zlibBlocks.ratio, zstdBlocks.ratio, lz4Blocks.ratio, soundFrames, lz4SineBlocks.ratio,
+        lz4MusicBlocks.ratio);
     std::printf("\n| what | MB/s | ratio | goal |\n|---|---|---|---|\n");
     std::printf("| raw `read()` of the same bytes, 64 KiB reads into an entry-sized buffer | %.0f | | |\n",
-                raw);
-    std::printf("| raw `read()`, the same, 64 KiB reads into one 64 KiB buffer | %.0f | | |\n", rawCached);
+                rawRate);
+    std::printf("| raw `read()`, the same, into one 64 KiB buffer that stays in cache | %.0f | | |\n",
+                cachedRate);
     std::printf(
         "| `dtaRead` of a stored entry, one read | %.0f | %.2f of raw (%.2f of the cached one) | >= 0.8 (%s) "
         "|\n",
-        storedRead, storedRead / raw, storedRead / rawCached, met(storedRead >= 0.8 * raw));
+        storedRate, storedRate / rawRate, storedRate / cachedRate, Met(storedRate >= 0.8 * rawRate));
     std::printf(
         "| `dtaRead` of an LZ entry, one read | %.0f | %.2f x zlib-6, %.2f x zstd-1 | >= 4 x zlib (%s), "
         ">= 1 x zstd (%s) |\n",
-        lzRead, lzRead / zlib, lzRead / zstd, met(lzRead >= 4 * zlib), met(lzRead >= zstd));
-    std::printf("| zlib-6 `inflate`, 32 KiB blocks | %.0f | | |\n", zlib);
-    std::printf("| zstd-1, 32 KiB blocks | %.0f | | |\n", zstd);
-    std::printf("| LZ4, 32 KiB blocks | %.0f | %.2f x LZ | |\n", lz4Corpus, lz4Corpus / lzRead);
+        lzRate, lzRate / zlibRate, lzRate / zstdRate, Met(lzRate >= 4 * zlibRate), Met(lzRate >= zstdRate));
+    std::printf("| zlib-6 `inflate`, 32 KiB blocks | %.0f | | |\n", zlibRate);
+    std::printf("| zstd-1, 32 KiB blocks | %.0f | | |\n", zstdRate);
+    std::printf("| LZ4, 32 KiB blocks | %.0f | %.2f x LZ | |\n", lz4Rate, lz4Rate / lzRate);
     std::printf(
         "| `dtaRead` of a wave entry (sine), one read | %.0f | %.2f x LZ4 on the same PCM | >= 1 (%s) |\n",
-        sineRead, sineRead / lz4Sine.megabytesPerSecond, met(sineRead >= lz4Sine.megabytesPerSecond));
-    std::printf("| LZ4 on the sine PCM, 32 KiB blocks | %.0f | | |\n", lz4Sine.megabytesPerSecond);
+        sineRate, sineRate / lz4SineRate, Met(sineRate >= lz4SineRate));
+    std::printf("| LZ4 on the sine PCM, 32 KiB blocks | %.0f | | |\n", lz4SineRate);
     std::printf(
         "| `dtaRead` of a wave entry (music-like), one read | %.0f | %.2f x LZ4 on the same PCM | |\n",
-        musicRead, musicRead / lz4Music.megabytesPerSecond);
-    std::printf("| LZ4 on the music-like PCM, 32 KiB blocks | %.0f | | |\n", lz4Music.megabytesPerSecond);
+        musicRate, musicRate / lz4MusicRate);
+    std::printf("| LZ4 on the music-like PCM, 32 KiB blocks | %.0f | | |\n", lz4MusicRate);
     std::printf("| `dtaOpen` + `dtaClose`, 1,000 vs %s entries | %s / %s us | %.2f | <= 2 (%s) |\n",
-                quick ? "10,000" : "100,000", Fixed(openSmall, 2).c_str(), Fixed(openLarge, 2).c_str(),
-                openLarge / openSmall, met(openLarge <= 2 * openSmall));
+                quick ? "10,000" : "100,000", Fixed(openFewUs, 2).c_str(), Fixed(openManyUs, 2).c_str(),
+                openManyUs / openFewUs, Met(openManyUs <= 2 * openFewUs));
     return 0;
 }
