@@ -1,15 +1,19 @@
 // Entry point of the `dta` archive tool.
-#include <cstdio>
 #include <iostream>
 
 #include "tools/cli.h"
-#include "tools/stdout_mode.h"
+#include "tools/tool_os.h"
 
 int main(int argc, char** argv) {
-    dta::tools::UseBinaryStdout();
+    dta::tools::os::UseBinaryStandardOutput();
+    dta::tools::os::InstallInterruptCleanup();
     std::ios::sync_with_stdio(false);
     std::vector<std::string> args(argv + 1, argv + argc);
-    const int code = dta::tools::RunDta(args, std::cout, std::cerr);
+    const int code = dta::tools::RunDta(args, std::cout, std::cerr, dta::tools::os::StandardErrorIsTerminal());
     std::cout.flush();
+    if (!std::cout && code == 0) {
+        std::cerr << "dta: cannot write to standard output\n";
+        return 1;
+    }
     return code;
 }

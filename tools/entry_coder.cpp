@@ -1,14 +1,17 @@
 #include "tools/entry_coder.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "dta/format.h"
 #include "tools/lz_encoder.h"
 #include "tools/wave_encoder.h"
-#include "tools/wave_file.h"
 
 namespace dta::tools {
 namespace {
+
+namespace block = format::block;
+namespace wave_header = format::wave_header;
 
 constexpr uint8_t kMethodStored = 0;
 constexpr uint8_t kMethodLz = 1;
@@ -21,7 +24,7 @@ std::vector<uint8_t> StoredBody(const uint8_t* data, size_t size) {
     std::vector<uint8_t> body;
     body.reserve(1 + size);
     body.push_back(kMethodStored);
-    body.insert(body.end(), data, data + size);
+    if (size > 0) body.insert(body.end(), data, data + size);
     return body;
 }
 
@@ -42,14 +45,14 @@ std::vector<uint8_t> NestedWaveBody(const uint8_t* header, bool withHeader, cons
     std::vector<uint8_t> prefixed;
     size_t start = 0;
     if (withHeader) {
-        prefixed.assign(header, header + format::wave_header::kSize);
-        start = format::wave_header::kSize;
+        prefixed.assign(header, header + wave_header::kSize);
+        start = wave_header::kSize;
     }
     prefixed.insert(prefixed.end(), data, data + size);
     std::vector<uint8_t> payload = EncodeLz(prefixed.data(), prefixed.size(), start);
 
     std::vector<uint8_t> body = {kMethodWaveRow0};
-    if (withHeader) body.insert(body.end(), header, header + format::wave_header::kSize);
+    if (withHeader) body.insert(body.end(), header, header + wave_header::kSize);
     if (payload.size() < size) {
         body.push_back(kNestedLz);
         body.insert(body.end(), payload.begin(), payload.end());
@@ -60,78 +63,83 @@ std::vector<uint8_t> NestedWaveBody(const uint8_t* header, bool withHeader, cons
     return body;
 }
 
-bool EncodeWaveEntry(const uint8_t* data, size_t size, const WaveFormat& fmt, EncodedEntry* out) {
-    const bool delta = IsDeltaCodable(fmt, size);
-    out->wave = true;
-    // Block 0 decodes to the header and the first 32724 sample bytes, every
-    // later block to 32768 bytes: all whole frames of 2 or 4 bytes.
-    for (size_t start = 0; start < size; start += format::block::kDecodedSize) {
-        const size_t end = std::min(size, start + format::block::kDecodedSize);
-        const bool first = start == 0;
-        const size_t from = first ? format::wave_header::kSize : start;
-        const uint8_t* pcm = data + from;
-        const size_t n = end - from;
-        out->bodies.push_back(delta ? EncodeWaveBlock(data, first, pcm, n, fmt.channels)
-                                    : NestedWaveBody(data, first, pcm, n));
+}  // namespace
+
+uint64_t BlockCount(uint64_t size) {
+    return size == 0 ? 1 : (size - 1) / block::kDecodedSize + 1;
+}
+
+bool PlanEntry(Method method, const uint8_t* head, size_t headSize, uint64_t size, EntryPlan* plan,
+               std::string* error) {
+    *plan = EntryPlan();
+    plan->method = method == Method::WaveIfSound ? Method::Auto : method;
+    if (method != Method::Wave && method != Method::WaveIfSound) return true;
+
+    WaveFormat fmt;
+    const bool isWave = size <= SIZE_MAX && ParseCanonicalWave(head, headSize, &fmt);
+    const bool sixteenBit = isWave && fmt.bitsPerSample == 16 && fmt.formatTag == 1;
+    const bool delta = isWave && IsDeltaCodable(fmt, static_cast<size_t>(size));
+    if (!isWave || (sixteenBit && !delta)) {
+        if (method == Method::WaveIfSound) return true;
+        if (error)
+            *error = !isWave ? "not a canonical WAVE file (44-byte RIFF header with fmt and data chunks)"
+                             : "16-bit WAVE data does not end in whole frames at the end of the file";
+        return false;
     }
+    plan->method = Method::Wave;
+    plan->wave = true;
+    plan->lossy = delta;
+    plan->channels = fmt.channels;
+    std::memcpy(plan->header, head, wave_header::kSize);
     return true;
 }
 
-}  // namespace
+std::vector<uint8_t> EncodeBlock(const EntryPlan& plan, uint64_t index, const uint8_t* data, size_t size) {
+    if (plan.wave) {
+        // Block 0 decodes to the header and the first 32724 sample bytes,
+        // every later block to 32768 bytes: all whole frames of 2 or 4 bytes.
+        const bool first = index == 0;
+        const size_t skip = first ? std::min(size, wave_header::kSize) : 0;
+        return plan.lossy ? EncodeWaveBlock(plan.header, first, data + skip, size - skip, plan.channels)
+                          : NestedWaveBody(plan.header, first, data + skip, size - skip);
+    }
+    if (size == 0 || plan.method == Method::Stored) return StoredBody(data, size);
+    std::vector<uint8_t> lz = LzBody(data, size);
+    // Explicit LZ keeps LZ unless the body would overflow a block body.
+    const bool useLz = plan.method == Method::Lz ? lz.size() <= block::kMaxBodySize : lz.size() < 1 + size;
+    return useLz ? lz : StoredBody(data, size);
+}
 
 bool EncodeEntry(const uint8_t* data, size_t size, Method method, EncodedEntry* out, std::string* error) {
     out->bodies.clear();
     out->wave = false;
+    out->lossy = false;
     if (size > 0 && data == nullptr) {
         if (error) *error = "no data";
         return false;
     }
-
-    WaveFormat fmt;
-    const bool isWave = ParseCanonicalWave(data, size, &fmt);
-    if (method == Method::Wave) {
-        if (!isWave) {
-            if (error) *error = "not a canonical WAVE file (44-byte RIFF header with fmt and data chunks)";
-            return false;
-        }
-        if (fmt.bitsPerSample == 16 && fmt.formatTag == 1 && !IsDeltaCodable(fmt, size)) {
-            if (error) *error = "16-bit WAVE data does not end in whole frames at the end of the file";
-            return false;
-        }
-        return EncodeWaveEntry(data, size, fmt, out);
-    }
-    if (method == Method::Auto && isWave && IsDeltaCodable(fmt, size))
-        return EncodeWaveEntry(data, size, fmt, out);
-
-    if (size == 0) {
-        out->bodies.push_back(StoredBody(data, 0));
-        return true;
-    }
-    for (size_t start = 0; start < size; start += format::block::kDecodedSize) {
-        const uint8_t* block = data + start;
-        const size_t n = std::min(format::block::kDecodedSize, size - start);
-        if (method == Method::Stored) {
-            out->bodies.push_back(StoredBody(block, n));
-            continue;
-        }
-        std::vector<uint8_t> lz = LzBody(block, n);
-        // Explicit LZ keeps LZ unless the body would overflow a block body.
-        const bool useLz =
-            method == Method::Lz ? lz.size() <= format::block::kMaxBodySize : lz.size() < 1 + n;
-        out->bodies.push_back(useLz ? std::move(lz) : StoredBody(block, n));
+    EntryPlan plan;
+    if (!PlanEntry(method, data, std::min(size, block::kDecodedSize), size, &plan, error)) return false;
+    out->wave = plan.wave;
+    out->lossy = plan.lossy;
+    const uint64_t blocks = BlockCount(size);
+    for (uint64_t b = 0; b < blocks; ++b) {
+        const size_t start = static_cast<size_t>(b * block::kDecodedSize);
+        const size_t n = std::min(block::kDecodedSize, size - start);
+        out->bodies.push_back(EncodeBlock(plan, b, data + start, n));
     }
     return true;
 }
 
 bool ParseMethod(const std::string& text, Method* method) {
-    if (text == "stored")
+    if (text == "auto")
+        *method = Method::Auto;
+    else if (text == "stored")
         *method = Method::Stored;
     else if (text == "lz")
         *method = Method::Lz;
     else if (text == "wave")
         *method = Method::Wave;
-    else if (text == "auto")
-        *method = Method::Auto;
     else
         return false;
     return true;

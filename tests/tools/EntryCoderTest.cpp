@@ -88,12 +88,17 @@ TEST(EntryCoder, method_choice_per_block) {
     EXPECT_EQ(DecodeAll(e), small);
 }
 
-TEST(EntryCoder, sixteen_bit_wave_is_delta_coded_with_exact_header) {
+TEST(EntryCoder, sixteen_bit_wave_is_delta_coded_with_exact_header_only_when_asked) {
     for (uint16_t channels : {1, 2}) {
         std::vector<uint8_t> wav = WaveFile(channels, 16, 40000 / channels);
         EncodedEntry e;
+        // The default stays lossless, whatever the data looks like.
         ASSERT_TRUE(EncodeEntry(wav.data(), wav.size(), Method::Auto, &e, nullptr));
+        EXPECT_FALSE(e.wave);
+        EXPECT_EQ(DecodeAll(e), wav);
+        ASSERT_TRUE(EncodeEntry(wav.data(), wav.size(), Method::Wave, &e, nullptr));
         EXPECT_TRUE(e.wave);
+        EXPECT_TRUE(e.lossy);
         EXPECT_EQ(e.bodies.size(), (wav.size() + 32767) / 32768);
         for (const auto& body : e.bodies) EXPECT_GE(body[0], 8);
         std::vector<uint8_t> back = DecodeAll(e);
@@ -114,6 +119,7 @@ TEST(EntryCoder, other_sample_widths_get_lossless_nested_bodies) {
         EncodedEntry e;
         ASSERT_TRUE(EncodeEntry(wav.data(), wav.size(), Method::Wave, &e, nullptr));
         EXPECT_TRUE(e.wave);
+        EXPECT_FALSE(e.lossy);
         EXPECT_EQ(DecodeAll(e), wav) << frames;
     }
 }

@@ -188,7 +188,7 @@ TEST(Packer, wave_entries_keep_their_header_exact_scrambled_or_not) {
     const std::vector<uint8_t> mono = Wave(1, 40000);
     const std::vector<uint8_t> stereo = Wave(2, 20000);
     const std::string archive = Pack(
-        dir, {Input("mono.wav", mono, Method::Auto, false), Input("stereo.wav", stereo, Method::Wave, true)});
+        dir, {Input("mono.wav", mono, Method::Wave, false), Input("stereo.wav", stereo, Method::Wave, true)});
     for (const auto& [name, original] : {std::pair{"mono.wav", mono}, std::pair{"stereo.wav", stereo}}) {
         LibraryRead r = ReadEntry(archive, name);
         ASSERT_TRUE(r.found) << name;

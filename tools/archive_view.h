@@ -1,0 +1,66 @@
+// What the read commands (list, verify, cat, extract) see of an archive: its
+// entries by index with their sizes, blocks, methods and flags, the problems
+// found in its structure, and each entry's data as a stream of blocks.
+#ifndef DTA_TOOLS_ARCHIVE_VIEW_H
+#define DTA_TOOLS_ARCHIVE_VIEW_H
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace dta::tools {
+
+struct EntryInfo {
+    size_t index = 0;  // place in the directory (the internal key order)
+    std::string name;  // as stored; empty when it could not be read
+    uint64_t size = 0;
+    uint64_t blocks = 0;
+    uint64_t fileTime = 0;
+    bool scrambled = false;
+    bool wave = false;
+    bool lossy = false;            // a wave entry of delta-coded 16-bit samples
+    std::vector<uint8_t> methods;  // distinct method bytes, in order of first use
+    std::string problem;           // empty when the entry's structure is sound
+
+    // "entry 12 (data\maps\a.map)", or "entry 12" when the name is unreadable.
+    std::string Label() const;
+};
+
+// Receives an entry's decoded bytes, block by block; false stops the read.
+using BlockSink = std::function<bool(const uint8_t* data, size_t size)>;
+
+class ArchiveView {
+public:
+    ArchiveView();
+    ~ArchiveView();
+    ArchiveView(const ArchiveView&) = delete;
+    ArchiveView& operator=(const ArchiveView&) = delete;
+
+    // Opens the archive at `path` with the two key words. False with a
+    // message when it cannot be opened, is no archive, or its directory
+    // cannot be read.
+    bool Open(const std::string& path, uint32_t key1, uint32_t key2, std::string* error);
+
+    const std::vector<EntryInfo>& entries() const;
+    // Problems of the archive as a whole (its directory), one message each.
+    const std::vector<std::string>& problems() const;
+
+    // Decodes entry `index` block by block into `sink`. False with a message
+    // naming the entry, the block and the reason when a block cannot be
+    // read or decoded, or the entry decodes to another size than it says;
+    // false without a message when the sink stopped the read.
+    bool ReadEntry(size_t index, const BlockSink& sink, std::string* error);
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// "stored", "lz", "wave/8" and so on for a method byte.
+std::string MethodName(uint8_t method);
+
+}  // namespace dta::tools
+
+#endif  // DTA_TOOLS_ARCHIVE_VIEW_H

@@ -1,0 +1,66 @@
+// Writes a .dta archive as a stream: entries are read block by block, their
+// blocks coded on worker threads, and the results written in order, so that
+// memory stays at a few blocks per thread plus the directory, and the bytes
+// written depend only on the inputs, never on the number of threads.
+//
+// Layout: magic, header, directory (sorted by lookup key; entries with equal
+// keys keep the input order), then each entry's header, name and blocks in
+// input order. The header and directory are written last, into the space
+// kept for them at the front.
+#ifndef DTA_TOOLS_ARCHIVE_WRITER_H
+#define DTA_TOOLS_ARCHIVE_WRITER_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/entry_coder.h"
+
+namespace dta::tools {
+
+// One entry to pack.
+struct PackItem {
+    std::string name;  // relative path, backslash between folders, 1 to 259 bytes
+    std::string path;  // the file to read; when empty, `memory` holds the data
+    const std::vector<uint8_t>* memory = nullptr;
+    uint64_t fileTime = 0;  // Windows FILETIME of in-memory data; files give their own
+    Method method = Method::Auto;
+    bool scrambled = true;  // scramble the block bodies
+};
+
+// Where the archive's bytes go.
+class ArchiveSink {
+public:
+    virtual ~ArchiveSink() = default;
+    virtual bool Append(const uint8_t* data, size_t size, std::string* error) = 0;
+    // Overwrites bytes appended before.
+    virtual bool WriteAt(uint64_t offset, const uint8_t* data, size_t size, std::string* error) = 0;
+};
+
+// Hears about the work as it goes, on the thread that called WriteArchive.
+class PackObserver {
+public:
+    virtual ~PackObserver() = default;
+    // An entry's data source is open and its coding decided.
+    virtual void EntryStarted(const PackItem& item, const EntryPlan& plan, uint64_t size) {}
+    // Another `bytes` of input were read.
+    virtual void BytesRead(uint64_t bytes) {}
+};
+
+struct PackOptions {
+    uint32_t key1 = 0;
+    uint32_t key2 = 0;
+    unsigned threads = 0;  // coding threads; 0: one per processor
+};
+
+// Packs `items` into `sink`. `archiveSize` gets the bytes written. False
+// with a message when a name is empty, longer than 259 bytes or given twice
+// (ignoring ASCII case), a file cannot be read or changes size while it is
+// read, wave coding is refused, the archive would pass 4 GiB, or the sink
+// fails. The sink then holds an incomplete archive.
+bool WriteArchive(const std::vector<PackItem>& items, const PackOptions& options, ArchiveSink& sink,
+                  PackObserver* observer, uint64_t* archiveSize, std::string* error);
+
+}  // namespace dta::tools
+
+#endif  // DTA_TOOLS_ARCHIVE_WRITER_H
