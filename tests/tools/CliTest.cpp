@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/tools/run_dta.h"
 #include "tests/tools/temp_folder.h"
 #include "tools/cli.h"
 #include "tools/packer.h"
@@ -14,21 +15,6 @@ using namespace dta::tools;
 namespace fs = std::filesystem;
 
 namespace {
-
-struct Outcome {
-    int code;
-    std::string out, err;
-};
-
-Outcome Dta(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    int code = RunDta(args, out, err);
-    return {code, out.str(), err.str()};
-}
-
-std::vector<uint8_t> Bytes(const std::string& s) {
-    return std::vector<uint8_t>(s.begin(), s.end());
-}
 
 // Packs hand-named entries directly, for names the file system cannot carry.
 std::string PackNames(const TempFolder& dir, const std::vector<std::string>& names) {

@@ -1,0 +1,183 @@
+// The `dta` tool on POSIX systems: symbolic links in packed folders,
+// temporary names planted as links, a pack killed part-way, and archives
+// read from standard input. Some cases run the real program.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/tools/run_dta.h"
+#include "tests/tools/temp_folder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Files in `folder` (not below it) whose names end in ".tmp".
+size_t TemporaryFiles(const fs::path& folder) {
+    size_t n = 0;
+    for (const auto& e : fs::directory_iterator(folder)) {
+        const std::string name = e.path().filename().string();
+        n += name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0;
+    }
+    return n;
+}
+
+std::vector<uint8_t> RandomBytes(size_t n) {
+    std::mt19937 rng(3);
+    std::vector<uint8_t> out(n);
+    for (auto& b : out) b = static_cast<uint8_t>(rng());
+    return out;
+}
+
+// Starts the tool with `args`, standard output into a pipe whose read end
+// is returned in `*out` (or to /dev/null when `out` is null), TMPDIR set.
+pid_t Start(const std::vector<std::string>& args, const std::string& tmpdir, int* out) {
+    int fds[2] = {-1, -1};
+    if (out != nullptr && pipe(fds) != 0) return -1;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int sink = out != nullptr ? fds[1] : open("/dev/null", O_WRONLY);
+        dup2(sink, STDOUT_FILENO);
+        if (out != nullptr) close(fds[0]);
+        setenv("TMPDIR", tmpdir.c_str(), 1);
+        std::vector<char*> argv = {const_cast<char*>(DTA_TOOL_PATH)};
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(DTA_TOOL_PATH, argv.data());
+        _exit(127);
+    }
+    if (out != nullptr) {
+        close(fds[1]);
+        *out = fds[0];
+    }
+    return pid;
+}
+
+int Wait(pid_t pid) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return status;
+}
+
+}  // namespace
+
+TEST(ToolPosix, packs_a_folder_with_file_folder_and_dangling_links) {
+    TempFolder dir;
+    dir.Write("doc/README", Bytes("read me"));
+    dir.Write("doc/sub/x.txt", Bytes("x"));
+    dir.Write("outside/system.txt", Bytes("a file outside the folder"));
+    fs::create_symlink("README", dir.path() / "doc/FAQ");
+    fs::create_symlink(dir.path() / "outside/system.txt", dir.path() / "doc/licence");
+    fs::create_symlink("sub", dir.path() / "doc/more");
+    fs::create_symlink(dir.path() / "outside", dir.path() / "doc/elsewhere");
+    fs::create_symlink("gone", dir.path() / "doc/dangling");
+    const std::string archive = dir / "doc.dta";
+
+    Outcome pack = Dta({"pack", archive, "-C", dir.path().string(), "doc"});
+    ASSERT_EQ(pack.code, 0) << pack.err;
+    // File links by their own names, with the contents they lead to.
+    EXPECT_EQ(Dta({"cat", archive, "doc/FAQ"}).out, "read me");
+    EXPECT_EQ(Dta({"cat", archive, "doc/licence"}).out, "a file outside the folder");
+    Outcome list = Dta({"list", archive});
+    EXPECT_NE(list.out.find("4 entries"), std::string::npos) << list.out;
+    EXPECT_EQ(list.out.find(".."), std::string::npos) << list.out;
+    // Folder links and dangling links: skipped, never silently.
+    for (const char* skipped : {"doc/more: link to a folder", "doc/elsewhere: link to a folder",
+                                "doc/dangling: the link leads nowhere"})
+        EXPECT_NE(pack.err.find(skipped), std::string::npos) << skipped << "\n" << pack.err;
+}
+
+TEST(ToolPosix, a_planted_temporary_link_is_never_followed) {
+    TempFolder dir;
+    dir.Write("src/e.txt", Bytes("entry"));
+    const std::string outside = dir.Write("outside.txt", Bytes("precious"));
+    fs::create_directories(dir.path() / "z");
+    fs::create_symlink("../outside.txt", dir.path() / "z/e.txt.tmp");
+    fs::create_symlink("outside.txt", dir.path() / "a.dta.tmp");
+
+    ASSERT_EQ(Dta({"pack", "-q", dir / "a.dta", "-C", dir / "src", "e.txt"}).code, 0);
+    Outcome x = Dta({"extract", "-C", dir / "z", dir / "a.dta"});
+    ASSERT_EQ(x.code, 0) << x.err;
+    EXPECT_EQ(TempFolder::Read(outside), Bytes("precious"));
+    EXPECT_EQ(TempFolder::Read(dir / "z/e.txt"), Bytes("entry"));
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "z/e.txt.tmp"));
+}
+
+TEST(ToolPosix, a_link_in_the_way_of_an_entry_is_refused) {
+    TempFolder dir;
+    dir.Write("src/sub/e.txt", Bytes("entry"));
+    fs::create_directories(dir.path() / "elsewhere");
+    fs::create_directories(dir.path() / "z");
+    fs::create_symlink(dir.path() / "elsewhere", dir.path() / "z/sub");
+    ASSERT_EQ(Dta({"pack", "-q", dir / "a.dta", "-C", dir / "src", "."}).code, 0);
+    Outcome x = Dta({"extract", "-C", dir / "z", dir / "a.dta"});
+    EXPECT_EQ(x.code, 1);
+    EXPECT_NE(x.err.find("symbolic link"), std::string::npos) << x.err;
+    EXPECT_TRUE(fs::is_empty(dir.path() / "elsewhere"));
+}
+
+TEST(ToolPosix, a_killed_pack_leaves_nothing_behind) {
+    TempFolder dir;
+    dir.Write("src/big.bin", RandomBytes(12 << 20));
+    const fs::path scratch = dir.path() / "scratch";
+    fs::create_directories(scratch);
+
+    // Writing to a pipe that nobody reads: the archive is complete in a
+    // scratch file and the copy to standard output blocks. Its first bytes
+    // arriving is the sign to strike.
+    int out = -1;
+    pid_t pid = Start({"pack", "-q", "-o", "-", "-C", dir / "src", "."}, scratch.string(), &out);
+    ASSERT_GT(pid, 0);
+    char magic[4] = {};
+    ASSERT_EQ(read(out, magic, sizeof magic), 4);
+    EXPECT_EQ(std::string(magic, 4), "PWD0");
+    ASSERT_EQ(kill(pid, SIGTERM), 0);
+    int status = Wait(pid);
+    close(out);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    EXPECT_TRUE(fs::is_empty(scratch));
+
+    // Writing to a file: strike as soon as its temporary file shows. On a
+    // fast machine the pack may be done by then; either way no temporary
+    // file remains, and an archive that exists is whole.
+    pid = Start({"pack", "-q", dir / "out/big.dta", "-C", dir / "src", "."}, scratch.string(), nullptr);
+    ASSERT_GT(pid, 0);
+    fs::create_directories(dir.path() / "out");
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    while (TemporaryFiles(dir.path() / "out") == 0 && !fs::exists(dir.path() / "out/big.dta") &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    kill(pid, SIGTERM);
+    Wait(pid);
+    EXPECT_EQ(TemporaryFiles(dir.path() / "out"), 0u);
+    if (fs::exists(dir.path() / "out/big.dta")) {
+        EXPECT_EQ(Dta({"verify", "-q", dir / "out/big.dta"}).code, 0);
+    }
+}
+
+TEST(ToolPosix, list_and_verify_read_standard_input) {
+    TempFolder dir;
+    dir.Write("src/a.txt", Bytes("alpha"));
+    const std::string archive = dir / "a.dta";
+    ASSERT_EQ(Dta({"pack", "-q", archive, "-C", dir / "src", "."}).code, 0);
+    const std::string tool = DTA_TOOL_PATH;
+    const std::string listing = dir / "listing.txt";
+    const std::string command = "TMPDIR='" + dir.path().string() + "' '" + tool + "' list - < '" + archive +
+                                "' > '" + listing + "' && '" + tool + "' verify -q - < '" + archive + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::vector<uint8_t> listed = TempFolder::Read(listing);
+    EXPECT_NE(LineWith(std::string(listed.begin(), listed.end()), "a.txt"), "");
+    // The scratch copy of standard input is gone.
+    EXPECT_EQ(TemporaryFiles(dir.path()), 0u);
+}
