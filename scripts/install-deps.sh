@@ -14,6 +14,7 @@ packages=(
   libgl1-mesa-dri:i386 libglx-mesa0:i386 libgl1:i386
   libgl1-mesa-dri libglx-mesa0 libgl1
   xvfb xauth x11-utils imagemagick
+  time zstd
 )
 
 sudo_cmd=()

@@ -96,15 +96,17 @@ void Console::Note(const std::string& text) {
 void AddCommonOptions(CLI::App& app, CommonOptions* options, Console* console) {
     options->key1 = kDefaultKey1;
     options->key2 = kDefaultKey2;
-    for (auto [flag, word] : {std::pair{"--key1", &options->key1}, std::pair{"--key2", &options->key2}}) {
+    auto addKey = [&app](const std::string& flag, uint32_t* word, const char* help) {
         app.add_option_function<std::string>(
                flag,
-               [word, flag](const std::string& text) {
+               [flag, word](const std::string& text) {
                    if (!ParseHexWord(text, word)) throw CLI::ValidationError(flag, "takes up to 8 hex digits");
                },
-               word == &options->key1 ? "key word 1 (default 5E91C07B)" : "key word 2 (default 3C6A2F19)")
+               help)
             ->type_name("HEX");
-    }
+    };
+    addKey("--key1", &options->key1, "key word 1 (default 5E91C07B)");
+    addKey("--key2", &options->key2, "key word 2 (default 3C6A2F19)");
     app.add_flag("-v,--verbose", console->verbose, "say more about each entry");
     app.add_flag("-q,--quiet", console->quiet, "print failures and warnings only; no progress line");
     app.final_callback([console] {
