@@ -1,7 +1,8 @@
 #include "tools/archive_view.h"
 
-#include "tools/archive_listing.h"
-#include "tools/library_reader.h"
+#include "dta/inspect.h"
+#include "dta/status.h"
+#include "tools/tool_os.h"
 
 namespace dta::tools {
 
@@ -11,8 +12,14 @@ std::string EntryInfo::Label() const {
     return label;
 }
 
+std::string MethodName(uint8_t method) {
+    if (method == format::kMethodLz) return "lz";
+    if (method < format::kMethodWaveFirst) return "stored";
+    return "wave/" + std::to_string(method);
+}
+
 struct ArchiveView::State {
-    LibraryArchive library;
+    inspect::Archive archive;
     std::vector<EntryInfo> entries;
     std::vector<std::string> problems;
 };
@@ -21,21 +28,38 @@ ArchiveView::ArchiveView() : state_(new State) {}
 ArchiveView::~ArchiveView() = default;
 
 bool ArchiveView::Open(const std::string& path, uint32_t key1, uint32_t key2, std::string* error) {
-    std::vector<ListedEntry> listed;
-    if (!ListArchive(path, key1, key2, &listed, error) || !state_->library.Open(path, key1, key2, error))
-        return false;
     state_->entries.clear();
-    for (size_t i = 0; i < listed.size(); ++i) {
+    state_->problems.clear();
+    {
+        // The system's reason when the file can't be read at all.
+        os::InputFile probe;
+        if (!probe.Open(path, error)) return false;
+    }
+    Status status;
+    if (!state_->archive.Open(path, key1, key2, &status)) {
+        if (error) *error = path + ": " + Describe(status);
+        return false;
+    }
+    status = Status();
+    if (!state_->archive.CheckDirectory(&status)) state_->problems.push_back(Describe(status));
+
+    const size_t count = state_->archive.EntryCount();
+    state_->entries.reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+        inspect::EntryInfo info;
+        status = Status();
+        const bool sound = state_->archive.ReadEntry(i, &info, &status);
         EntryInfo e;
         e.index = i;
-        e.name = listed[i].name;
-        e.size = listed[i].size;
-        e.blocks = listed[i].blocks;
-        e.fileTime = listed[i].fileTime;
-        e.scrambled = listed[i].scrambled;
-        e.wave = listed[i].wave;
-        e.methods = listed[i].methods;
-        e.problem = listed[i].problem;
+        e.name = info.nameRead ? info.name : std::string();
+        e.size = info.decodedSize;
+        e.blocks = info.blockCount;
+        e.fileTime = info.fileTime;
+        e.scrambled = info.scrambled;
+        e.wave = info.wave;
+        e.lossy = info.lossy;
+        e.methods = info.methods;
+        if (!sound) e.problem = Describe(status);
         state_->entries.push_back(std::move(e));
     }
     return true;
@@ -50,21 +74,28 @@ const std::vector<std::string>& ArchiveView::problems() const {
 }
 
 bool ArchiveView::ReadEntry(size_t index, const BlockSink& sink, std::string* error) {
+    if (error) error->clear();
     const EntryInfo& e = state_->entries.at(index);
     if (!e.problem.empty()) {
-        if (error) *error = e.Label() + ": " + e.problem;
+        if (error) *error = e.problem;
         return false;
     }
-    std::vector<uint8_t> data;
-    if (!state_->library.ReadEntry(e.name, &data, error)) return false;
-    if (data.size() != e.size) {
-        if (error)
-            *error = e.Label() + ": decoded " + std::to_string(data.size()) + " bytes, header says " +
-                     std::to_string(e.size);
+    inspect::EntryStream stream;
+    Status status;
+    if (!stream.Open(state_->archive, index, &status)) {
+        if (error) *error = Describe(status);
         return false;
     }
-    if (error) error->clear();
-    return sink(data.data(), data.size());
+    for (;;) {
+        const uint8_t* data = nullptr;
+        size_t size = 0;
+        if (!stream.Next(&data, &size, &status)) {
+            if (error) *error = Describe(status);
+            return false;
+        }
+        if (size == 0) return true;
+        if (!sink(data, size)) return false;
+    }
 }
 
 }  // namespace dta::tools

@@ -1,8 +1,8 @@
 // What the read commands (list, verify, cat, extract) see of an archive: its
 // entries by index with their sizes, blocks, methods and flags, the problems
 // found in its structure, and each entry's data as a stream of blocks.
-#ifndef DTA_TOOLS_ARCHIVE_VIEW_H
-#define DTA_TOOLS_ARCHIVE_VIEW_H
+#ifndef TOOLS_ARCHIVE_VIEW_H
+#define TOOLS_ARCHIVE_VIEW_H
 
 #include <cstdint>
 #include <functional>
@@ -22,7 +22,8 @@ struct EntryInfo {
     bool wave = false;
     bool lossy = false;            // a wave entry of delta-coded 16-bit samples
     std::vector<uint8_t> methods;  // distinct method bytes, in order of first use
-    std::string problem;           // empty when the entry's structure is sound
+    std::string problem;           // empty when the entry's structure is sound, else the
+                                   // message, naming the entry, the block and the place
 
     // "entry 12 (data\maps\a.map)", or "entry 12" when the name is unreadable.
     std::string Label() const;
@@ -63,4 +64,4 @@ std::string MethodName(uint8_t method);
 
 }  // namespace dta::tools
 
-#endif  // DTA_TOOLS_ARCHIVE_VIEW_H
+#endif  // TOOLS_ARCHIVE_VIEW_H

@@ -7,8 +7,8 @@
 // keys keep the input order), then each entry's header, name and blocks in
 // input order. The header and directory are written last, into the space
 // kept for them at the front.
-#ifndef DTA_TOOLS_ARCHIVE_WRITER_H
-#define DTA_TOOLS_ARCHIVE_WRITER_H
+#ifndef TOOLS_ARCHIVE_WRITER_H
+#define TOOLS_ARCHIVE_WRITER_H
 
 #include <cstdint>
 #include <string>
@@ -63,4 +63,4 @@ bool WriteArchive(const std::vector<PackItem>& items, const PackOptions& options
 
 }  // namespace dta::tools
 
-#endif  // DTA_TOOLS_ARCHIVE_WRITER_H
+#endif  // TOOLS_ARCHIVE_WRITER_H

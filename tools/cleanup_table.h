@@ -1,8 +1,8 @@
 // The table of temporary files that an interrupt must remove: fixed slots of
 // path text with a lock-free state each, so that a signal handler (or a
 // console control handler on its own thread) can walk it at any moment.
-#ifndef DTA_TOOLS_CLEANUP_TABLE_H
-#define DTA_TOOLS_CLEANUP_TABLE_H
+#ifndef TOOLS_CLEANUP_TABLE_H
+#define TOOLS_CLEANUP_TABLE_H
 
 #include <string>
 
@@ -21,4 +21,4 @@ void RemoveRegistered(void (*remove)(const char* path));
 
 }  // namespace dta::tools::os::detail
 
-#endif  // DTA_TOOLS_CLEANUP_TABLE_H
+#endif  // TOOLS_CLEANUP_TABLE_H

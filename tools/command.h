@@ -1,7 +1,7 @@
 // What the commands of the `dta` tool share: the console they report on,
 // the options every command takes, and the shape of a command.
-#ifndef DTA_TOOLS_COMMAND_H
-#define DTA_TOOLS_COMMAND_H
+#ifndef TOOLS_COMMAND_H
+#define TOOLS_COMMAND_H
 
 #include <CLI/CLI.hpp>
 
@@ -73,4 +73,4 @@ std::unique_ptr<Command> NewPackCommand();
 
 }  // namespace dta::tools
 
-#endif  // DTA_TOOLS_COMMAND_H
+#endif  // TOOLS_COMMAND_H

@@ -1,9 +1,10 @@
 // dta pack: build an archive from files and folders, streaming, with the
 // blocks coded on every processor.
+#include "tools/command.h"
+
 #include <filesystem>
 
 #include "tools/archive_writer.h"
-#include "tools/command.h"
 #include "tools/pack_inputs.h"
 #include "tools/progress.h"
 #include "tools/tool_os.h"

@@ -1,12 +1,13 @@
 // The commands that read an archive: list, verify, cat and extract. They
 // read the archive they are given through the archive view, whatever files
 // lie in the current folder.
+#include "tools/command.h"
+
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
 
 #include "tools/archive_view.h"
-#include "tools/command.h"
 #include "tools/name_pattern.h"
 #include "tools/progress.h"
 #include "tools/safe_path.h"
@@ -166,7 +167,7 @@ public:
             std::string text = line + (e->name.empty() ? "?" : e->name);
             if (!e->problem.empty()) {
                 text += "  [damaged]";
-                console.Error(e->Label() + ": " + e->problem);
+                console.Error(e->problem);
                 damaged = true;
             }
             if (e->lossy) ++lossy;
@@ -348,7 +349,7 @@ private:
         std::vector<std::string> parts;
         fs::path target;
         std::string error;
-        if (!e.problem.empty()) return console.Error(e.Label() + ": " + e.problem), Outcome::Failed;
+        if (!e.problem.empty()) return console.Error(e.problem), Outcome::Failed;
         if (!SplitEntryName(e.name, &parts))
             return console.Error(e.Label() + ": refused: the name is absolute or leaves the folder"), Outcome::Failed;
         if (!PrepareFolders(dir, parts, &target, &error)) return console.Error(error), Outcome::Stop;

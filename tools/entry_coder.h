@@ -2,8 +2,8 @@
 // one into a block body (method byte first, unscrambled). Blocks are coded
 // independently, so a packer can code them in any order and on any thread;
 // the result depends only on the data.
-#ifndef DTA_TOOLS_ENTRY_CODER_H
-#define DTA_TOOLS_ENTRY_CODER_H
+#ifndef TOOLS_ENTRY_CODER_H
+#define TOOLS_ENTRY_CODER_H
 
 #include <cstddef>
 #include <cstdint>
@@ -64,4 +64,4 @@ bool ParseMethod(const std::string& text, Method* method);
 
 }  // namespace dta::tools
 
-#endif  // DTA_TOOLS_ENTRY_CODER_H
+#endif  // TOOLS_ENTRY_CODER_H

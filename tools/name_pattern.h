@@ -1,7 +1,7 @@
 // Selecting archive entries by name: shell-style patterns that ignore the
 // case of ASCII letters and take '/' and '\' alike.
-#ifndef DTA_TOOLS_NAME_PATTERN_H
-#define DTA_TOOLS_NAME_PATTERN_H
+#ifndef TOOLS_NAME_PATTERN_H
+#define TOOLS_NAME_PATTERN_H
 
 #include <string>
 
@@ -16,4 +16,4 @@ bool MatchesName(const std::string& pattern, const std::string& name);
 
 }  // namespace dta::tools
 
-#endif  // DTA_TOOLS_NAME_PATTERN_H
+#endif  // TOOLS_NAME_PATTERN_H

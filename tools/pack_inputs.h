@@ -11,8 +11,8 @@
 // with the contents of the file it points to; links to folders, dangling
 // links and anything that is neither file nor folder (pipes, devices) are
 // skipped with a warning. Names given on the command line are followed.
-#ifndef DTA_TOOLS_PACK_INPUTS_H
-#define DTA_TOOLS_PACK_INPUTS_H
+#ifndef TOOLS_PACK_INPUTS_H
+#define TOOLS_PACK_INPUTS_H
 
 #include <cstdint>
 #include <string>
@@ -51,4 +51,4 @@ std::string EntryNameFor(const std::string& path, bool* dropped);
 
 }  // namespace dta::tools
 
-#endif  // DTA_TOOLS_PACK_INPUTS_H
+#endif  // TOOLS_PACK_INPUTS_H

@@ -1,8 +1,8 @@
 // Builds .dta archives in memory from named byte strings: test fixtures,
 // benchmarks and the demo's generated data. The `dta pack` command streams
 // files through the same writer (archive_writer.h).
-#ifndef DTA_TOOLS_PACKER_H
-#define DTA_TOOLS_PACKER_H
+#ifndef TOOLS_PACKER_H
+#define TOOLS_PACKER_H
 
 #include <cstdint>
 #include <string>
@@ -39,4 +39,4 @@ bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& by
 
 }  // namespace dta::tools
 
-#endif  // DTA_TOOLS_PACKER_H
+#endif  // TOOLS_PACKER_H

@@ -2,8 +2,8 @@
 // and entries done, the rate and the time left. It stays silent during the
 // first second (short jobs never show it) and when it is not enabled (not a
 // terminal, or -q).
-#ifndef DTA_TOOLS_PROGRESS_H
-#define DTA_TOOLS_PROGRESS_H
+#ifndef TOOLS_PROGRESS_H
+#define TOOLS_PROGRESS_H
 
 #include <chrono>
 #include <cstdint>
@@ -42,4 +42,4 @@ std::string HumanBytes(double bytes);
 
 }  // namespace dta::tools
 
-#endif  // DTA_TOOLS_PROGRESS_H
+#endif  // TOOLS_PROGRESS_H

@@ -5,8 +5,8 @@
 //
 // Every operation that fails reports a message that ends with the system's
 // reason, such as "cannot create out/x: No such file or directory".
-#ifndef DTA_TOOLS_TOOL_OS_H
-#define DTA_TOOLS_TOOL_OS_H
+#ifndef TOOLS_TOOL_OS_H
+#define TOOLS_TOOL_OS_H
 
 #include <cstddef>
 #include <cstdint>
@@ -120,4 +120,4 @@ std::string ErrorText(int code);
 
 }  // namespace dta::tools::os
 
-#endif  // DTA_TOOLS_TOOL_OS_H
+#endif  // TOOLS_TOOL_OS_H

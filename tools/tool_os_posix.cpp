@@ -1,4 +1,6 @@
 // The tool's file, terminal and interrupt operations on POSIX systems.
+#include "tools/tool_os.h"
+
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
@@ -13,7 +15,6 @@
 #include <random>
 
 #include "tools/cleanup_table.h"
-#include "tools/tool_os.h"
 
 namespace dta::tools::os {
 namespace {

@@ -1,4 +1,6 @@
 // The tool's file, terminal and interrupt operations on Windows.
+#include "tools/tool_os.h"
+
 #include <windows.h>
 
 #include <fcntl.h>
@@ -9,7 +11,6 @@
 #include <random>
 
 #include "tools/cleanup_table.h"
-#include "tools/tool_os.h"
 
 namespace dta::tools::os {
 namespace {
