@@ -107,6 +107,32 @@ TEST(Extract, selects_entries_by_name_or_pattern_with_either_slash) {
     EXPECT_NE(missing.err.find("nothing*: not in the archive"), std::string::npos) << missing.err;
 }
 
+TEST(Extract, reads_the_archive_whatever_files_lie_in_the_current_folder) {
+    TempFolder dir;
+    const std::string archive = PackSample(dir);
+    const fs::path before = fs::current_path();
+    fs::create_directories(dir.path() / "work/data");
+    fs::current_path(dir.path() / "work");
+    dir.Write("work/a.txt", Bytes("a file of the entry's name"));
+    dir.Write("work/data/level1.map", Bytes("another"));
+
+    Outcome verify = Dta({"verify", archive});
+    Outcome cat = Dta({"cat", archive, "a.txt", "data\\level1.map"});
+    Outcome first = Dta({"extract", "-C", "out", archive});
+    Outcome again = Dta({"extract", "-f", "-C", "out", archive});
+    Outcome here = Dta({"extract", "-f", archive});
+    fs::current_path(before);
+
+    EXPECT_EQ(verify.code, 0) << verify.err;
+    EXPECT_EQ(cat.out, "new amap 1");
+    EXPECT_EQ(first.code, 0) << first.err;
+    EXPECT_EQ(again.code, 0) << again.err;
+    EXPECT_EQ(here.code, 0) << here.err;
+    EXPECT_EQ(Text(dir / "work/out/a.txt"), "new a");
+    EXPECT_EQ(Text(dir / "work/a.txt"), "new a");
+    EXPECT_EQ(Text(dir / "work/data/level1.map"), "map 1");
+}
+
 TEST(Extract, a_folder_given_as_the_archive_says_so) {
     TempFolder dir;
     for (const char* command : {"list", "verify", "extract", "cat"}) {

@@ -111,6 +111,15 @@ TEST(Pack, is_lossless_unless_wave_coding_is_asked_for) {
     ASSERT_EQ(back.size(), sound.size());
     EXPECT_NE(back, sound);
     EXPECT_EQ(Dta({"cat", archive, "notes.txt"}).out, "not a sound");
+    // list and verify show which entries are lossy.
+    Outcome list = Dta({"list", archive});
+    EXPECT_NE(LineWith(list.out, "sound.wav").find(" swl "), std::string::npos) << list.out;
+    EXPECT_NE(LineWith(list.out, "notes.txt").find(" s-- "), std::string::npos) << list.out;
+    EXPECT_NE(list.out.find("2 entries, 1 lossy"), std::string::npos) << list.out;
+    Outcome verify = Dta({"verify", archive});
+    EXPECT_EQ(verify.code, 0);
+    EXPECT_NE(verify.out.find("ok     sound.wav  (lossy)"), std::string::npos) << verify.out;
+    EXPECT_NE(verify.out.find("1 of them lossy"), std::string::npos) << verify.out;
 }
 
 TEST(Pack, output_does_not_depend_on_the_thread_count) {
