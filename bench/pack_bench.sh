@@ -61,6 +61,6 @@ for label in dta "tar|zstd -1" "tar|gzip -6"; do
 done
 for peer in "tar|zstd -1" "tar|gzip -6"; do
   awk -v p="$peer" -v ds="${seconds[dta]}" -v ps="${seconds[$peer]}" -v dm="${memory[dta]}" -v pm="${memory[$peer]}" \
-      -v do="${size[dta]}" -v po="${size[$peer]}" \
-    'BEGIN {printf "dta vs %-12s speed %.2fx, peak memory %.2fx, output size %.2fx\n", p, (ds > 0 ? ps / ds : 0), dm / pm, do / po}'
+      -v dsize="${size[dta]}" -v psize="${size[$peer]}" \
+    'BEGIN {printf "dta vs %-12s speed %.2fx, peak memory %.2fx, output size %.2fx\n", p, (ds > 0 ? ps / ds : 0), dm / pm, dsize / psize}'
 done

@@ -14,7 +14,12 @@ constexpr size_t kMaxRun = 4111;
 // back-reference of the same byte (when one is in reach) is as good.
 constexpr size_t kRunPreferred = 36;
 constexpr int kHashBits = 13;
-constexpr int kChainDepth = 48;
+constexpr int kChainDepth = 16;
+constexpr size_t kLazyBelow = 5;
+// After this many searches in a row find nothing, the search step grows by
+// one every 2^kSparseGrowth further misses.
+constexpr size_t kSparseAfter = 32;
+constexpr int kSparseGrowth = 4;
 
 // Collects tokens and their flag bits, writing each flag word in front of
 // the tokens it describes; a new word is opened only when a token needs it.
@@ -130,6 +135,7 @@ std::vector<uint8_t> EncodeLz(const uint8_t* data, size_t size, size_t start) {
     for (size_t i = 0; i < start; ++i) finder.Insert(i);
 
     size_t pos = start;
+    size_t misses = 0;  // positions searched in a row without a match
     while (pos < size) {
         const size_t run = RunLength(data, size, pos);
         size_t offset = 0;
@@ -140,24 +146,35 @@ std::vector<uint8_t> EncodeLz(const uint8_t* data, size_t size, size_t start) {
             writer.Run(data[pos], run);
             advance = run;
         } else if (length >= kMinMatch) {
-            // One step of lazy evaluation: a longer match one byte later
-            // is worth a literal now.
+            // One step of lazy evaluation for short matches: a longer match
+            // one byte later is worth a literal now. Longer matches rarely
+            // gain from it, and skipping the search there saves much time.
             size_t nextOffset = 0;
             finder.Insert(pos);
-            const size_t next = length < kMaxMatch && size - pos > 1 ? finder.Find(pos + 1, &nextOffset) : 0;
+            const size_t next = length < kLazyBelow && size - pos > 1 ? finder.Find(pos + 1, &nextOffset) : 0;
             if (next > length) {
                 writer.Literal(data[pos]);
                 ++pos;
                 continue;
             }
+            misses = 0;
             writer.Copy(offset, length);
             for (size_t k = 1; k < length; ++k) finder.Insert(pos + k);
             pos += length;
             continue;
         } else {
-            writer.Literal(data[pos]);
-            advance = 1;
+            // Data that keeps finding no match is likely incompressible
+            // (already compressed files): as lz4 does, search ever more
+            // sparsely, passing the bytes skipped on as literals.
+            ++misses;
+            const size_t step = misses > kSparseAfter ? 1 + ((misses - kSparseAfter) >> kSparseGrowth) : 1;
+            const size_t n = std::min(size - pos, step);
+            for (size_t k = 0; k < n; ++k) writer.Literal(data[pos + k]);
+            finder.Insert(pos);
+            pos += n;
+            continue;
         }
+        misses = 0;
         for (size_t k = 0; k < advance; ++k) finder.Insert(pos + k);
         pos += advance;
     }

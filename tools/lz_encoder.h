@@ -1,7 +1,9 @@
 // LZ encoder for archive blocks: the payload layout the block decoder reads
 // (16-bit big-endian flag words, 12-bit offset / 4-bit length
 // back-references, zero-offset runs of 16 to 4111 bytes). Greedy matching
-// over hash chains with one step of lazy evaluation.
+// over hash chains with one step of lazy evaluation; through stretches that
+// find no matches it searches ever more sparsely, so that incompressible
+// data costs little time.
 #ifndef TOOLS_LZ_ENCODER_H
 #define TOOLS_LZ_ENCODER_H
 

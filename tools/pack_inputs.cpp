@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <unordered_map>
+
+#include "dta/format.h"
 
 namespace dta::tools {
 namespace {
@@ -12,6 +15,11 @@ namespace fs = std::filesystem;
 bool Fail(std::string* error, const std::string& message) {
     if (error) *error = message;
     return false;
+}
+
+std::string UpperName(std::string name) {
+    for (char& c : name) c = static_cast<char>(format::UpperAscii(static_cast<uint8_t>(c)));
+    return name;
 }
 
 std::string Join(const std::vector<std::string>& parts) {
@@ -140,6 +148,7 @@ bool GatherInputs(const std::vector<PackArgument>& arguments, const std::string&
     gathered->warnings.clear();
     const OutputFilter output(archivePath);
     bool noted = false;
+    std::unordered_map<std::string, std::string> taken;  // upper-cased entry name, path
 
     for (const PackArgument& arg : arguments) {
         const fs::path given(arg.path);
@@ -177,9 +186,18 @@ bool GatherInputs(const std::vector<PackArgument>& arguments, const std::string&
             return Fail(error, onDisk.string() + " is not a regular file");
         }
 
-        const Method method =
-            fs::is_directory(status) && arg.method == Method::Wave ? Method::WaveIfSound : arg.method;
+        const bool walked = fs::is_directory(status);
+        const Method method = walked && arg.method == Method::Wave ? Method::WaveIfSound : arg.method;
         for (Found& f : found) {
+            // Archive names ignore the case of ASCII letters: of two names
+            // that differ only there, one can be packed.
+            auto [at, fresh] = taken.emplace(UpperName(f.name), f.path);
+            if (!fresh) {
+                if (!walked) return Fail(error, "entry name given twice: " + f.name);
+                gathered->warnings.push_back("skipped " + f.path + ": its entry name " + f.name +
+                                             " is taken (by " + at->second + "; names ignore letter case)");
+                continue;
+            }
             PackItem item;
             item.name = std::move(f.name);
             item.path = std::move(f.path);

@@ -11,6 +11,8 @@
 // with the contents of the file it points to; links to folders, dangling
 // links and anything that is neither file nor folder (pipes, devices) are
 // skipped with a warning. Names given on the command line are followed.
+// Archive names ignore letter case: a walked file whose name differs from an
+// earlier one only there is skipped with a warning.
 #ifndef TOOLS_PACK_INPUTS_H
 #define TOOLS_PACK_INPUTS_H
 

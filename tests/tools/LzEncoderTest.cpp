@@ -100,6 +100,12 @@ TEST(LzEncoder, compresses_runs_and_text_and_barely_grows_noise) {
     RoundTrip(Random(32768, 3), 0, &size);
     // Every 16 literals cost one flag word.
     EXPECT_LE(size, 32768u + 2 * (32768u / 16));
+    // Text after a stretch of noise is found again once a match turns up.
+    std::vector<uint8_t> mixed = Random(20000, 4);
+    const std::vector<uint8_t> text = Text(12768);
+    mixed.insert(mixed.end(), text.begin(), text.end());
+    EXPECT_EQ(RoundTrip(mixed, 0, &size), mixed);
+    EXPECT_LT(size, 20000u * 9 / 8 + 12768u / 3);
 }
 
 TEST(LzEncoder, references_reach_into_the_prefix_already_written) {

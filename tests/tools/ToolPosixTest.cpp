@@ -98,6 +98,21 @@ TEST(ToolPosix, packs_a_folder_with_file_folder_and_dangling_links) {
         EXPECT_NE(pack.err.find(skipped), std::string::npos) << skipped << "\n" << pack.err;
 }
 
+TEST(ToolPosix, of_names_that_differ_only_in_letter_case_one_is_packed) {
+    TempFolder dir;
+    dir.Write("src/Index.html", Bytes("upper"));
+    dir.Write("src/index.html", Bytes("lower"));
+    Outcome pack = Dta({"pack", dir / "a.dta", "-C", dir / "src", "."});
+    ASSERT_EQ(pack.code, 0) << pack.err;
+    EXPECT_NE(pack.err.find("index.html is taken (by "), std::string::npos) << pack.err;
+    EXPECT_EQ(Dta({"cat", dir / "a.dta", "INDEX.HTML"}).out, "upper");
+    // Named on the command line, the same clash is an error.
+    Outcome twice = Dta({"pack", dir / "b.dta", "-C", dir / "src", "Index.html", "index.html"});
+    EXPECT_EQ(twice.code, 1);
+    EXPECT_NE(twice.err.find("entry name given twice"), std::string::npos) << twice.err;
+    EXPECT_FALSE(fs::exists(dir.path() / "b.dta"));
+}
+
 TEST(ToolPosix, a_planted_temporary_link_is_never_followed) {
     TempFolder dir;
     dir.Write("src/e.txt", Bytes("entry"));
