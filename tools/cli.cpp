@@ -129,6 +129,8 @@ int RunDta(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return kExitUsage;
     }
     CLI::App app(entry->summary, "dta " + name);
+    // "/name" is a path, never an option, also on Windows.
+    app.allow_windows_style_options(false);
     std::unique_ptr<Command> command = entry->make();
     command->Define(app, console);
     if (helpFor) return out << app.help(), kExitOk;

@@ -120,6 +120,27 @@ TEST(Cli, usage_errors_and_help) {
     EXPECT_EQ(list.code, 1);
     EXPECT_NE(list.err.find("not a .dta archive"), std::string::npos);
     EXPECT_EQ(Dta({"cat", notArchive, "x"}).code, 1);
+
+    // Help for every command, both ways; the version; the honest word on
+    // what verify cannot see.
+    EXPECT_NE(Dta({"--help"}).out.find("payload damage can't be detected: the format has no checksums"),
+              std::string::npos);
+    EXPECT_NE(Dta({"help", "verify"}).out.find("Payload damage can't be detected"), std::string::npos);
+    for (const char* command : {"list", "verify", "cat", "extract", "pack"}) {
+        Outcome help = Dta({"help", command});
+        EXPECT_EQ(help.code, 0) << command;
+        EXPECT_NE(help.out.find(std::string("Usage: dta ") + command), std::string::npos) << help.out;
+        EXPECT_EQ(Dta({command, "--help"}).out, help.out) << command;
+    }
+    EXPECT_EQ(Dta({"help", "frobnicate"}).code, 2);
+    Outcome version = Dta({"--version"});
+    EXPECT_EQ(version.code, 0);
+    EXPECT_EQ(version.out.compare(0, 4, "dta "), 0) << version.out;
+    EXPECT_EQ(Dta({"list", "-v", "-q", notArchive}).code, 2);
+    // A name that starts with a slash is a path on every system, not an option.
+    Outcome rooted = Dta({"list", "/no/such/archive.dta"});
+    EXPECT_EQ(rooted.code, 1) << rooted.err;
+    EXPECT_NE(rooted.err.find("cannot open /no/such/archive.dta: "), std::string::npos) << rooted.err;
 }
 
 TEST(Cli, extract_never_writes_outside_the_folder) {

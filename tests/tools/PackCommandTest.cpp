@@ -75,6 +75,21 @@ TEST(Pack, names_entries_as_tar_does) {
     EXPECT_NE(names[0][0], '\\');
 }
 
+TEST(Pack, double_dash_ends_the_options_and_list_sorts_by_name_or_key) {
+    TempFolder dir;
+    dir.Write("src/-b.txt", Bytes("dash"));
+    dir.Write("src/zz.txt", Bytes("z"));
+    dir.Write("src/a.txt", Bytes("a"));
+    const std::string archive = dir / "d.dta";
+    Outcome pack = Dta({"pack", "-q", archive, "-C", dir / "src", "--", "zz.txt", "-b.txt", "a.txt"});
+    ASSERT_EQ(pack.code, 0) << pack.err;
+    EXPECT_EQ(Dta({"cat", archive, "--", "-B.TXT"}).out, "dash");
+    using V = std::vector<std::string>;
+    EXPECT_EQ(Names(Dta({"list", archive}).out), (V{"-b.txt", "a.txt", "zz.txt"}));
+    // Lookup keys: the length, then the byte sum of the upper-cased name.
+    EXPECT_EQ(Names(Dta({"list", "--sort=key", archive}).out), (V{"a.txt", "-b.txt", "zz.txt"}));
+}
+
 TEST(Pack, never_packs_the_archive_it_writes) {
     TempFolder dir;
     dir.Write("data/a.txt", Bytes("a"));

@@ -3,6 +3,7 @@
 // exit codes.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -150,4 +151,38 @@ TEST(Verify, archives_that_cannot_be_read_at_all) {
     Outcome notArchive = Dta({"list", dir.Write("text.dta", Bytes("PWD1 and more"))});
     EXPECT_EQ(notArchive.code, 1);
     EXPECT_NE(notArchive.err.find("not a .dta archive"), std::string::npos) << notArchive.err;
+}
+
+TEST(LargeArchive, entries_past_2_gib_list_verify_and_extract) {
+    // The only entry lies at 3.5 GiB, after a hole (sparse where the file
+    // system allows): offsets there need more than 31 bits, also in the
+    // 32-bit Windows build.
+    std::vector<PackInput> inputs(1);
+    inputs[0].name = "far.txt";
+    inputs[0].data = Bytes("far away, far away");
+    inputs[0].method = Method::Lz;
+    Image image;
+    std::string error;
+    ASSERT_TRUE(BuildArchive(inputs, kDefaultKey1, kDefaultKey2, &image, &error)) << error;
+    const size_t entry = kDirectory + format::directory_entry::kSize;
+    const uint64_t far = 0xE0000000ull;
+    SetField(image, kDirectory, format::directory_entry::kEntryHeaderOffset, static_cast<uint32_t>(far));
+    SetField(image, kDirectory, format::directory_entry::kFirstBlockOffset,
+             static_cast<uint32_t>(far + format::entry_header::kSize + inputs[0].name.size()));
+    TempFolder dir;
+    const std::string path = dir / "far.dta";
+    {
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(entry));
+        out.seekp(static_cast<std::streamoff>(far));
+        out.write(reinterpret_cast<const char*>(image.data() + entry), static_cast<std::streamsize>(image.size() - entry));
+        ASSERT_TRUE(out.good());
+    }
+    Outcome list = Dta({"list", path});
+    EXPECT_EQ(list.code, 0) << list.err;
+    EXPECT_NE(list.out.find("far.txt"), std::string::npos) << list.out;
+    EXPECT_EQ(Dta({"verify", "-q", path}).code, 0);
+    EXPECT_EQ(Dta({"cat", path, "far.txt"}).out, "far away, far away");
+    ASSERT_EQ(Dta({"extract", "-C", dir / "out", path}).code, 0);
+    EXPECT_EQ(TempFolder::Read(dir / "out/far.txt"), Bytes("far away, far away"));
 }
