@@ -245,7 +245,7 @@ bool Driver::Execute(const std::vector<std::string>& w, std::string* error) {
         // Let the program finish what it is doing (painting a new window)
         // before the screen is taken.
         if (process_ && Running()) WaitForInputIdle(process_, kActionWaitMs);
-        if (!SaveScreenshot(w[1], true)) {
+        if (!SaveScreenshot(w[1], true, current_ && IsWindow(current_) ? current_ : nullptr)) {
             *error = "cannot save a screenshot to " + Quote(w[1]);
             return false;
         }

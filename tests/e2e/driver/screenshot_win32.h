@@ -2,6 +2,8 @@
 #ifndef TESTS_E2E_DRIVER_SCREENSHOT_WIN32_H
 #define TESTS_E2E_DRIVER_SCREENSHOT_WIN32_H
 
+#include <windows.h>
+
 #include <string>
 
 namespace e2e {
@@ -9,8 +11,9 @@ namespace e2e {
 // Copies the screen and writes it to `path` as a PNG file; with
 // `waitUntilStill`, once two looks a moment apart agree (or after a few
 // seconds). False when the screen cannot be read or the file cannot be
-// written.
-bool SaveScreenshot(const std::string& path, bool waitUntilStill = false);
+// written. With `subject`, the last look taken while that window was still
+// open is the one kept.
+bool SaveScreenshot(const std::string& path, bool waitUntilStill = false, HWND subject = nullptr);
 
 }  // namespace e2e
 
