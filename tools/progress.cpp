@@ -8,7 +8,6 @@
 namespace dta::tools {
 namespace {
 
-constexpr auto kQuietStart = std::chrono::seconds(1);
 constexpr auto kRedrawEvery = std::chrono::milliseconds(200);
 constexpr int kBarWidth = 20;
 
@@ -36,8 +35,9 @@ std::string HumanBytes(double bytes) {
     return text;
 }
 
-Progress::Progress(std::ostream& err, bool enabled, uint64_t totalBytes, uint64_t totalEntries)
-    : err_(err), enabled_(enabled), totalBytes_(totalBytes), totalEntries_(totalEntries),
+Progress::Progress(std::ostream& err, bool enabled, uint64_t totalBytes, uint64_t totalEntries,
+                   std::chrono::milliseconds quietStart)
+    : err_(err), enabled_(enabled), quietStart_(quietStart), totalBytes_(totalBytes), totalEntries_(totalEntries),
       start_(Clock::now()), lastDraw_(start_) {}
 
 void Progress::Add(uint64_t bytes, uint64_t entries) {
@@ -45,7 +45,7 @@ void Progress::Add(uint64_t bytes, uint64_t entries) {
     entries_ += entries;
     if (!enabled_) return;
     const Clock::time_point now = Clock::now();
-    if (now - start_ < kQuietStart || (shownWidth_ > 0 && now - lastDraw_ < kRedrawEvery)) return;
+    if (now - start_ < quietStart_ || (shownWidth_ > 0 && now - lastDraw_ < kRedrawEvery)) return;
     lastDraw_ = now;
     Draw();
 }

@@ -14,7 +14,9 @@ namespace dta::tools {
 
 class Progress {
 public:
-    Progress(std::ostream& err, bool enabled, uint64_t totalBytes, uint64_t totalEntries);
+    // `quietStart`: how long a job runs before the line first shows.
+    Progress(std::ostream& err, bool enabled, uint64_t totalBytes, uint64_t totalEntries,
+             std::chrono::milliseconds quietStart = std::chrono::seconds(1));
     ~Progress() { Clear(); }
     Progress(const Progress&) = delete;
     Progress& operator=(const Progress&) = delete;
@@ -31,6 +33,7 @@ private:
 
     std::ostream& err_;
     bool enabled_;
+    std::chrono::milliseconds quietStart_;
     uint64_t totalBytes_, totalEntries_;
     uint64_t bytes_ = 0, entries_ = 0;
     Clock::time_point start_, lastDraw_;

@@ -1,5 +1,7 @@
 #include "tools/safe_path.h"
 
+#include <system_error>
+
 namespace dta::tools {
 
 namespace fs = std::filesystem;
@@ -33,7 +35,9 @@ bool PrepareFolders(const fs::path& dir, const std::vector<std::string>& parts, 
             return false;
         }
         if (i + 1 < parts.size() && !fs::is_directory(at, ec) && !fs::create_directory(at, ec)) {
-            if (error) *error = "cannot create folder " + at.string();
+            // Without a code, the name was taken by something that is no folder.
+            if (!ec) ec = std::make_error_code(std::errc::file_exists);
+            if (error) *error = "cannot create folder " + at.string() + ": " + ec.message();
             return false;
         }
     }

@@ -91,10 +91,13 @@ public:
     bool IsOpen() const { return handle_ != kNoHandle; }
 
 private:
-    bool CreateIn(const std::string& folder, const std::string& stem, std::string* error);
+    bool CreateIn(const std::string& folder, const std::string& stem, const std::string& shown, std::string* error);
 
     Handle handle_ = kNoHandle;
     std::string path_;
+    // The name messages give: the target, not the temporary name that a
+    // failure removes.
+    std::string shown_;
     int cleanupSlot_ = -1;
 };
 

@@ -172,8 +172,10 @@ NewFile::~NewFile() {
     Discard();
 }
 
-bool NewFile::CreateIn(const std::string& folder, const std::string& stem, std::string* error) {
+bool NewFile::CreateIn(const std::string& folder, const std::string& stem, const std::string& shown,
+                       std::string* error) {
     Discard();
+    shown_ = shown;
     const std::string base = folder == "/" ? "/" : folder + "/";
     const std::string shortStem = stem.substr(0, kMaxStem);
     for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
@@ -194,36 +196,37 @@ bool NewFile::CreateIn(const std::string& folder, const std::string& stem, std::
             path_ = candidate;
             return true;
         }
-        if (code != EEXIST) return Fail(error, "cannot create a file in " + folder, code);
+        if (code != EEXIST) return Fail(error, "cannot create " + shown, code);
     }
-    if (error) *error = "cannot create a file in " + folder + ": every temporary name tried exists";
+    if (error) *error = "cannot create " + shown + ": every temporary name tried exists";
     return false;
 }
 
 bool NewFile::CreateFor(const std::string& target, std::string* error) {
-    return CreateIn(FolderOf(target), NameOf(target), error);
+    return CreateIn(FolderOf(target), NameOf(target), target, error);
 }
 
 bool NewFile::CreateScratch(std::string* error) {
     const char* tmp = std::getenv("TMPDIR");
-    return CreateIn(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp", "dta-scratch", error);
+    const std::string folder = tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
+    return CreateIn(folder, "dta-scratch", "a scratch file in " + folder, error);
 }
 
 bool NewFile::Write(const void* data, size_t count, std::string* error) {
     if (handle_ == kNoHandle || !WriteAll(static_cast<int>(handle_), static_cast<const uint8_t*>(data), count))
-        return Fail(error, "cannot write " + path_, handle_ == kNoHandle ? EBADF : errno);
+        return Fail(error, "cannot write " + shown_, handle_ == kNoHandle ? EBADF : errno);
     return true;
 }
 
 bool NewFile::WriteAt(uint64_t offset, const void* data, size_t count, std::string* error) {
     if (handle_ == kNoHandle ||
         !WriteAllAt(static_cast<int>(handle_), offset, static_cast<const uint8_t*>(data), count))
-        return Fail(error, "cannot write " + path_, handle_ == kNoHandle ? EBADF : errno);
+        return Fail(error, "cannot write " + shown_, handle_ == kNoHandle ? EBADF : errno);
     return true;
 }
 
 bool NewFile::SetTime(uint64_t fileTime, std::string* error) {
-    if (handle_ == kNoHandle) return Fail(error, "cannot set the time of " + path_, EBADF);
+    if (handle_ == kNoHandle) return Fail(error, "cannot set the time of " + shown_, EBADF);
     const int64_t ticks = static_cast<int64_t>(fileTime / kTicksPerSecond);
     struct timespec times[2];
     times[0].tv_sec = 0;
@@ -231,19 +234,19 @@ bool NewFile::SetTime(uint64_t fileTime, std::string* error) {
     times[1].tv_sec = static_cast<time_t>(ticks - kSecondsFrom1601To1970);
     times[1].tv_nsec = static_cast<long>(fileTime % kTicksPerSecond) * 100;
     if (::futimens(static_cast<int>(handle_), times) != 0)
-        return Fail(error, "cannot set the time of " + path_, errno);
+        return Fail(error, "cannot set the time of " + shown_, errno);
     return true;
 }
 
 bool NewFile::CopyTo(std::ostream& sink, std::string* error) {
     const int fd = static_cast<int>(handle_);
     if (handle_ == kNoHandle || ::lseek(fd, 0, SEEK_SET) != 0)
-        return Fail(error, "cannot read " + path_, handle_ == kNoHandle ? EBADF : errno);
+        return Fail(error, "cannot read " + shown_, handle_ == kNoHandle ? EBADF : errno);
     char buffer[1 << 16];
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return Fail(error, "cannot read " + path_, errno);
+        if (n < 0) return Fail(error, "cannot read " + shown_, errno);
         if (n == 0) return true;
         if (!sink.write(buffer, n)) {
             if (error) *error = "cannot write to standard output";
@@ -256,7 +259,7 @@ bool NewFile::Close(std::string* error) {
     if (handle_ == kNoHandle) return true;
     const int fd = static_cast<int>(handle_);
     handle_ = kNoHandle;
-    if (::close(fd) != 0) return Fail(error, "cannot write " + path_, errno);
+    if (::close(fd) != 0) return Fail(error, "cannot write " + shown_, errno);
     return true;
 }
 

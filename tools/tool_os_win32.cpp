@@ -169,8 +169,10 @@ NewFile::~NewFile() {
     Discard();
 }
 
-bool NewFile::CreateIn(const std::string& folder, const std::string& stem, std::string* error) {
+bool NewFile::CreateIn(const std::string& folder, const std::string& stem, const std::string& shown,
+                       std::string* error) {
     Discard();
+    shown_ = shown;
     const char last = folder.empty() ? '\\' : folder.back();
     const std::string base = (last == '\\' || last == '/' || last == ':') ? folder : folder + "\\";
     const std::string shortStem = stem.substr(0, kMaxStem);
@@ -189,26 +191,26 @@ bool NewFile::CreateIn(const std::string& folder, const std::string& stem, std::
         }
         const DWORD code = GetLastError();
         if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS)
-            return Fail(error, "cannot create a file in " + folder, code);
+            return Fail(error, "cannot create " + shown, code);
     }
-    if (error) *error = "cannot create a file in " + folder + ": every temporary name tried exists";
+    if (error) *error = "cannot create " + shown + ": every temporary name tried exists";
     return false;
 }
 
 bool NewFile::CreateFor(const std::string& target, std::string* error) {
-    return CreateIn(FolderOf(target), NameOf(target), error);
+    return CreateIn(FolderOf(target), NameOf(target), target, error);
 }
 
 bool NewFile::CreateScratch(std::string* error) {
     char folder[MAX_PATH + 1];
     const DWORD n = GetTempPathA(sizeof folder, folder);
     if (n == 0 || n > MAX_PATH) return Fail(error, "cannot find the temporary folder", GetLastError());
-    return CreateIn(folder, "dta-scratch", error);
+    return CreateIn(folder, "dta-scratch", "a scratch file in " + std::string(folder), error);
 }
 
 bool NewFile::Write(const void* data, size_t count, std::string* error) {
     if (handle_ == kNoHandle || !WriteAll(ToHandle(handle_), static_cast<const uint8_t*>(data), count))
-        return Fail(error, "cannot write " + path_, handle_ == kNoHandle ? ERROR_INVALID_HANDLE : GetLastError());
+        return Fail(error, "cannot write " + shown_, handle_ == kNoHandle ? ERROR_INVALID_HANDLE : GetLastError());
     return true;
 }
 
@@ -217,7 +219,7 @@ bool NewFile::WriteAt(uint64_t offset, const void* data, size_t count, std::stri
     uint64_t end = 0;
     if (handle_ == kNoHandle || !Position(h, &end) || !SetPosition(h, offset) ||
         !WriteAll(h, static_cast<const uint8_t*>(data), count) || !SetPosition(h, end))
-        return Fail(error, "cannot write " + path_, handle_ == kNoHandle ? ERROR_INVALID_HANDLE : GetLastError());
+        return Fail(error, "cannot write " + shown_, handle_ == kNoHandle ? ERROR_INVALID_HANDLE : GetLastError());
     return true;
 }
 
@@ -226,7 +228,7 @@ bool NewFile::SetTime(uint64_t fileTime, std::string* error) {
     t.dwLowDateTime = static_cast<DWORD>(fileTime);
     t.dwHighDateTime = static_cast<DWORD>(fileTime >> 32);
     if (handle_ == kNoHandle || !SetFileTime(ToHandle(handle_), nullptr, nullptr, &t))
-        return Fail(error, "cannot set the time of " + path_,
+        return Fail(error, "cannot set the time of " + shown_,
                     handle_ == kNoHandle ? ERROR_INVALID_HANDLE : GetLastError());
     return true;
 }
@@ -234,11 +236,11 @@ bool NewFile::SetTime(uint64_t fileTime, std::string* error) {
 bool NewFile::CopyTo(std::ostream& sink, std::string* error) {
     HANDLE h = ToHandle(handle_);
     if (handle_ == kNoHandle || !SetPosition(h, 0))
-        return Fail(error, "cannot read " + path_, handle_ == kNoHandle ? ERROR_INVALID_HANDLE : GetLastError());
+        return Fail(error, "cannot read " + shown_, handle_ == kNoHandle ? ERROR_INVALID_HANDLE : GetLastError());
     static char buffer[1 << 16];
     for (;;) {
         DWORD n = 0;
-        if (!ReadFile(h, buffer, sizeof buffer, &n, nullptr)) return Fail(error, "cannot read " + path_, GetLastError());
+        if (!ReadFile(h, buffer, sizeof buffer, &n, nullptr)) return Fail(error, "cannot read " + shown_, GetLastError());
         if (n == 0) return true;
         if (!sink.write(buffer, n)) {
             if (error) *error = "cannot write to standard output";
@@ -251,7 +253,7 @@ bool NewFile::Close(std::string* error) {
     if (handle_ == kNoHandle) return true;
     HANDLE h = ToHandle(handle_);
     handle_ = kNoHandle;
-    if (!CloseHandle(h)) return Fail(error, "cannot write " + path_, GetLastError());
+    if (!CloseHandle(h)) return Fail(error, "cannot write " + shown_, GetLastError());
     return true;
 }
 

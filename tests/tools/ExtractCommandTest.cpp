@@ -65,7 +65,7 @@ TEST(Extract, existing_files_stop_it_unless_forced_or_kept) {
     EXPECT_EQ(files, 4u);
 }
 
-TEST(Extract, a_folder_in_the_way_is_never_replaced) {
+TEST(Extract, a_folder_in_the_way_is_never_replaced_nor_a_file_in_the_way_of_a_folder) {
     TempFolder dir;
     const std::string archive = PackSample(dir);
     fs::create_directories(dir.path() / "out/b.txt");
@@ -75,6 +75,16 @@ TEST(Extract, a_folder_in_the_way_is_never_replaced) {
         EXPECT_NE(x.err.find("is a folder"), std::string::npos) << x.err;
         EXPECT_TRUE(fs::is_directory(dir.path() / "out/b.txt"));
     }
+    // The file keeps its place and the message gives a reason.
+    dir.Write("out/data", Bytes("a file"));
+    Outcome x = Dta({"extract", "-f", "-C", dir / "out", archive, "data/*"});
+    EXPECT_EQ(x.code, 1);
+    EXPECT_EQ(std::count(x.err.begin(), x.err.end(), '\n'), 1) << x.err;
+    const size_t at = x.err.find("data: ");
+    ASSERT_NE(at, std::string::npos) << x.err;
+    EXPECT_NE(x.err.find("dta: cannot create folder "), std::string::npos) << x.err;
+    EXPECT_GT(x.err.size(), at + 10) << x.err;
+    EXPECT_EQ(Text(dir / "out/data"), "a file");
 }
 
 TEST(Extract, sets_each_file_time_from_the_entry) {

@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -62,6 +63,27 @@ pid_t Start(const std::vector<std::string>& args, const std::string& tmpdir, int
         *out = fds[0];
     }
     return pid;
+}
+
+// Runs the tool with files limited to `limit` bytes, as on a disk that
+// fills up: writes past it fail with EFBIG. Standard error goes to `errPath`.
+int RunWithFileLimit(const std::vector<std::string>& args, rlim_t limit, const std::string& errPath) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(err, STDERR_FILENO);
+        signal(SIGXFSZ, SIG_IGN);
+        const struct rlimit r = {limit, limit};
+        setrlimit(RLIMIT_FSIZE, &r);
+        std::vector<char*> argv = {const_cast<char*>(DTA_TOOL_PATH)};
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(DTA_TOOL_PATH, argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 int Wait(pid_t pid) {
@@ -179,6 +201,29 @@ TEST(ToolPosix, a_killed_pack_leaves_nothing_behind) {
     if (fs::exists(dir.path() / "out/big.dta")) {
         EXPECT_EQ(Dta({"verify", "-q", dir / "out/big.dta"}).code, 0);
     }
+}
+
+TEST(ToolPosix, a_full_disk_stops_extract_and_pack_at_the_first_failure) {
+    TempFolder dir;
+    for (const char* name : {"a.bin", "b.bin", "c.bin", "d.bin"}) dir.Write(std::string("src/") + name, RandomBytes(40000));
+    const std::string archive = dir / "a.dta";
+    ASSERT_EQ(Dta({"pack", "-q", "--method", "stored", archive, "-C", dir / "src", "."}).code, 0);
+    const std::string errPath = dir / "err.txt";
+    auto errors = [&] {
+        const std::vector<uint8_t> text = TempFolder::Read(errPath);
+        return std::string(text.begin(), text.end());
+    };
+
+    // One message, naming the file being written and the system's reason;
+    // no temporary file stays behind.
+    fs::create_directories(dir.path() / "out");
+    EXPECT_EQ(RunWithFileLimit({"extract", "-C", dir / "out", archive}, 20000, errPath), 1);
+    EXPECT_EQ(errors(), "dta: cannot write " + dir / "out/a.bin" + ": File too large\n");
+    EXPECT_TRUE(fs::is_empty(dir.path() / "out"));
+
+    EXPECT_EQ(RunWithFileLimit({"pack", "-q", dir / "out/b.dta", "-C", dir / "src", "."}, 20000, errPath), 1);
+    EXPECT_EQ(errors(), "dta: cannot write " + dir / "out/b.dta" + ": File too large\n");
+    EXPECT_TRUE(fs::is_empty(dir.path() / "out"));
 }
 
 TEST(ToolPosix, list_and_verify_read_standard_input) {
