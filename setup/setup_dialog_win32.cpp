@@ -1,5 +1,6 @@
 #include "setup/setup_dialog_win32.h"
 
+#include "setup/dialog_layout_win32.h"
 #include "setup/dialog_texts_win32.h"
 #include "setup/resource.h"
 #include "setup/setup_store_win32.h"
@@ -62,6 +63,10 @@ SetupDialog::SetupDialog(HINSTANCE instance, SetupModel& model) : instance_(inst
     }
 }
 
+SetupDialog::~SetupDialog() {
+    if (picture_ != nullptr) DeleteObject(picture_);
+}
+
 INT_PTR SetupDialog::Run() {
     return DialogBoxParamA(instance_, MAKEINTRESOURCEA(IDD_SETUP), nullptr, Procedure,
                            reinterpret_cast<LPARAM>(this));
@@ -86,6 +91,9 @@ INT_PTR CALLBACK SetupDialog::Procedure(HWND window, UINT message, WPARAM wparam
 
 void SetupDialog::OnInit() {
     SetDialogTexts(window_, instance_);
+    FitTitleCheckBox(window_, IDC_FULLSCREEN_GROUP, IDC_FULLSCREEN);
+    FitTitleCheckBox(window_, IDC_SOUND_GROUP, IDC_SOUND);
+    picture_ = ScalePictureToDisplay(window_, IDC_PICTURE);
     ToggleExpertArea();
     if (!model_.Open()) {
         AfterBuild(false);

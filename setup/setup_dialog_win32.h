@@ -17,6 +17,7 @@ namespace setup {
 class SetupDialog {
 public:
     SetupDialog(HINSTANCE instance, SetupModel& model);
+    ~SetupDialog();
     SetupDialog(const SetupDialog&) = delete;
     SetupDialog& operator=(const SetupDialog&) = delete;
 
@@ -49,6 +50,8 @@ private:
     bool expanded_ = true;
     // True while ShowState fills controls, whose notifications are not user actions.
     bool showing_ = false;
+    // The picture scaled to the display, shown by its control (null at 96 DPI).
+    HBITMAP picture_ = nullptr;
     ItemList speakers_;
     std::map<int, std::vector<ListItem>> shownItems_;
 };

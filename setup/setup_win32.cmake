@@ -9,6 +9,7 @@ add_library(setup_win32 STATIC
   direct3d_provider_win32.cpp
   setup_store_win32.cpp
   dialog_texts_win32.cpp
+  dialog_layout_win32.cpp
   setup_dialog_win32.cpp
 )
 target_link_libraries(setup_win32 PUBLIC setup_core ddraw dxguid user32 gdi32 comctl32 advapi32)
