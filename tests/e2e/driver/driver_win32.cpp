@@ -47,6 +47,9 @@ const std::map<std::string, CommandShape>& Commands() {
         {"expect-exit", {1, 1}},
         {"mark-size", {0, 0}},
         {"expect-size-change", {2, 2}},
+        {"expect-in-window", {2, 2}},
+        {"expect-apart", {2, 2}},
+        {"expect-title-clear", {2, 2}},
         {"screenshot", {1, 1}},
         {"map-drive", {3, 3}},
         {"unmap-drive", {1, 1}},
@@ -292,6 +295,7 @@ bool Driver::Execute(const std::vector<std::string>& w, std::string* error) {
         }
         return true;
     }
+    if (c == "expect-in-window" || c == "expect-apart" || c == "expect-title-clear") return Layout(w, error);
     return ExpectControl(w, error);
 }
 

@@ -31,6 +31,12 @@
 //   mark-size                        remember the current window's rectangle
 //   expect-size-change DW DH         size changed by DW, DH since mark-size,
 //                                    at the same position
+//   expect-in-window ID 0|1          the control lies wholly inside (1) or wholly
+//                                    outside (0) the current window's client area
+//   expect-apart ID OTHER            the two controls' rectangles do not meet
+//   expect-title-clear ID GROUP      check box ID lies within group box GROUP and
+//                                    ends left of the title's first letter as drawn
+//                                    on the screen (found with ID hidden a moment)
 //   screenshot FILE.png              the screen as PNG
 //   show ID                          print a control's state (for writing scenarios)
 //   map-drive LETTER FOLDER cdrom|fixed|removable   unmap-drive LETTER
@@ -108,6 +114,7 @@ private:
     bool Registry(const std::vector<std::string>& w, std::string* error);
     bool Files(const std::vector<std::string>& w, std::string* error);
     bool Drive(const std::vector<std::string>& w, std::string* error);
+    bool Layout(const std::vector<std::string>& w, std::string* error);
 
     // The control `id` of the current window; false with a reason if none.
     bool Control(const std::string& id, HWND* control, std::string* error);

@@ -102,26 +102,34 @@ bool CaptureScreen(std::vector<uint8_t>* rgb, int* width, int* height) {
 
 }  // namespace
 
-bool SaveScreenshot(const std::string& path, bool waitUntilStill, HWND subject) {
-    std::vector<uint8_t> rgb, before;
-    int width = 0, height = 0;
-    if (!CaptureScreen(&rgb, &width, &height)) return false;
+bool CaptureStillScreen(std::vector<uint8_t>* rgb, int* width, int* height, HWND subject) {
+    std::vector<uint8_t> before;
+    if (!CaptureScreen(rgb, width, height)) return false;
     // A window that has just opened may still be painting (a large dialog at
     // a high resolution takes a while under Wine): take the screen again
     // until it stops changing, within a limit. A progress dialog changes
     // until it closes, and the screen after it stands still: a look that may
     // have been taken after the subject closed is dropped for the one before.
     const DWORD start = GetTickCount();
-    while (waitUntilStill && GetTickCount() - start < kStillLimitMs) {
+    while (GetTickCount() - start < kStillLimitMs) {
         Sleep(kStillPollMs);
-        before.swap(rgb);
-        if (!CaptureScreen(&rgb, &width, &height)) return false;
+        before.swap(*rgb);
+        if (!CaptureScreen(rgb, width, height)) return false;
         if (subject && !IsWindow(subject)) {
-            rgb.swap(before);
+            rgb->swap(before);
             break;
         }
-        if (rgb == before) break;
+        if (*rgb == before) break;
     }
+    return true;
+}
+
+bool SaveScreenshot(const std::string& path, bool waitUntilStill, HWND subject) {
+    std::vector<uint8_t> rgb;
+    int width = 0, height = 0;
+    if (!(waitUntilStill ? CaptureStillScreen(&rgb, &width, &height, subject)
+                         : CaptureScreen(&rgb, &width, &height)))
+        return false;
     std::vector<uint8_t> png = EncodePng(static_cast<uint32_t>(width), static_cast<uint32_t>(height), rgb);
     if (png.empty()) return false;
     std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));

@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace e2e {
 
@@ -14,6 +16,12 @@ namespace e2e {
 // written. With `subject`, the last look taken while that window was still
 // open is the one kept.
 bool SaveScreenshot(const std::string& path, bool waitUntilStill = false, HWND subject = nullptr);
+
+// The screen as RGB pixels (3 bytes each, top row first), taken once two
+// looks a moment apart agree (or after a few seconds); with `subject`, the
+// last look taken while that window was still open. False when the screen
+// cannot be read.
+bool CaptureStillScreen(std::vector<uint8_t>* rgb, int* width, int* height, HWND subject = nullptr);
 
 }  // namespace e2e
 
