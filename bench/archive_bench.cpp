@@ -31,7 +31,7 @@
 #include "bench/bench_data.h"
 #include "dta/dta.h"
 #include "dta/format.h"
-#include "dta/inspect.h"
+#include "dta/examine.h"
 #include "tools/packer.h"
 
 namespace {
@@ -243,13 +243,13 @@ struct Spans {
 };
 
 Spans StoredSpans(const Archive& a) {
-    dta::inspect::Archive inspected;
+    dta::examine::Archive inspected;
     dta::Status status;
     if (!inspected.Open(a.path, dta::tools::kDefaultKey1, dta::tools::kDefaultKey2, &status))
         Die(dta::Describe(status));
     Spans s;
     for (size_t i = 0; i < inspected.EntryCount(); ++i) {
-        dta::inspect::EntryInfo info;
+        dta::examine::EntryInfo info;
         if (!inspected.ReadEntry(i, &info, &status)) Die(dta::Describe(status));
         // Stored blocks: a 4-byte header and a method byte per block around
         // the decoded bytes.

@@ -1,7 +1,7 @@
 // Reading the archive layout of dta/format.h from a file: the magic, the
 // archive header, the directory, an entry's header and name, the lookup of a
 // name, and the opening of an entry into a slot. The exported functions and
-// the inspection interface (dta/inspect.h) both read archives through these
+// the inspection interface (dta/examine.h) both read archives through these
 // and through dta/block_chain.h, so there is one parser.
 //
 // Every function takes a file of the seam and reads with absolute offsets

@@ -1,6 +1,6 @@
 #include "tools/archive_view.h"
 
-#include "dta/inspect.h"
+#include "dta/examine.h"
 #include "dta/status.h"
 #include "tools/tool_os.h"
 
@@ -19,7 +19,7 @@ std::string MethodName(uint8_t method) {
 }
 
 struct ArchiveView::State {
-    inspect::Archive archive;
+    examine::Archive archive;
     std::vector<EntryInfo> entries;
     std::vector<std::string> problems;
 };
@@ -46,7 +46,7 @@ bool ArchiveView::Open(const std::string& path, uint32_t key1, uint32_t key2, st
     const size_t count = state_->archive.EntryCount();
     state_->entries.reserve(count);
     for (size_t i = 0; i < count; ++i) {
-        inspect::EntryInfo info;
+        examine::EntryInfo info;
         status = Status();
         const bool sound = state_->archive.ReadEntry(i, &info, &status);
         EntryInfo e;
@@ -80,7 +80,7 @@ bool ArchiveView::ReadEntry(size_t index, const BlockSink& sink, std::string* er
         if (error) *error = e.problem;
         return false;
     }
-    inspect::EntryStream stream;
+    examine::EntryStream stream;
     Status status;
     if (!stream.Open(state_->archive, index, &status)) {
         if (error) *error = Describe(status);

@@ -16,7 +16,7 @@
 
 #include "dta/dta.h"
 #include "dta/format.h"
-#include "dta/inspect.h"
+#include "dta/examine.h"
 #include "dta/library_state.h"
 
 #if defined(_WIN32)
@@ -105,7 +105,7 @@ bool ReadThroughExports(const std::string& name, std::vector<uint8_t>* data) {
 }
 
 void Inspect(bool registered) {
-    dta::inspect::Archive archive;
+    dta::examine::Archive archive;
     dta::Status status;
     if (!archive.Open(ArchivePath(), kKey1, kKey2, &status)) {
         if (status.Ok()) std::abort();  // a failure always says why
@@ -114,13 +114,13 @@ void Inspect(bool registered) {
     archive.CheckDirectory(&status);
     const size_t count = std::min(archive.EntryCount(), kMaxEntries);
     for (size_t i = 0; i < count; ++i) {
-        dta::inspect::EntryInfo info;
+        dta::examine::EntryInfo info;
         status = dta::Status();
         if (!archive.ReadEntry(i, &info, &status) && (status.Ok() || status.entry != static_cast<int64_t>(i)))
             std::abort();
         dta::Describe(status);
 
-        dta::inspect::EntryStream stream;
+        dta::examine::EntryStream stream;
         std::vector<uint8_t> streamed;
         bool whole = stream.Open(archive, i, &status);
         while (whole && streamed.size() <= kMaxReadPerEntry) {

@@ -1,6 +1,6 @@
 // Inspection of one archive file: directory, entries with their structural
 // checks, and entry streams, over the library's own parsing and decoding.
-#include "dta/inspect.h"
+#include "dta/examine.h"
 
 #include <algorithm>
 
@@ -8,7 +8,7 @@
 #include "dta/block_chain.h"
 #include "dta/file_read.h"
 
-namespace dta::inspect {
+namespace dta::examine {
 namespace {
 
 using detail::DirEntry;
@@ -269,4 +269,4 @@ bool EntryStream::Next(const uint8_t** data, size_t* size, Status* status) {
     return true;
 }
 
-}  // namespace dta::inspect
+}  // namespace dta::examine

@@ -7,7 +7,7 @@
 
 #include "dta/format.h"
 #include "dta/file_io.h"
-#include "dta/inspect.h"
+#include "dta/examine.h"
 #include "tests/dta/archive_builder.h"
 
 using namespace dtatest;
@@ -15,9 +15,9 @@ namespace format = dta::format;
 namespace fs = std::filesystem;
 using dta::Reason;
 using dta::Status;
-using dta::inspect::Archive;
-using dta::inspect::EntryInfo;
-using dta::inspect::EntryStream;
+using dta::examine::Archive;
+using dta::examine::EntryInfo;
+using dta::examine::EntryStream;
 
 namespace {
 
@@ -111,7 +111,7 @@ size_t IndexOf(const Archive& archive, const std::string& name) {
 
 }  // namespace
 
-TEST(Inspect, lists_entries_by_index_with_what_the_tool_shows) {
+TEST(Examine, lists_entries_by_index_with_what_the_tool_shows) {
     ArchiveBuilder builder;
     builder.AddStored("data\\plain.txt", {'a', 'b'}).time = 0x01D0'1234'5678'9ABCull;
     builder.Add(Entry("lz.bin", {RunLzBlock(), StoredBodies({7, 8})[0]}, 32770, true));
@@ -149,7 +149,7 @@ TEST(Inspect, lists_entries_by_index_with_what_the_tool_shows) {
     EXPECT_TRUE(status.Ok());
 }
 
-TEST(Inspect, streams_whole_blocks_from_the_archive_whatever_lies_in_the_current_folder) {
+TEST(Examine, streams_whole_blocks_from_the_archive_whatever_lies_in_the_current_folder) {
     const Bytes data = Pattern(70000, 3);
     ArchiveBuilder builder;
     builder.AddStored("e.bin", data, true);
@@ -170,7 +170,7 @@ TEST(Inspect, streams_whole_blocks_from_the_archive_whatever_lies_in_the_current
     EXPECT_TRUE(empty.empty());
 }
 
-TEST(Inspect, structural_damage_is_named_with_its_entry_block_and_offset) {
+TEST(Examine, structural_damage_is_named_with_its_entry_block_and_offset) {
     struct Case {
         const char* what;
         void (*damage)(BuiltArchive&);
@@ -225,7 +225,7 @@ TEST(Inspect, structural_damage_is_named_with_its_entry_block_and_offset) {
     }
 }
 
-TEST(Inspect, directory_rules_and_what_the_stream_refuses) {
+TEST(Examine, directory_rules_and_what_the_stream_refuses) {
     {
         ArchiveBuilder builder;
         builder.AddStored("a", {1});
@@ -264,7 +264,7 @@ TEST(Inspect, directory_rules_and_what_the_stream_refuses) {
     }
 }
 
-TEST(Inspect, decoding_damage_is_named_with_the_block_and_the_body_byte) {
+TEST(Examine, decoding_damage_is_named_with_the_block_and_the_body_byte) {
     // Block 1 of the entry: a back-reference at payload byte 2 with nothing
     // before it in the block.
     ArchiveBuilder builder;
@@ -291,7 +291,7 @@ TEST(Inspect, decoding_damage_is_named_with_the_block_and_the_body_byte) {
             " (long.bin): block 0: last block does not decode to the rest of the entry (3, expected 2)");
 }
 
-TEST(Inspect, entries_whose_blocks_lie_past_4_gib_read_whole) {
+TEST(Examine, entries_whose_blocks_lie_past_4_gib_read_whole) {
     // The entry header sits just below 4 GiB, so its blocks run on past it.
     // The file is sparse where the file system allows: only the pieces
     // written take room.

@@ -13,8 +13,8 @@
 // inside the file before it is read), one entry's header, and per stream one
 // decode buffer of 32,768 bytes. No allocation is sized by a field read from
 // the file before that field was checked against the file's size.
-#ifndef DTA_INSPECT_H
-#define DTA_INSPECT_H
+#ifndef DTA_EXAMINE_H
+#define DTA_EXAMINE_H
 
 #include <cstddef>
 #include <cstdint>
@@ -26,7 +26,7 @@
 #include "dta/library_state.h"
 #include "dta/status.h"
 
-namespace dta::inspect {
+namespace dta::examine {
 
 struct ArchiveSummary {
     uint64_t fileSize = 0;
@@ -141,6 +141,6 @@ private:
     bool open_ = false;
 };
 
-}  // namespace dta::inspect
+}  // namespace dta::examine
 
-#endif  // DTA_INSPECT_H
+#endif  // DTA_EXAMINE_H
