@@ -3,6 +3,9 @@
 # takes for a build tree, with stand-in loaders: one that starts, one that
 # fails like a 32-bit program on a machine without 32-bit support.
 set -u
+# The switches that scripts/test.sh honours may be set for the run that
+# includes this test; each check below sets its own.
+unset KORVO_WINE_ARCH KORVO_WINE_LOADER32
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 tmp=$(mktemp -d) || exit 1
