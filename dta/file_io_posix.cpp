@@ -11,8 +11,13 @@
 #include <sys/uio.h>
 #include <unistd.h>
 
+#include "dta/posix_file.h"
+
 namespace dta::io {
 namespace {
+
+using posix::ToFileTime;
+using posix::WriteAll;
 
 constexpr mode_t kAnyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
 
@@ -26,26 +31,6 @@ bool IsOpen(FileHandle file) {
 
 bool ReadOnlyMode(mode_t mode) {
     return (mode & kAnyWrite) == 0;
-}
-
-// A 1601-based FILETIME from a POSIX time.
-uint64_t ToFileTime(const struct timespec& time) {
-    constexpr int64_t kSecondsFrom1601To1970 = 11644473600LL;
-    constexpr int64_t kTicksPerSecond = 10000000;
-    const int64_t seconds = static_cast<int64_t>(time.tv_sec) + kSecondsFrom1601To1970;
-    if (seconds < 0) return 0;
-    return static_cast<uint64_t>(seconds) * kTicksPerSecond + static_cast<uint64_t>(time.tv_nsec / 100);
-}
-
-bool WriteAll(int fd, const uint8_t* data, size_t count) {
-    while (count > 0) {
-        const ssize_t done = ::write(fd, data, count);
-        if (done < 0 && errno == EINTR) continue;
-        if (done <= 0) return false;
-        data += done;
-        count -= static_cast<size_t>(done);
-    }
-    return true;
 }
 
 }  // namespace

@@ -14,13 +14,17 @@
 #include <cstring>
 #include <random>
 
+#include "dta/posix_file.h"
 #include "tools/cleanup_table.h"
 
 namespace dta::tools::os {
 namespace {
 
-constexpr int64_t kSecondsFrom1601To1970 = 11644473600LL;
-constexpr int64_t kTicksPerSecond = 10000000;
+using posix::kSecondsFrom1601To1970;
+using posix::kTicksPerSecond;
+using posix::ToFileTime;
+using posix::WriteAll;
+
 // Longest file-name stem kept in a temporary name, so that the name with its
 // suffix stays within the usual 255-byte limit.
 constexpr size_t kMaxStem = 200;
@@ -28,26 +32,9 @@ constexpr int kCreateAttempts = 100;
 
 std::atomic<bool> g_progressShown{false};
 
-uint64_t ToFileTime(const struct timespec& time) {
-    const int64_t seconds = static_cast<int64_t>(time.tv_sec) + kSecondsFrom1601To1970;
-    if (seconds < 0) return 0;
-    return static_cast<uint64_t>(seconds) * kTicksPerSecond + static_cast<uint64_t>(time.tv_nsec / 100);
-}
-
 bool Fail(std::string* error, const std::string& what, int code) {
     if (error) *error = what + ": " + ErrorText(code);
     return false;
-}
-
-bool WriteAll(int fd, const uint8_t* data, size_t count) {
-    while (count > 0) {
-        const ssize_t done = ::write(fd, data, count);
-        if (done < 0 && errno == EINTR) continue;
-        if (done <= 0) return false;
-        data += done;
-        count -= static_cast<size_t>(done);
-    }
-    return true;
 }
 
 bool WriteAllAt(int fd, uint64_t offset, const uint8_t* data, size_t count) {
