@@ -60,7 +60,7 @@ int InstallerApp::ShowPage(Page page, const PageParams& params) {
         case Page::Destination:
             return destination_.DoModal(owner);
         case Page::Copy: {
-            wizard::CopyProgressDialog copy(backdrop_, ProcessScriptTarget());
+            wizard::CopyProgressDialog copy(backdrop_, ProcessScriptTarget(), params.journal);
             return copy.DoModal(owner);
         }
         case Page::Options:
@@ -106,6 +106,14 @@ void InstallerApp::UninstallGame(const char* folder) {
 
 void InstallerApp::RemoveBackupFiles() {
     installer::RemoveBackupFiles();
+}
+
+void InstallerApp::SaveRegistration() {
+    registration_.Take();
+}
+
+bool InstallerApp::RestoreRegistration() {
+    return registration_.Restore();
 }
 
 bool InstallerApp::GetTempFolder(char* buffer, uint32_t bufferSize) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "installer/engine/flow_host.h"
+#include "installer/services/registration_snapshot.h"
 #include "installer/ui/application_win32.h"
 #include "installer/wizard/billboard_window_win32.h"
 #include "installer/wizard/destination_page_win32.h"
@@ -33,6 +34,8 @@ public:
     void RegisterInstallation() override;
     void UninstallGame(const char* folder) override;
     void RemoveBackupFiles() override;
+    void SaveRegistration() override;
+    bool RestoreRegistration() override;
     bool GetTempFolder(char* buffer, uint32_t bufferSize) override;
     bool HasFreeSpace(const char* driveRoot, uint64_t required, uint64_t* available) override;
     int32_t GetWindowsVersion() override;
@@ -50,6 +53,7 @@ private:
     wizard::OptionsPage options_;
     wizard::TextPage patchNotes_;
     wizard::BillboardWindow backdrop_;
+    RegistrationSnapshot registration_;
 };
 
 }  // namespace installer

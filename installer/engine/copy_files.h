@@ -35,6 +35,30 @@ bool WriteAll(File file, const void* buffer, uint32_t count);
 // Closes an open file; kNoFile is ignored.
 void Close(File file);
 
+// What the copy journal needs besides the copy itself.
+
+// Opens `path` for appending, creating it when missing; others may read it
+// meanwhile.
+File OpenAppend(const char* path);
+
+// Whether `path` names an existing file (not a folder), or a folder.
+bool FileExists(const char* path);
+bool FolderExists(const char* path);
+
+// Moves the file `from` to `to`, replacing a file there; across volumes the
+// file is copied and the original deleted. The original stays whole on
+// failure.
+bool MoveReplacing(const char* from, const char* to);
+
+// Deletes a file; true when it is gone afterwards (also when it never was).
+bool RemoveFile(const char* path);
+
+// Creates one folder (its parent must exist); true when it exists afterwards.
+bool CreateFolder(const char* path);
+
+// Removes a folder only when it is empty.
+bool RemoveEmptyFolder(const char* path);
+
 // Holds an open file and closes it when it goes.
 class OwnedFile {
 public:

@@ -3,6 +3,7 @@
 #include "installer/engine/copy_files.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
@@ -95,6 +96,57 @@ bool WriteAll(File file, const void* buffer, uint32_t count) {
 
 void Close(File file) {
     if (file != kNoFile) ::close(static_cast<int>(file));
+}
+
+File OpenAppend(const char* path) {
+    if (path == nullptr) return kNoFile;
+    const int fd = ::open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    return fd < 0 ? kNoFile : fd;
+}
+
+bool FileExists(const char* path) {
+    struct stat info;
+    return path != nullptr && ::stat(NativePath(path).c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+bool FolderExists(const char* path) {
+    return path != nullptr && IsFolder(NativePath(path));
+}
+
+bool MoveReplacing(const char* from, const char* to) {
+    if (from == nullptr || to == nullptr) return false;
+    const std::string source = NativePath(from);
+    const std::string target = NativePath(to);
+    if (::rename(source.c_str(), target.c_str()) == 0) return true;
+    if (errno != EXDEV) return false;
+    // Another file system: copy, then delete the original.
+    OwnedFile in(OpenSource(from));
+    OwnedFile out(in.Valid() ? CreateDestination(to) : kNoFile);
+    if (!out.Valid()) return false;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(static_cast<int>(in.Get()), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return false;
+        if (got == 0) break;
+        if (!WriteAll(out.Get(), buffer, static_cast<uint32_t>(got))) return false;
+    }
+    return ::unlink(source.c_str()) == 0;
+}
+
+bool RemoveFile(const char* path) {
+    if (path == nullptr) return false;
+    return ::unlink(NativePath(path).c_str()) == 0 || errno == ENOENT;
+}
+
+bool CreateFolder(const char* path) {
+    if (path == nullptr) return false;
+    const std::string native = NativePath(path);
+    return ::mkdir(native.c_str(), 0777) == 0 || IsFolder(native);
+}
+
+bool RemoveEmptyFolder(const char* path) {
+    return path != nullptr && ::rmdir(NativePath(path).c_str()) == 0;
 }
 
 }  // namespace installer::copyfiles

@@ -77,4 +77,44 @@ void Close(File file) {
     if (file != kNoFile) CloseHandle(ToHandle(file));
 }
 
+File OpenAppend(const char* path) {
+    if (path == nullptr) return kNoFile;
+    return FromHandle(CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+bool FileExists(const char* path) {
+    if (path == nullptr) return false;
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool FolderExists(const char* path) {
+    return path != nullptr && IsFolder(path);
+}
+
+bool MoveReplacing(const char* from, const char* to) {
+    if (from == nullptr || to == nullptr) return false;
+    // Write-through: the move is on the disk before the copy that follows
+    // overwrites anything.
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH) !=
+           FALSE;
+}
+
+bool RemoveFile(const char* path) {
+    if (path == nullptr) return false;
+    if (DeleteFileA(path)) return true;
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+bool CreateFolder(const char* path) {
+    if (path == nullptr) return false;
+    return CreateDirectoryA(path, nullptr) || IsFolder(path);
+}
+
+bool RemoveEmptyFolder(const char* path) {
+    return path != nullptr && RemoveDirectoryA(path) != FALSE;
+}
+
 }  // namespace installer::copyfiles

@@ -144,8 +144,9 @@ void ProgressLogic::Tick() {
 // ---------------------------------------------------------------------------
 // The install's copy dialog.
 
-CopyProgressLogic::CopyProgressLogic(ProgressView& view, const InstallScriptTarget& target)
-    : ProgressLogic(view), target_(target) {}
+CopyProgressLogic::CopyProgressLogic(ProgressView& view, const InstallScriptTarget& target,
+                                     CopyJournal* journal)
+    : ProgressLogic(view), target_(target), journal_(journal) {}
 
 void CopyProgressLogic::OnOpen() {
     view_.SetCancelText(IDS_CANCEL);
@@ -174,6 +175,11 @@ bool CopyProgressLogic::StartEntry(size_t index) {
 
     for (;;) {
         if (target_.settings.Bool(Setting::ValidateCd) && !WaitForDisc(entry)) return false;
+        // What is there now must be recoverable before the copy touches it.
+        if (journal_ != nullptr && !journal_->Record(destination)) {
+            if (!AskRetryJournal(destination)) return false;
+            continue;
+        }
         const int32_t result = StartCopy(source, destination);
         if (result == kCopyStarted) break;
         if (result == kCopyBusy) {
@@ -227,6 +233,14 @@ bool CopyProgressLogic::AskRetry(const FileEntry& entry) {
     const Message question = Message(IDS_WARNING, IDS_CANNOT_READ_FILE, Buttons::OkCancel)
                                  .Arg(entry.firstName)
                                  .Arg(static_cast<uint32_t>(entry.disc));
+    if (view_.ShowMessage(question) == Answer::Ok || !ConfirmQuit()) return true;
+    return End(kResultCancelled);
+}
+
+bool CopyProgressLogic::AskRetryJournal(const std::string& destination) {
+    const Message question = Message(IDS_WARNING, IDS_BACKUP_COPY_FAILED, Buttons::OkCancel)
+                                 .Arg(destination.c_str())
+                                 .Arg(journal_->Folder().c_str());
     if (view_.ShowMessage(question) == Answer::Ok || !ConfirmQuit()) return true;
     return End(kResultCancelled);
 }

@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <string>
 
+#include "installer/engine/copy_journal.h"
 #include "installer/engine/install_script.h"
 #include "installer/engine/progress_view.h"
 
@@ -103,7 +104,9 @@ class CopyProgressLogic final : public ProgressLogic {
 public:
     // Copies `target.lists.addFile` from `target.folders.Source()` to
     // `target.folders.Destination()`; reads and writes `target.settings`.
-    CopyProgressLogic(ProgressView& view, const InstallScriptTarget& target);
+    // With a `journal` (an upgrade), each destination is noted there before
+    // it is written, an existing file moved aside.
+    CopyProgressLogic(ProgressView& view, const InstallScriptTarget& target, CopyJournal* journal = nullptr);
 
     // Caption 51, Cancel 5, label 1004 72; current_request_space takes
     // request_space_full; the timer starts and disc 0's pictures load.
@@ -119,9 +122,13 @@ private:
     bool WaitForDisc(const FileEntry& entry);
     // String 91 for the entry; true to try it again, false when the user quit.
     bool AskRetry(const FileEntry& entry);
+    // The journal could not note `destination` (or set the file aside):
+    // string 101; true to try again, false when the user quit.
+    bool AskRetryJournal(const std::string& destination);
     void ShowBillboard();
 
     InstallScriptTarget target_;
+    CopyJournal* journal_;
     int64_t billboardNumber_ = 0;
     int32_t discIndex_ = 0;
 };

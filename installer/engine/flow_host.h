@@ -16,6 +16,8 @@
 
 namespace installer {
 
+class CopyJournal;
+
 // Result codes with which a page or a progress dialog ends (its DoModal).
 inline constexpr int kResultNext = 1;       // Next, Yes, OK or Finish; a dialog copied its list
 inline constexpr int kResultEscape = 2;     // Esc on the finish page
@@ -31,6 +33,9 @@ inline constexpr int32_t kFinishAborted = 0;
 inline constexpr int32_t kFinishInstalled = 1;
 inline constexpr int32_t kFinishUninstalled = -1;
 inline constexpr int32_t kFinishRegistryDenied = -2;
+// A cancelled upgrade could not put every file of the older version back;
+// what is left lies in the copy journal's folder.
+inline constexpr int32_t kFinishNotRestored = 3;
 
 // The pages and progress dialogs the flow shows, each a modal dialog over
 // the backdrop. The page objects live as long as the host: a page shown again
@@ -49,6 +54,9 @@ enum class Page {
 
 struct PageParams {
     int32_t finishMode = kFinishAborted;  // read by Page::Finish only
+    // Read by Page::Copy only: notes what the copy creates and replaces, in
+    // an upgrade; null otherwise.
+    CopyJournal* journal = nullptr;
 };
 
 class FlowHost {
@@ -88,6 +96,12 @@ public:
     virtual void RegisterInstallation() = 0;
     virtual void UninstallGame(const char* folder) = 0;
     virtual void RemoveBackupFiles() = 0;
+    // An upgrade's registration replaces the older version's folder and
+    // version values and its uninstall record: SaveRegistration keeps them
+    // (or their absence) aside first, RestoreRegistration puts them back.
+    // Restore is false when something could not be written back.
+    virtual void SaveRegistration() = 0;
+    virtual bool RestoreRegistration() = 0;
 
     // System services: the temporary folder (ending in a backslash), the
     // bytes available on a drive (true only when `required` is strictly

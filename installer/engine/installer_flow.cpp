@@ -125,7 +125,9 @@ bool InstallerFlow::DecideMode(int32_t folderSize, int32_t versionSize) {
             host_.ShowMessage(Message(IDS_WARNING, IDS_LATEST_INSTALLED, Buttons::Ok));
             return false;
         }
+        if (!patch) kind_ = RunKind::Upgrade;
     }
+    if (patch) kind_ = RunKind::Patch;
 
     if (patch && step_ != WizardStep::Finish &&
         !LanguageCheck(target_.folders.Destination(), target_.folders.Source())) {
@@ -158,7 +160,6 @@ bool InstallerFlow::UninstallOffer() {
 }
 
 void InstallerFlow::RunWizard() {
-    const bool patch = target_.settings.Bool(Setting::IsPatch);
     while (step_ != WizardStep::End) {
         const StepRow* row = FindStepRow(step_);
         if (row == nullptr) break;
@@ -166,9 +167,10 @@ void InstallerFlow::RunWizard() {
 
         PageParams params;
         params.finishMode = finishMode_;
+        if (kind_ == RunKind::Upgrade && row->page == Page::Copy) params.journal = &journal_;
         const int result = host_.ShowPage(row->page, params);
         if (row->after == AfterPage::StartDirectXSetup) StartDirectX();
-        Apply(OutcomeOf(step_, result, patch));
+        Apply(OutcomeOf(step_, result, kind_));
     }
 }
 
@@ -181,6 +183,11 @@ bool InstallerFlow::RunBefore(const StepRow& row) {
             break;
         case BeforePage::ReleaseDataArchive:
             data_.Reset();
+            if (kind_ == RunKind::Upgrade && !journal_.IsOpen() && !OpenJournal()) {
+                finishMode_ = kFinishAborted;
+                step_ = WizardStep::Finish;
+                return false;
+            }
             break;
         case BeforePage::CheckBackupSpace:
             if (!BackupSpaceAvailable()) {
@@ -194,19 +201,51 @@ bool InstallerFlow::RunBefore(const StepRow& row) {
 }
 
 void InstallerFlow::Apply(const Outcome& outcome) {
+    bool restored = true;
+    if (outcome.actions & kSaveRegistration) host_.SaveRegistration();
     if (outcome.actions & kRegisterInstallation) host_.RegisterInstallation();
     if (outcome.actions & kRemoveBackupFiles) host_.RemoveBackupFiles();
     if (outcome.actions & kUninstallDestination) host_.UninstallGame(target_.folders.Destination());
+    if (outcome.actions & kRollBackCopy) restored = RollBackCopy();
+    if ((outcome.actions & kRestoreRegistration) && !host_.RestoreRegistration()) {
+        host_.ShowMessage(Message(IDS_WARNING, IDS_REGISTRY_NOT_RESTORED, Buttons::Ok));
+        restored = false;
+    }
+    if (outcome.actions & kDiscardJournal) journal_.Discard();
     if (outcome.actions & kStartEax3Setup) StartEax3();
     if (outcome.finishMode != kKeepFinishMode) finishMode_ = outcome.finishMode;
+    // The finish page must not say that nothing changed when that is untrue.
+    if (!restored) finishMode_ = kFinishNotRestored;
     step_ = outcome.next;
 }
 
-bool InstallerFlow::BackupSpaceAvailable() {
+bool InstallerFlow::OpenJournal() {
+    const std::string temp = TempFolder();
+    if (journal_.Open(temp)) return true;
+    host_.ShowMessage(Message(IDS_WARNING, IDS_JOURNAL_FAILED, Buttons::Ok).Arg(temp.c_str()));
+    return false;
+}
+
+bool InstallerFlow::RollBackCopy() {
+    // A journal that never opened has nothing to undo: the copy never ran.
+    if (!journal_.IsOpen()) return true;
+    const std::string folder = journal_.Folder();
+    const std::vector<std::string> left = journal_.RollBack();
+    if (left.empty()) return true;
+    host_.ShowMessage(
+        Message(IDS_WARNING, IDS_FILES_NOT_RESTORED, Buttons::Ok).Arg(left.front().c_str()).Arg(folder.c_str()));
+    return false;
+}
+
+std::string InstallerFlow::TempFolder() {
     char temp[kCreatePathBufferSize] = {};
     if (!host_.GetTempFolder(temp, sizeof temp)) temp[0] = '\0';
     temp[sizeof temp - 1] = '\0';
-    const std::string root = std::string(temp).substr(0, 3);
+    return temp;
+}
+
+bool InstallerFlow::BackupSpaceAvailable() {
+    const std::string root = TempFolder().substr(0, 3);
 
     const int64_t wanted = target_.settings.Int64(Setting::RequestSpaceBackup);
     const uint64_t required = wanted > 0 ? static_cast<uint64_t>(wanted) : 0;

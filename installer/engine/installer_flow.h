@@ -11,7 +11,8 @@
 //   none                true       refused with string 96
 //   equal               either     uninstall offer (87/88); after Yes the finish page alone
 //   greater             either     refused with string 95
-//   smaller             false      install over it
+//   smaller             false      install over it (an upgrade: a cancel puts
+//                                  the older version back, see copy_journal.h)
 //   smaller             true       patch: Welcome, Licence, PatchNotes, Backup, Copy, Finish;
 //                                  Restore after a cancelled copy
 //
@@ -23,6 +24,7 @@
 #include <string>
 
 #include "dta/dta_handle.h"
+#include "installer/engine/copy_journal.h"
 #include "installer/engine/flow_host.h"
 #include "installer/engine/install_script.h"
 #include "installer/engine/wizard_steps.h"
@@ -60,13 +62,23 @@ private:
     // skipped (the step has been changed).
     bool RunBefore(const StepRow& row);
     void Apply(const Outcome& outcome);
+    // The temporary folder with its backslash; empty when there is none.
+    std::string TempFolder();
     bool BackupSpaceAvailable();
+    // Opens the upgrade's copy journal in the temporary folder; false, after
+    // telling the user, when it cannot be kept.
+    bool OpenJournal();
+    // Undoes the upgrade's copy; false, after telling the user what is left,
+    // when some file could not be put back.
+    bool RollBackCopy();
     void StartEax3();
     void StartDirectX();
 
     FlowHost& host_;
     InstallScriptTarget target_;
     dta::ArchiveRef data_;
+    RunKind kind_ = RunKind::Install;
+    CopyJournal journal_;
     WizardStep step_ = WizardStep::Welcome;
     int32_t finishMode_ = kFinishAborted;
     int32_t folderSize_ = -1;  // size of the installed-folder value at start-up

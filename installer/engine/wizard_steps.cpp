@@ -18,7 +18,9 @@ constexpr StepRow kSteps[] = {
     {S::Finish, Page::Finish, BeforePage::Nothing, AfterPage::StartDirectXSetup},
 };
 
-enum class Mode { Any, Install, Patch };
+// Install rows serve fresh installs and upgrades alike; the first row that
+// matches wins, so an Upgrade row ahead of an Install row overrides it.
+enum class Mode { Any, Install, Upgrade, Patch };
 
 struct Transition {
     WizardStep step;
@@ -47,15 +49,28 @@ constexpr Transition kTransitions[] = {
     {S::Destination, kResultBack, Mode::Any, {0, kKeep, S::License}},
     {S::Destination, kResultCancelled, Mode::Any, {0, kFinishAborted, S::Finish}},
 
+    {S::Copy,
+     kResultNext,
+     Mode::Upgrade,
+     {kSaveRegistration | kRegisterInstallation, kKeep, S::Options}},
     {S::Copy, kResultNext, Mode::Install, {kRegisterInstallation, kKeep, S::Options}},
     {S::Copy,
      kResultNext,
      Mode::Patch,
      {kRegisterInstallation | kRemoveBackupFiles, kFinishInstalled, S::Finish}},
+    {S::Copy, kResultCancelled, Mode::Upgrade, {kRollBackCopy, kFinishAborted, S::Finish}},
     {S::Copy, kResultCancelled, Mode::Install, {kUninstallDestination, kFinishAborted, S::Finish}},
     {S::Copy, kResultCancelled, Mode::Patch, {0, kKeep, S::Restore}},
 
+    {S::Options,
+     kResultNext,
+     Mode::Upgrade,
+     {kDiscardJournal | kStartEax3Setup, kFinishInstalled, S::Finish}},
     {S::Options, kResultNext, Mode::Any, {kStartEax3Setup, kFinishInstalled, S::Finish}},
+    {S::Options,
+     kResultCancelled,
+     Mode::Upgrade,
+     {kRollBackCopy | kRestoreRegistration, kFinishAborted, S::Finish}},
     {S::Options, kResultCancelled, Mode::Any, {kUninstallDestination, kFinishAborted, S::Finish}},
 
     {S::Backup, kResultNext, Mode::Any, {0, kKeep, S::Copy}},
@@ -64,8 +79,18 @@ constexpr Transition kTransitions[] = {
     {S::Restore, kResultNext, Mode::Any, {kRemoveBackupFiles, kFinishAborted, S::Finish}},
 };
 
-bool ModeMatches(Mode mode, bool patch) {
-    return mode == Mode::Any || (mode == Mode::Patch) == patch;
+bool ModeMatches(Mode mode, RunKind kind) {
+    switch (mode) {
+        case Mode::Any:
+            return true;
+        case Mode::Install:
+            return kind != RunKind::Patch;
+        case Mode::Upgrade:
+            return kind == RunKind::Upgrade;
+        case Mode::Patch:
+            return kind == RunKind::Patch;
+    }
+    return false;
 }
 
 }  // namespace
@@ -77,9 +102,9 @@ const StepRow* FindStepRow(WizardStep step) {
     return nullptr;
 }
 
-Outcome OutcomeOf(WizardStep step, int result, bool patch) {
+Outcome OutcomeOf(WizardStep step, int result, RunKind kind) {
     for (const Transition& transition : kTransitions) {
-        if (transition.step == step && transition.result == result && ModeMatches(transition.mode, patch)) {
+        if (transition.step == step && transition.result == result && ModeMatches(transition.mode, kind)) {
             return transition.outcome;
         }
     }

@@ -100,5 +100,10 @@
 #define IDS_BACKUP_SOURCE_MISSING 99  // "%s not found! ..."
 #define IDS_OTHER_LANGUAGE 100
 #define IDS_BACKUP_COPY_FAILED 101  // "Can not copy file %s to %s." (backup dialog)
+// A cancelled upgrade: the copy journal and putting the older version back.
+#define IDS_JOURNAL_FAILED 110         // "...set aside ... in %s..."
+#define IDS_FILES_NOT_RESTORED 111     // "...among them %s. ... kept in %s."
+#define IDS_REGISTRY_NOT_RESTORED 112
+#define IDS_NOT_RESTORED 113           // the finish page's text
 
 #endif  // INSTALLER_RESOURCES_RESOURCE_H

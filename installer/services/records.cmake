@@ -9,6 +9,7 @@ set(_records_dir ${CMAKE_CURRENT_LIST_DIR})
 add_library(korvo_records STATIC
   ${_records_dir}/registry_values_win32.cpp
   ${_records_dir}/registry_installation_win32.cpp
+  ${_records_dir}/registration_snapshot_win32.cpp
   ${_records_dir}/uninstall_record_win32.cpp
   ${_records_dir}/shortcuts_folders_win32.cpp
   ${_records_dir}/shortcuts_win32.cpp

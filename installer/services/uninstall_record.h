@@ -10,6 +10,9 @@ namespace installer {
 // The system's list of installed programs, under HKEY_LOCAL_MACHINE.
 inline constexpr char kUninstallKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
+// The values of a record, in the order they are written.
+inline constexpr const char* kUninstallRecordValues[] = {"DisplayName", "UninstallString", "UninstallFiles"};
+
 // Writes the record named by `uninstall_folder_name`: "DisplayName" =
 // `displayName`, "UninstallString" and "UninstallFiles" = `command`. False
 // when an argument is null, the record name is empty (the values would land

@@ -13,8 +13,6 @@ using korvo::PathBuilder;
 
 namespace {
 
-const char* const kRecordValues[] = {"DisplayName", "UninstallString", "UninstallFiles"};
-
 // An empty record name would address the Uninstall key itself, where the
 // values of the record would mix with the system's own.
 bool UsableRecordName(const char* name) {
@@ -42,9 +40,9 @@ bool WriteUninstallRecordNamed(const char* recordName, const char* displayName, 
     RegistryKey key;
     if (!key.Create(HKEY_LOCAL_MACHINE, keyPath.c_str())) return false;
     // Every value is attempted even when an earlier one fails.
-    bool written = SetText(key.get(), kRecordValues[0], displayName);
-    written = SetText(key.get(), kRecordValues[1], command) && written;
-    written = SetText(key.get(), kRecordValues[2], command) && written;
+    bool written = SetText(key.get(), kUninstallRecordValues[0], displayName);
+    written = SetText(key.get(), kUninstallRecordValues[1], command) && written;
+    written = SetText(key.get(), kUninstallRecordValues[2], command) && written;
     return written;
 }
 
@@ -57,7 +55,7 @@ void DeleteUninstallRecordNamed(const char* recordName) {
     {
         RegistryKey record;
         if (record.Open(HKEY_LOCAL_MACHINE, keyPath.c_str())) {
-            for (const char* value : kRecordValues) RegDeleteValueA(record.get(), value);
+            for (const char* value : kUninstallRecordValues) RegDeleteValueA(record.get(), value);
         }
     }
     RegistryKey list;

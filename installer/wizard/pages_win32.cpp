@@ -128,6 +128,7 @@ bool FinishPage::OnInitDialog() {
         {kFinishInstalled, IDS_ENJOY, IDS_INSTALLED, IDS_INSTALLATION_TITLE},
         {kFinishUninstalled, IDS_UNINSTALLED, IDS_BLANK_HEADING, IDS_UNINSTALLATION_TITLE},
         {kFinishRegistryDenied, IDS_NOT_MODIFIED, IDS_REGISTRY_DENIED_HEADING, IDS_INSTALLATION_TITLE},
+        {kFinishNotRestored, IDS_NOT_RESTORED, IDS_INSTALL_ABORTED, IDS_INSTALLATION_TITLE},
     };
     // Any other mode keeps the template's texts.
     for (const Texts& texts : kByMode) {

@@ -113,8 +113,9 @@ bool ProgressDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_P
     return true;
 }
 
-CopyProgressDialog::CopyProgressDialog(BillboardWindow& backdrop, const InstallScriptTarget& target)
-    : ProgressDialog(IDD_COPY_PROGRESS, backdrop), logic_(*this, target) {}
+CopyProgressDialog::CopyProgressDialog(BillboardWindow& backdrop, const InstallScriptTarget& target,
+                                       CopyJournal* journal)
+    : ProgressDialog(IDD_COPY_PROGRESS, backdrop), logic_(*this, target, journal) {}
 
 void CopyProgressDialog::LoadBillboardSet(uint32_t discIndex) {
     backdrop_.LoadBillboardSet(discIndex);

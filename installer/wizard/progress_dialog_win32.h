@@ -62,7 +62,9 @@ protected:
 // folder, with disc prompts and the slide show on the backdrop.
 class CopyProgressDialog final : public ProgressDialog {
 public:
-    CopyProgressDialog(BillboardWindow& backdrop, const InstallScriptTarget& target);
+    // `journal`: see CopyProgressLogic.
+    CopyProgressDialog(BillboardWindow& backdrop, const InstallScriptTarget& target,
+                       CopyJournal* journal = nullptr);
 
     void LoadBillboardSet(uint32_t discIndex) override;
     void ShowBillboard(uint32_t index) override;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -12,6 +14,7 @@
 #include "installer/services/system.h"
 #include "tests/installer/engine_test_support.h"
 
+using engine_test::NativePath;
 using engine_test::WorkFolder;
 using namespace installer;
 
@@ -46,6 +49,8 @@ public:
     std::string tempFolder = "T:\\Temp\\";
     uint64_t available = 500000000;
     std::string sourceFolder;  // cut from program paths in the trace
+    bool registrationRestores = true;
+    std::function<void(CopyJournal&)> copy;  // plays the copy of an upgrade
 
     bool CurrentFolder(std::string* folder) override {
         *folder = currentFolder;
@@ -58,7 +63,9 @@ public:
         if (page == Page::Finish) line += " " + std::to_string(params.finishMode);
         // The copy reads from the discs: the data archive is gone by then.
         if (page == Page::Copy && DataArchiveHeld()) line += " +data";
+        if (params.journal != nullptr) line += " +journal";
         trace.push_back(line);
+        if (page == Page::Copy && params.journal != nullptr && copy) copy(*params.journal);
         if (results.empty()) {
             ADD_FAILURE() << "no result scripted for " << line;
             return kResultEscape;
@@ -102,6 +109,11 @@ public:
         trace.push_back(std::string("uninstall ") + folder + (DataArchiveHeld() ? " +data" : ""));
     }
     void RemoveBackupFiles() override { trace.push_back("remove backups"); }
+    void SaveRegistration() override { trace.push_back("save registration"); }
+    bool RestoreRegistration() override {
+        trace.push_back("restore registration");
+        return registrationRestores;
+    }
     bool GetTempFolder(char* buffer, uint32_t size) override {
         if (tempFolder.size() >= size) return false;
         std::copy(tempFolder.c_str(), tempFolder.c_str() + tempFolder.size() + 1, buffer);
@@ -440,4 +452,69 @@ TEST_F(InstallerFlowTest, a_disc_without_a_script_ends_the_run_and_releases_the_
     folder_.Pack(std::string("disc\\") + kDataArchiveName, {{"license.txt", "terms"}}, kDataArchiveKey1,
                  kDataArchiveKey2);
     EXPECT_EQ(Run({}), "");
+}
+
+TEST_F(InstallerFlowTest, an_upgrade_puts_the_older_version_back_when_cancelled) {
+    const std::string start = std::string(kStart) + ", page Licence, page Destination, page Copy +journal";
+    const Walk walks[] = {
+        {"all Next",
+         {1, 1, 1, 1, 1, 1},
+         ", save registration, register, page Options, " + std::string(kEax3) + ", page Finish 1"},
+        {"Copy Cancel", {1, 1, 1, 9, 1}, ", page Finish 0"},
+        {"Options Cancel",
+         {1, 1, 1, 1, 9, 1},
+         ", save registration, register, page Options, restore registration, page Finish 0"},
+    };
+    std::filesystem::create_directories(NativePath(folder_.Folder() + "temp"));
+    host_.tempFolder = folder_.Folder() + "temp\\";
+    for (const Walk& walk : walks) {
+        SCOPED_TRACE(walk.name);
+        Disc();
+        Installed(game_, "1.1");
+        host_.trace.clear();
+        EXPECT_EQ(Run(walk.results), start + walk.trace);
+        // The journal's folder goes once the run is decided.
+        EXPECT_TRUE(std::filesystem::is_empty(NativePath(host_.tempFolder)));
+    }
+
+    // What could not be put back is named, and the finish page says so.
+    Disc();
+    Installed(game_, "1.1");
+    host_.registrationRestores = false;
+    host_.trace.clear();
+    EXPECT_EQ(Run({1, 1, 1, 1, 9, 1}), start +
+                                           ", save registration, register, page Options, "
+                                           "restore registration, message 66/112, page Finish 3");
+
+    // Without a temporary folder for the journal the copy does not start.
+    host_.tempFolder = folder_.Folder() + "missing\\";
+    host_.trace.clear();
+    EXPECT_EQ(Run({1, 1, 1, 1}), std::string(kStart) + ", page Licence, page Destination, message 66/110 " +
+                                     host_.tempFolder + ", page Finish 0");
+}
+
+TEST_F(InstallerFlowTest, a_cancelled_upgrade_leaves_the_old_files_byte_for_byte) {
+    std::filesystem::create_directories(NativePath(folder_.Folder() + "temp"));
+    host_.tempFolder = folder_.Folder() + "temp\\";
+    const std::string old = folder_.Write(NativePath(game_ + "a.bin"), "old game");
+    const std::string ini = folder_.Write(NativePath(game_ + "korvo.ini"), "user settings");
+    const std::string save = folder_.Write(NativePath(game_ + "savegame\\1.sav"), "progress");
+    // The copy replaces a.bin, creates data\new.dta, then fails on the way.
+    host_.copy = [&](CopyJournal& journal) {
+        for (const char* name : {"a.bin", "data\\new.dta"}) {
+            const std::string path = game_ + name;
+            ASSERT_TRUE(journal.Record(path));
+            folder_.Write(NativePath(path), "new");
+        }
+    };
+    Disc();
+    Installed(game_, "1.1");
+    Run({1, 1, 1, 9, 1});
+
+    EXPECT_EQ(WorkFolder::Read(old), "old game");
+    EXPECT_EQ(WorkFolder::Read(ini), "user settings");
+    EXPECT_EQ(WorkFolder::Read(save), "progress");
+    EXPECT_FALSE(std::filesystem::exists(NativePath(game_ + "data")));
+    EXPECT_TRUE(std::filesystem::is_empty(NativePath(host_.tempFolder)));
+    EXPECT_EQ(host_.registry["Version"], std::string("1.1") + '\0');
 }

@@ -4,6 +4,7 @@ korvo_add_gtest(records_win32_test
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/RegistryValuesTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RegistryInstallationTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RegistrationSnapshotTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/UninstallRecordTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ShortcutTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/UninstallGameTest.cpp

@@ -1,0 +1,49 @@
+// What RegisterInstallation replaces, kept aside before an upgrade registers
+// itself (Win32 build only): the game's folder and version values, the
+// uninstall record, and the Start-menu links of the add_shortcut list. A
+// cancelled upgrade restores them, so the older version stays registered
+// exactly as it was; what did not exist before is removed again.
+#ifndef INSTALLER_SERVICES_REGISTRATION_SNAPSHOT_H
+#define INSTALLER_SERVICES_REGISTRATION_SNAPSHOT_H
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace installer {
+
+class RegistrationSnapshot {
+public:
+    // Reads the current state from the registry and the Programs folder,
+    // through the settings and the script's lists in memory.
+    void Take();
+    // Writes the state taken back; false when any part could not be, or
+    // when nothing was taken.
+    bool Restore() const;
+
+private:
+    struct Value {
+        std::string keyPath;  // under HKEY_LOCAL_MACHINE
+        std::string name;
+        bool present = false;
+        DWORD type = REG_NONE;
+        std::vector<BYTE> data;
+    };
+    struct Link {
+        std::string path;
+        bool present = false;
+        std::vector<char> bytes;
+    };
+
+    bool taken_ = false;
+    std::vector<Value> values_;
+    std::string recordKeyPath_;  // empty when the settings name no record
+    bool recordPresent_ = false;
+    std::vector<Link> links_;
+    std::string linkFolder_;  // the last level of the links' folder, when it was missing
+};
+
+}  // namespace installer
+
+#endif  // INSTALLER_SERVICES_REGISTRATION_SNAPSHOT_H
