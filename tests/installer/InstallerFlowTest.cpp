@@ -356,6 +356,8 @@ TEST_F(InstallerFlowTest, the_installed_state_decides_the_mode) {
          "message 87/88, uninstall G, page Finish -1"},
         {"no folder value: nothing touched", "", nullptr, "1.2~", {}, {1}, nullptr, "message 87/88, page Finish 0"},
         {"empty folder value: nothing touched", "", "~", "1.2~", {}, {1}, nullptr, "message 87/88, page Finish 0"},
+        {"folder value of one character: nothing touched", "", "\\~", "1.2~", {}, {1}, nullptr,
+         "message 87/88, page Finish 0"},
         {"1.10 over 1.9: refused", "var version 1.10\n", "G~", "1.9~", {}, {}, nullptr, "message 66/95"},
         {"1.9 over 1.10: installed over", "var version 1.9\n", "G~", "1.10~", {}, {12}, nullptr, "focus, page Welcome"},
         {"folder without version is 1.0", "var version 1.0\n", "G~", nullptr, {}, {1}, nullptr,
