@@ -306,6 +306,18 @@ TEST_F(InstallerFlowTest, too_little_space_for_the_backup_shows_both_sizes) {
                                      "message 66/67 1.40 GB 476.84 MB, page Finish 0");
 }
 
+TEST_F(InstallerFlowTest, a_backup_size_of_zero_or_less_asks_for_no_space) {
+    for (const char* size : {"-1500000000", "0"}) {
+        SCOPED_TRACE(size);
+        PatchDisc();
+        // The patch disc's script again, its backup size replaced.
+        Disc("var is_patch true\nvar request_space_backup " + std::string(size) + "\n");
+        host_.trace.clear();
+        EXPECT_EQ(Run({1, 1, 1, 12}),
+                  std::string(kStart) + ", page Licence, page PatchNotes, space T:\\ 0, page Backup");
+    }
+}
+
 TEST_F(InstallerFlowTest, directx_starts_after_the_finish_page_of_an_install_when_chosen) {
     struct Case {
         int32_t windows;
