@@ -154,6 +154,8 @@ TEST(Examine, streams_whole_blocks_from_the_archive_whatever_lies_in_the_current
     ArchiveBuilder builder;
     builder.AddStored("e.bin", data, true);
     builder.AddStored("empty", {});
+    builder.AddStored("one.bin", Pattern(32768, 4));
+    builder.AddStored("two.bin", Pattern(65536, 5), true);
     const auto in = Open(builder);
     // A plain file of the entry's name where the tool runs changes nothing.
     const fs::path before = fs::current_path();
@@ -168,6 +170,20 @@ TEST(Examine, streams_whole_blocks_from_the_archive_whatever_lies_in_the_current
     Bytes empty;
     EXPECT_EQ(StreamAll(in->archive, IndexOf(in->archive, "empty"), &empty), "");
     EXPECT_TRUE(empty.empty());
+    // Whole blocks only: the last block is a whole one too.
+    const std::pair<const char*, Bytes> whole[] = {{"one.bin", Pattern(32768, 4)},
+                                                   {"two.bin", Pattern(65536, 5)}};
+    for (const auto& [name, bytes] : whole) {
+        const size_t index = IndexOf(in->archive, name);
+        EntryInfo info;
+        Status status;
+        EXPECT_TRUE(in->archive.ReadEntry(index, &info, &status)) << name << ": " << dta::Describe(status);
+        Bytes got;
+        sizes.clear();
+        EXPECT_EQ(StreamAll(in->archive, index, &got, &sizes), "");
+        EXPECT_EQ(sizes, std::vector<size_t>(bytes.size() / 32768, 32768)) << name;
+        EXPECT_EQ(got, bytes) << name;
+    }
 }
 
 TEST(Examine, structural_damage_is_named_with_its_entry_block_and_offset) {

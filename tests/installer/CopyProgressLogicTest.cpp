@@ -169,6 +169,13 @@ TEST_F(CopyProgressLogicTest, a_copy_failing_on_the_way_is_offered_again_never_w
     };
     EXPECT_EQ(Run(), kResultNext);
     EXPECT_EQ(view_.Only("message"), (std::vector<std::string>{"message 66/91 a.bin 1"}));
+    // The failed copy's bar is emptied before the question, not left full.
+    std::vector<std::string> bar;
+    for (const std::string& event : view_.events) {
+        if (event.rfind("file bar", 0) == 0 || event.rfind("message", 0) == 0) bar.push_back(event);
+    }
+    EXPECT_EQ(bar, (std::vector<std::string>{"file bar 100", "file bar 0", "message 66/91 a.bin 1",
+                                             "file bar 100", "file bar 0", "file bar 100", "file bar 0"}));
     EXPECT_EQ(WorkFolder::Read(GamePath("maps\\a.bin")), "game data");
     EXPECT_EQ(WorkFolder::Read(GamePath("b.bin")), "more");
 }

@@ -318,6 +318,18 @@ TEST_F(InstallerFlowTest, too_little_space_for_the_backup_shows_both_sizes) {
                                      "message 66/67 1.40 GB 476.84 MB, page Finish 0");
 }
 
+TEST_F(InstallerFlowTest, a_backup_size_of_zero_or_less_asks_for_no_space) {
+    for (const char* size : {"-1500000000", "0"}) {
+        SCOPED_TRACE(size);
+        PatchDisc();
+        // The patch disc's script again, its backup size replaced.
+        Disc("var is_patch true\nvar request_space_backup " + std::string(size) + "\n");
+        host_.trace.clear();
+        EXPECT_EQ(Run({1, 1, 1, 12}),
+                  std::string(kStart) + ", page Licence, page PatchNotes, space T:\\ 0, page Backup");
+    }
+}
+
 TEST_F(InstallerFlowTest, directx_starts_after_the_finish_page_of_an_install_when_chosen) {
     struct Case {
         int32_t windows;
@@ -368,6 +380,8 @@ TEST_F(InstallerFlowTest, the_installed_state_decides_the_mode) {
          "message 87/88, uninstall G, page Finish -1"},
         {"no folder value: nothing touched", "", nullptr, "1.2~", {}, {1}, nullptr, "message 87/88, page Finish 0"},
         {"empty folder value: nothing touched", "", "~", "1.2~", {}, {1}, nullptr, "message 87/88, page Finish 0"},
+        {"folder value of one character: nothing touched", "", "\\~", "1.2~", {}, {1}, nullptr,
+         "message 87/88, page Finish 0"},
         {"1.10 over 1.9: refused", "var version 1.10\n", "G~", "1.9~", {}, {}, nullptr, "message 66/95"},
         {"1.9 over 1.10: installed over", "var version 1.9\n", "G~", "1.10~", {}, {12}, nullptr, "focus, page Welcome"},
         {"folder without version is 1.0", "var version 1.0\n", "G~", nullptr, {}, {1}, nullptr,

@@ -275,6 +275,18 @@ TEST(DeviceLists, antialiasing_offers_the_levels_of_the_screen_mode) {
     r.fullscreen = 0;
     lists.BuildModeLists(r, DeviceLists::kCurrentResolution);
     EXPECT_EQ(lists.antialiasing().selected, 0);
+
+    // 2x in one screen mode only is offered in that mode alone.
+    for (const bool windowed : {true, false}) {
+        SCOPED_TRACE(windowed ? "2x windowed only" : "2x in full screen only");
+        p.adapters[0].multisample = {{fmt::kX8R8G8B8, windowed, 2}};
+        r.fullscreen = 0;
+        ASSERT_TRUE(lists.BuildAdapterList(r));
+        EXPECT_EQ(Texts(lists.antialiasing()), windowed ? (Strings{" OFF", " 2x"}) : (Strings{" OFF"}));
+        r.fullscreen = 1;
+        lists.BuildModeLists(r, DeviceLists::kCurrentResolution);
+        EXPECT_EQ(Texts(lists.antialiasing()), windowed ? (Strings{" OFF"}) : (Strings{" OFF", " 2x"}));
+    }
 }
 
 TEST(DeviceLists, w_buffer_support_follows_the_raster_caps) {

@@ -37,6 +37,9 @@ TEST(Cli, pack_list_cat_extract_verify_a_folder) {
     TempFolder dir;
     dir.Write("src/readme.txt", Bytes(std::string(3000, 'r')));
     dir.Write("src/data/level1.map", Bytes("map"));
+    // Entries of whole blocks only, one and two.
+    dir.Write("src/one.bin", Bytes(std::string(32768, '1')));
+    dir.Write("src/two.bin", Bytes(std::string(65536, '2')));
     const std::string archive = dir / "out.dta";
 
     Outcome pack = Dta({"pack", "--method", "lz", archive, "-C", dir / "src", "."});
@@ -56,6 +59,8 @@ TEST(Cli, pack_list_cat_extract_verify_a_folder) {
     EXPECT_EQ(extract.code, 0) << extract.err;
     EXPECT_EQ(TempFolder::Read(dir / "x/data/level1.map"), Bytes("map"));
     EXPECT_EQ(TempFolder::Read(dir / "x/readme.txt").size(), 3000u);
+    EXPECT_EQ(TempFolder::Read(dir / "x/one.bin"), Bytes(std::string(32768, '1')));
+    EXPECT_EQ(TempFolder::Read(dir / "x/two.bin"), Bytes(std::string(65536, '2')));
 
     Outcome verify = Dta({"verify", archive});
     EXPECT_EQ(verify.code, 0) << verify.out;

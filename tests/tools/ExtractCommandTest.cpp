@@ -100,15 +100,17 @@ TEST(Extract, sets_each_file_time_from_the_entry) {
 
 TEST(Extract, selects_entries_by_name_or_pattern_with_either_slash) {
     TempFolder dir;
+    dir.Write("src/database/x.txt", Bytes("not below data"));
     const std::string archive = PackSample(dir);
     Outcome some = Dta({"extract", "-v", "-C", dir / "out", archive, "DATA/level?.MAP", "b*"});
     ASSERT_EQ(some.code, 0) << some.err;
     EXPECT_TRUE(fs::exists(dir.path() / "out/data/level1.map"));
     EXPECT_TRUE(fs::exists(dir.path() / "out/b.txt"));
     EXPECT_FALSE(fs::exists(dir.path() / "out/a.txt"));
-    // A folder name selects what lies below it.
+    // A folder name selects what lies below it, not a folder its name begins.
     ASSERT_EQ(Dta({"extract", "-C", dir / "out2", archive, "data"}).code, 0);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path() / "out2/data"), fs::directory_iterator()), 2);
+    EXPECT_FALSE(fs::exists(dir.path() / "out2/database"));
 
     EXPECT_EQ(Dta({"cat", archive, "data/level2.map", "data\\LEVEL1.map"}).out, "map 2map 1");
     Outcome missing = Dta({"cat", archive, "a.txt", "nothing*"});
