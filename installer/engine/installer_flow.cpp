@@ -144,10 +144,20 @@ bool InstallerFlow::UninstallOffer() {
     }
     const SettingsTable& settings = target_.settings;
     std::string folder;
-    // No folder is guessed: without a usable folder value nothing on disk is
-    // touched and the finish page says that nothing happened.
-    const bool haveFolder =
-        ReadGameValue(settings.Text(Setting::RegIdirKey), folderSize_, &folder) && folder.size() >= 2;
+    bool haveFolder = false;
+    if (folderSize_ > 0) {
+        // A folder value that cannot name a folder is not guessed at: nothing
+        // on disk is touched and the finish page says that nothing happened.
+        haveFolder =
+            ReadGameValue(settings.Text(Setting::RegIdirKey), folderSize_, &folder) && folder.size() >= 2;
+    } else {
+        // Without a folder value the game went to the script's default
+        // folder. Only what the script lists is removed there, and the
+        // version value and record go with it, so the next run does not
+        // offer the same uninstall again.
+        folder = target_.folders.Destination();
+        haveFolder = folder.size() >= 2;
+    }
     data_.Reset();
     if (haveFolder) {
         host_.UninstallGame(folder.c_str());
