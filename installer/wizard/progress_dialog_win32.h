@@ -49,10 +49,14 @@ protected:
     // Moves the dialog to the backdrop's bottom-left corner, clear of the
     // picture in the middle as far as the screen allows, then opens the logic.
     bool OnInitDialog() override;
-    // Button 9 and Esc go to the logic's Cancel, unless the button is
-    // disabled (the restore cannot be cancelled).
+    // Button 9, Esc and the close command go to the logic's Cancel, unless
+    // the button is disabled (the restore cannot be cancelled).
     bool OnCommand(int id, int code) override;
     void OnCancel() override;
+    // Nothing: only the logic ends a progress dialog. The template has no
+    // default button, so Enter reaches the dialog as the OK command, which
+    // would otherwise end it with 1, "every file copied", half-way through.
+    void OnOK() override {}
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) override;
 
     BillboardWindow& backdrop_;

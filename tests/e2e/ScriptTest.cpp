@@ -140,3 +140,25 @@ TEST(Script, matches_patterns_with_stars) {
 }
 
 }  // namespace
+
+TEST(Script, names_keys_with_and_without_alt) {
+    using e2e::KeyStroke;
+    using e2e::ParseKey;
+    KeyStroke key;
+    const struct {
+        const char* name;
+        int code;
+        bool alt;
+    } good[] = {{"enter", 0x0D, false}, {"Escape", 0x1B, false}, {"space", 0x20, false}, {"tab", 0x09, false},
+                {"alt+n", 'N', true},   {"ALT+B", 'B', true},    {"alt+f4", 0x73, true}, {"f1", 0x70, false},
+                {"f12", 0x7B, false},   {"7", '7', false},       {"x", 'X', false}};
+    for (const auto& g : good) {
+        ASSERT_TRUE(ParseKey(g.name, &key)) << g.name;
+        EXPECT_EQ(key.virtualKey, g.code) << g.name;
+        EXPECT_EQ(key.alt, g.alt) << g.name;
+    }
+    for (const char* bad : {"", "alt+", "alt", "return", "esc", "f0", "f13", "f01", "f1x", "ab", "alt+alt+n",
+                            "+n", "ctrl+n", "!"}) {
+        EXPECT_FALSE(ParseKey(bad, &key)) << bad;
+    }
+}

@@ -28,6 +28,9 @@ const std::map<std::string, CommandShape>& Commands() {
         {"wait-dialog", {2, 2}},
         {"click", {1, 1}},
         {"close", {0, 0}},
+        {"key", {1, 1}},
+        {"focus", {1, 1}},
+        {"expect-focus", {1, 1}},
         {"select", {2, 2}},
         {"set-text", {2, 2}},
         {"expect-text", {2, 2}},
@@ -155,8 +158,18 @@ bool CheckCommand(const std::vector<std::string>& words, std::string* error) {
     return true;
 }
 
-// One message sent to the program from a helper thread, so that the driver
-// stays free when the handler opens a modal window.
+// Round trips to the program after posted messages. Each sent message is
+// handled at the program's next look into its queue, before it takes the
+// next posted message; so after n round trips the program has taken at
+// least n - 1 posted messages, including those its handlers posted on the
+// way (a WM_CHAR from TranslateMessage, WM_SYSCOMMAND after Alt+F4, the
+// WM_COMMAND after WM_CLOSE).
+constexpr int kPostedRoundTrips = 8;
+
+// One action on the program from a helper thread, so that the driver stays
+// free when the handler opens a modal window: a message sent to `window`,
+// or, when `posted` is not empty, those messages posted and followed by
+// round trips to `window`.
 struct Driver::PendingSend {
     HWND window;
     UINT message;
@@ -164,10 +177,21 @@ struct Driver::PendingSend {
     LPARAM lparam;
     HANDLE thread = nullptr;
     std::set<HWND> windowsBefore;
+    std::vector<MSG> posted;
 
     static DWORD WINAPI Run(void* param) {
         auto* self = static_cast<PendingSend*>(param);
-        SendMessageW(self->window, self->message, self->wparam, self->lparam);
+        if (self->posted.empty()) {
+            SendMessageW(self->window, self->message, self->wparam, self->lparam);
+            return 0;
+        }
+        for (const MSG& m : self->posted) PostMessageW(m.hwnd, m.message, m.wParam, m.lParam);
+        for (int i = 0; i < kPostedRoundTrips; ++i) {
+            DWORD_PTR ignored = 0;
+            // A window that is gone (the key ended its dialog) ends the wait.
+            if (!SendMessageTimeoutW(self->window, WM_NULL, 0, 0, SMTO_NORMAL, kActionWaitMs, &ignored))
+                break;
+        }
         return 0;
     }
     ~PendingSend() {
@@ -267,6 +291,9 @@ bool Driver::Execute(const std::vector<std::string>& w, std::string* error) {
         // What the window's close box does.
         return SendAction(current_, WM_SYSCOMMAND, SC_CLOSE, 0, error);
     }
+    if (c == "key") return PressKey(w, error);
+    if (c == "focus") return Focus(w, error);
+    if (c == "expect-focus") return ExpectFocus(w, error);
     if (c == "select") return Select(w, error);
     if (c == "mark-size" || c == "expect-size-change") {
         RECT now;
@@ -453,7 +480,15 @@ bool Driver::Control(const std::string& id, HWND* control, std::string* error) {
 }
 
 bool Driver::SendAction(HWND window, UINT message, WPARAM wparam, LPARAM lparam, std::string* error) {
-    pending_.reset(new PendingSend{window, message, wparam, lparam, nullptr, {}});
+    return StartAction(new PendingSend{window, message, wparam, lparam, nullptr, {}, {}}, error);
+}
+
+bool Driver::PostAction(std::vector<MSG> messages, std::string* error) {
+    return StartAction(new PendingSend{current_, WM_NULL, 0, 0, nullptr, {}, std::move(messages)}, error);
+}
+
+bool Driver::StartAction(PendingSend* action, std::string* error) {
+    pending_.reset(action);
     for (HWND top : TopWindows(pid_)) pending_->windowsBefore.insert(top);
     pending_->thread = CreateThread(nullptr, 0, PendingSend::Run, pending_.get(), 0, nullptr);
     if (!pending_->thread) {
@@ -462,6 +497,14 @@ bool Driver::SendAction(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
         return false;
     }
     return Settle(error);
+}
+
+HWND Driver::FocusedControl() const {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(current_, nullptr), &info)) return nullptr;
+    HWND focus = info.hwndFocus;
+    return focus == current_ || (focus && IsChild(current_, focus)) ? focus : nullptr;
 }
 
 bool Driver::Settle(std::string* error) {
@@ -514,6 +557,58 @@ bool Driver::Click(const std::vector<std::string>& w, std::string* error) {
     int id = GetDlgCtrlID(control);
     return SendAction(current_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control),
                       error);
+}
+
+bool Driver::PressKey(const std::vector<std::string>& w, std::string* error) {
+    KeyStroke key;
+    if (!ParseKey(w[1], &key)) {
+        *error = "unknown key " + Quote(w[1]) +
+                 " (enter, escape, space, tab, f1 to f12, a letter or digit, "
+                 "each with or without alt+)";
+        return false;
+    }
+    // The keyboard sends its messages to the focused window; the program's
+    // message loop then does the rest (IsDialogMessage, TranslateMessage).
+    HWND target = FocusedControl();
+    if (!target) target = current_;
+    const UINT scan = MapVirtualKeyW(static_cast<UINT>(key.virtualKey), MAPVK_VK_TO_VSC);
+    // Repeat count 1, the scan code, bit 29 for Alt held; the release also
+    // has bits 30 (was down) and 31 (going up).
+    const LPARAM down = static_cast<LPARAM>(1u | (scan << 16) | (key.alt ? 1u << 29 : 0u));
+    const LPARAM up = static_cast<LPARAM>(static_cast<DWORD>(down) | 1u << 30 | 1u << 31);
+    const WPARAM code = static_cast<WPARAM>(key.virtualKey);
+    const UINT pressMessage = key.alt ? WM_SYSKEYDOWN : WM_KEYDOWN;
+    const UINT releaseMessage = key.alt ? WM_SYSKEYUP : WM_KEYUP;
+    MSG press = {target, pressMessage, code, down, 0, {}};
+    MSG release = {target, releaseMessage, code, up, 0, {}};
+    return PostAction({press, release}, error);
+}
+
+bool Driver::Focus(const std::vector<std::string>& w, std::string* error) {
+    HWND control;
+    if (!Control(w[1], &control, error)) return false;
+    if (!IsWindowVisible(control) || !IsWindowEnabled(control)) {
+        *error = "control " + w[1] + (IsWindowVisible(control) ? " is disabled" : " is hidden");
+        return false;
+    }
+    // What the dialog manager does for the Tab key: the focus moves and a
+    // push button becomes the default one.
+    MSG next = {current_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE, 0, {}};
+    return PostAction({next}, error);
+}
+
+bool Driver::ExpectFocus(const std::vector<std::string>& w, std::string* error) {
+    HWND control;
+    if (!Control(w[1], &control, error)) return false;
+    HWND focused = FocusedControl();
+    if (focused == control) return true;
+    *error = "the focus is " +
+             (focused == nullptr    ? std::string("outside the window")
+              : focused == current_ ? std::string("on the window itself")
+                                    : "on control " + std::to_string(GetDlgCtrlID(focused)) + " (" +
+                                          WindowClass(focused) + ")") +
+             ", expected control " + w[1];
+    return false;
 }
 
 bool Driver::Select(const std::vector<std::string>& w, std::string* error) {

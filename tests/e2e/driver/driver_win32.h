@@ -12,7 +12,16 @@
 //                                    window (the next page of a wizard)
 //   click ID                         click a button like a user: check boxes
 //                                    change state, then the parent hears BN_CLICKED
-//   close                            the current window's close box
+//   close                            the current window's close box (WM_SYSCOMMAND
+//                                    SC_CLOSE, also what the taskbar's Close sends)
+//   key KEY                          press and release a key (script.h names them:
+//                                    enter, escape, space, tab, alt+n, alt+f4 ...)
+//                                    on the control that has the keyboard focus, or
+//                                    on the window when none of its controls has it;
+//                                    the program's own message loop sees it
+//                                    (dialog keys, mnemonics, TranslateMessage)
+//   focus ID                         give control ID the focus, as the Tab key would
+//   expect-focus ID                  the control that has the keyboard focus
 //   select ID ITEM                   pick a list item, notifying the parent
 //   set-text ID TEXT                 replace a control's text
 //   expect-text ID TEXT              control text
@@ -57,7 +66,9 @@
 //   expect-reg-bytes KEY NAME OFFSET HEX      expect-reg-u32 KEY NAME OFFSET N
 //
 // While the program handles an action the driver waits until the handler has
-// returned or a new window (such as a message box) has appeared. Any command
+// returned or a new window (such as a message box) has appeared; after key
+// and focus, until the program's message loop has taken the posted messages
+// and those its handlers posted in turn. Any command
 // but answer, wait-message, wait-window, wait-dialog, screenshot and the file, drive and
 // registry commands fails while an unexpected message box is open. Waits end
 // with a failure after a generous limit, never hang.
@@ -107,6 +118,9 @@ private:
     bool WaitWindow(const std::vector<std::string>& w, std::string* error);
     bool WaitProgress(const std::vector<std::string>& w, std::string* error);
     bool Click(const std::vector<std::string>& w, std::string* error);
+    bool PressKey(const std::vector<std::string>& w, std::string* error);
+    bool Focus(const std::vector<std::string>& w, std::string* error);
+    bool ExpectFocus(const std::vector<std::string>& w, std::string* error);
     bool Select(const std::vector<std::string>& w, std::string* error);
     bool Answer(const std::vector<std::string>& w, std::string* error);
     bool ExpectExit(const std::vector<std::string>& w, std::string* error);
@@ -120,6 +134,14 @@ private:
     bool Control(const std::string& id, HWND* control, std::string* error);
     // Sends a message to the program on a helper thread and waits as Settle does.
     bool SendAction(HWND window, UINT message, WPARAM wparam, LPARAM lparam, std::string* error);
+    // Posts messages into the program's queue, as the keyboard would, and
+    // waits as Settle does until its message loop has handled them.
+    bool PostAction(std::vector<MSG> messages, std::string* error);
+    // Runs `action` (owned from here on) on a helper thread and settles.
+    bool StartAction(PendingSend* action, std::string* error);
+    // The window of the program's thread that has the keyboard focus, when
+    // it is the current window or one of its controls; null otherwise.
+    HWND FocusedControl() const;
     // Waits until the last action's handler returned or a new window appeared.
     bool Settle(std::string* error);
     // Fails when a message box that no command expects is open.

@@ -192,4 +192,36 @@ bool MatchesPattern(const std::string& text, const std::string& pattern) {
     return p == pattern.size();
 }
 
+bool ParseKey(const std::string& text, KeyStroke* key) {
+    std::string name;
+    for (char c : text) name += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    key->alt = name.rfind("alt+", 0) == 0;
+    if (key->alt) name.erase(0, 4);
+    // Virtual-key codes, written out: this file compiles without windows.h.
+    static const struct {
+        const char* name;
+        int code;
+    } kNamed[] = {{"enter", 0x0D}, {"escape", 0x1B}, {"space", 0x20}, {"tab", 0x09}};
+    for (const auto& named : kNamed) {
+        if (name == named.name) {
+            key->virtualKey = named.code;
+            return true;
+        }
+    }
+    if (name.size() == 1 && ((name[0] >= 'a' && name[0] <= 'z') || (name[0] >= '0' && name[0] <= '9'))) {
+        // Letters have the codes of their capitals, digits their own.
+        key->virtualKey = name[0] >= 'a' ? name[0] - 'a' + 'A' : name[0];
+        return true;
+    }
+    if (name.size() < 2 || name.size() > 3 || name[0] != 'f' || name[1] < '1' || name[1] > '9') return false;
+    int f = name[1] - '0';
+    if (name.size() == 3) {
+        if (name[2] < '0' || name[2] > '9') return false;
+        f = f * 10 + (name[2] - '0');
+    }
+    if (f > 12) return false;
+    key->virtualKey = 0x70 + f - 1;  // VK_F1 onwards
+    return true;
+}
+
 }  // namespace e2e

@@ -51,6 +51,17 @@ bool ParseHexBytes(const std::string& text, std::vector<unsigned char>* bytes);
 // characters (also none) and every other character for itself.
 bool MatchesPattern(const std::string& text, const std::string& pattern);
 
+// A key as a scenario names it: "enter", "escape", "space", "tab", "f1" to
+// "f12", or one letter or digit; "alt+" in front holds the Alt key down
+// ("alt+n" for a mnemonic, "alt+f4"). Letter case does not matter.
+struct KeyStroke {
+    int virtualKey = 0;  // the Windows virtual-key code
+    bool alt = false;
+};
+
+// False for a name outside the list above; `*key` is then unspecified.
+bool ParseKey(const std::string& text, KeyStroke* key);
+
 }  // namespace e2e
 
 #endif  // TESTS_E2E_DRIVER_SCRIPT_H
