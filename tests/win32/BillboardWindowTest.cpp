@@ -12,6 +12,7 @@
 #include "installer/engine/installer_folders.h"
 #include "installer/engine/settings_table.h"
 #include "installer/wizard/billboard_window_win32.h"
+#include "tests/win32/dialog_script.h"
 #include "tests/win32/wine_fixture.h"
 #include "tools/packer.h"
 
@@ -50,7 +51,7 @@ std::vector<uint8_t> Picture(int32_t width, int32_t height, COLORREF colour) {
 // colour masks (for bit fields), row order, and the bytes left between the
 // headers and the rows (named by bfOffBits).
 struct Layout {
-    const char* name;
+    const char* name;  // also the screenshot's
     uint32_t infoSize;
     uint32_t compression;
     uint16_t bits;
@@ -165,6 +166,19 @@ COLORREF ShownAt(HWND window, int x, int y) {
     return colour;
 }
 
+// Saves the screen as screenshots/dpi<N>/<name>.png in the test's folder,
+// where the wizard pages' screenshots go.
+void SaveShot(const std::string& name) {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    const std::string folder = wizard_test::kStartFolder + "screenshots\\dpi" + std::to_string(dpi);
+    CreateDirectoryA((wizard_test::kStartFolder + "screenshots").c_str(), nullptr);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    GdiFlush();
+    EXPECT_TRUE(e2e::SaveScreenshot(folder + "\\" + name + ".png"));
+}
+
 }  // namespace
 
 TEST_F(Billboard, the_backdrop_is_a_black_borderless_window_over_the_whole_screen) {
@@ -240,14 +254,14 @@ TEST_F(Billboard, each_load_replaces_the_set_and_a_disc_without_pictures_gives_n
 
 TEST_F(Billboard, pictures_with_colour_masks_or_larger_headers_show_their_colours) {
     const Layout layouts[] = {
-        {"uncompressed 24, 40-byte header", 40, BI_RGB, 24, {}, false, 0},
-        {"bit fields 5-6-5", 40, BI_BITFIELDS, 16, {0xF800, 0x07E0, 0x001F}, false, 0},
-        {"bit fields 5-5-5, gap", 40, BI_BITFIELDS, 16, {0x7C00, 0x03E0, 0x001F}, false, 4},
-        {"bit fields 8-8-8, top-down", 40, BI_BITFIELDS, 32, {0xFF0000, 0xFF00, 0xFF}, true, 0},
-        {"V4 bit fields 5-6-5, gap", 108, BI_BITFIELDS, 16, {0xF800, 0x07E0, 0x001F}, false, 8},
-        {"V5 bit fields 8-8-8, top-down", 124, BI_BITFIELDS, 32, {0xFF0000, 0xFF00, 0xFF}, true, 4},
-        {"V4 uncompressed 24", 108, BI_RGB, 24, {}, false, 0},
-        {"V5 uncompressed 16", 124, BI_RGB, 16, {}, true, 2},
+        {"rgb24-40", 40, BI_RGB, 24, {}, false, 0},
+        {"fields565", 40, BI_BITFIELDS, 16, {0xF800, 0x07E0, 0x001F}, false, 0},
+        {"fields555-gap", 40, BI_BITFIELDS, 16, {0x7C00, 0x03E0, 0x001F}, false, 4},
+        {"fields888-topdown", 40, BI_BITFIELDS, 32, {0xFF0000, 0xFF00, 0xFF}, true, 0},
+        {"v4-fields565-gap", 108, BI_BITFIELDS, 16, {0xF800, 0x07E0, 0x001F}, false, 8},
+        {"v5-fields888-topdown", 124, BI_BITFIELDS, 32, {0xFF0000, 0xFF00, 0xFF}, true, 4},
+        {"v4-rgb24", 108, BI_RGB, 24, {}, false, 0},
+        {"v5-rgb16-topdown-gap", 124, BI_RGB, 16, {}, true, 2},
     };
     const size_t count = sizeof layouts / sizeof layouts[0];
     Settings().Set(Setting::NumOfBilboardsPerCd, std::to_string(count).c_str());
@@ -280,5 +294,6 @@ TEST_F(Billboard, pictures_with_colour_masks_or_larger_headers_show_their_colour
         EXPECT_EQ(ShownAt(window, left, top + 599), RGB(0, 0, 255));
         EXPECT_EQ(ShownAt(window, left + 400, top + 300), RGB(255, 255, 255));
         EXPECT_EQ(ShownAt(window, left + 799, top + 599), RGB(255, 255, 255));
+        SaveShot(std::string("billboard-") + layouts[i].name);
     }
 }
