@@ -19,14 +19,29 @@ constexpr char kTitle[] = "PWSetup";
 // Largest picture entry read: an 800 x 600 picture of 32 bits is under 2 MB.
 constexpr int32_t kMaxPictureEntry = 32 * 1024 * 1024;
 
-// A bitmap made from a checked picture entry, compatible with `window`.
+// A bitmap made from a checked picture entry, compatible with `window`. The
+// system is given a 40-byte info header and, for bit fields, the three masks
+// after it, built here from the checked layout: the same description for
+// every header size, and nothing read from the entry but the pixel rows.
 HBITMAP MakeBitmap(HWND window, const std::vector<char>& entry) {
     const auto* bytes = reinterpret_cast<const uint8_t*>(entry.data());
-    if (!BillboardPictureFits(bytes, entry.size())) return nullptr;
-    const auto* info = reinterpret_cast<const BITMAPINFO*>(bytes + kPictureInfoOffset);
+    PictureLayout layout;
+    if (!ReadBillboardPicture(bytes, entry.size(), &layout)) return nullptr;
+    struct {
+        BITMAPINFOHEADER header;
+        DWORD masks[3];
+    } info = {};
+    info.header.biSize = sizeof info.header;
+    info.header.biWidth = layout.width;
+    info.header.biHeight = layout.height;
+    info.header.biPlanes = 1;
+    info.header.biBitCount = layout.bits;
+    info.header.biCompression = layout.compression == kPictureBitFields ? BI_BITFIELDS : BI_RGB;
+    info.header.biSizeImage = static_cast<DWORD>(layout.pixelsSize);
+    for (int i = 0; i < 3; ++i) info.masks[i] = layout.masks[i];
     HDC dc = GetDC(window);
-    HBITMAP bitmap =
-        CreateDIBitmap(dc, &info->bmiHeader, CBM_INIT, bytes + kPicturePixelsOffset, info, DIB_RGB_COLORS);
+    HBITMAP bitmap = CreateDIBitmap(dc, &info.header, CBM_INIT, bytes + layout.pixelsOffset,
+                                    reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS);
     ReleaseDC(window, dc);
     return bitmap;
 }

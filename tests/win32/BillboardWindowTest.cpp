@@ -12,6 +12,7 @@
 #include "installer/engine/installer_folders.h"
 #include "installer/engine/settings_table.h"
 #include "installer/wizard/billboard_window_win32.h"
+#include "tests/win32/dialog_script.h"
 #include "tests/win32/wine_fixture.h"
 #include "tools/packer.h"
 
@@ -41,6 +42,81 @@ std::vector<uint8_t> Picture(int32_t width, int32_t height, COLORREF colour) {
             pixel[0] = GetBValue(colour);
             pixel[1] = GetGValue(colour);
             pixel[2] = GetRValue(colour);
+        }
+    }
+    return bytes;
+}
+
+// How a picture is stored: info header size, compression, bits per pixel,
+// colour masks (for bit fields), row order, and the bytes left between the
+// headers and the rows (named by bfOffBits).
+struct Layout {
+    const char* name;  // also the screenshot's
+    uint32_t infoSize;
+    uint32_t compression;
+    uint16_t bits;
+    uint32_t masks[3];
+    bool topDown;
+    uint32_t gap;
+};
+
+// One pixel's value for a channel mask: the colour's top bits moved into it.
+uint32_t Channel(uint8_t value, uint32_t mask) {
+    int shift = 0;
+    while (!(mask >> shift & 1)) ++shift;
+    int width = 0;
+    while (mask >> (shift + width) & 1) ++width;
+    return static_cast<uint32_t>(value >> (8 - width)) << shift;
+}
+
+// An 800 x 600 picture in `layout` whose quarters are red (top left), green
+// (top right), blue (bottom left) and white: a wrong row order, pixel
+// offset or mask moves or changes the colours seen near the middle.
+std::vector<uint8_t> QuarterPicture(const Layout& layout) {
+    constexpr int32_t kWidth = 800;
+    constexpr int32_t kHeight = 600;
+    const COLORREF quarters[4] = {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255), RGB(255, 255, 255)};
+    const bool fields = layout.compression == BI_BITFIELDS;
+    uint32_t masks[3] = {layout.masks[0], layout.masks[1], layout.masks[2]};
+    if (!fields) {  // the masks an uncompressed picture implies
+        const uint32_t rgb555[3] = {0x7C00, 0x03E0, 0x001F};
+        const uint32_t rgb888[3] = {0xFF0000, 0xFF00, 0xFF};
+        for (int i = 0; i < 3; ++i) masks[i] = layout.bits == 16 ? rgb555[i] : rgb888[i];
+    }
+    const uint32_t pixelBytes = layout.bits / 8u;
+    const uint32_t stride = (kWidth * pixelBytes + 3) & ~3u;
+    const uint32_t offBits = 14 + layout.infoSize + (fields && layout.infoSize == 40 ? 12 : 0) + layout.gap;
+    std::vector<uint8_t> bytes(offBits + stride * kHeight, 0x77);
+    auto put = [&bytes](size_t at, uint32_t value, int count) {
+        for (int i = 0; i < count; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+    };
+    std::fill(bytes.begin(), bytes.begin() + 14 + layout.infoSize, 0);
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put(2, static_cast<uint32_t>(bytes.size()), 4);
+    put(10, layout.infoSize == 40 && !fields ? 0 : offBits, 4);  // 54 is used there regardless
+    put(14, layout.infoSize, 4);
+    put(18, kWidth, 4);
+    put(22, static_cast<uint32_t>(layout.topDown ? -kHeight : kHeight), 4);
+    put(26, 1, 2);
+    put(28, layout.bits, 2);
+    put(30, layout.compression, 4);
+    if (fields) {
+        for (int i = 0; i < 3; ++i) put(54 + 4 * i, masks[i], 4);
+    }
+    for (int32_t row = 0; row < kHeight; ++row) {
+        const int32_t stored = layout.topDown ? row : kHeight - 1 - row;
+        for (int32_t x = 0; x < kWidth; ++x) {
+            const COLORREF colour = quarters[(row >= kHeight / 2) * 2 + (x >= kWidth / 2)];
+            const size_t at = offBits + static_cast<size_t>(stored) * stride + x * pixelBytes;
+            if (layout.bits == 24) {
+                put(at, GetBValue(colour) | GetGValue(colour) << 8 | GetRValue(colour) << 16, 3);
+            } else {
+                put(at,
+                    Channel(GetRValue(colour), masks[0]) | Channel(GetGValue(colour), masks[1]) |
+                        Channel(GetBValue(colour), masks[2]),
+                    static_cast<int>(pixelBytes));
+            }
         }
     }
     return bytes;
@@ -88,6 +164,19 @@ COLORREF ShownAt(HWND window, int x, int y) {
     const COLORREF colour = GetPixel(dc, x, y);
     ReleaseDC(window, dc);
     return colour;
+}
+
+// Saves the screen as screenshots/dpi<N>/<name>.png in the test's folder,
+// where the wizard pages' screenshots go.
+void SaveShot(const std::string& name) {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    const std::string folder = wizard_test::kStartFolder + "screenshots\\dpi" + std::to_string(dpi);
+    CreateDirectoryA((wizard_test::kStartFolder + "screenshots").c_str(), nullptr);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    GdiFlush();
+    EXPECT_TRUE(e2e::SaveScreenshot(folder + "\\" + name + ".png"));
 }
 
 }  // namespace
@@ -161,4 +250,50 @@ TEST_F(Billboard, each_load_replaces_the_set_and_a_disc_without_pictures_gives_n
     Settings().Set(Setting::NumOfBilboardsPerCd, "none");
     backdrop.LoadBillboardSet(0);
     EXPECT_EQ(backdrop.PictureCount(), 0u);
+}
+
+TEST_F(Billboard, pictures_with_colour_masks_or_larger_headers_show_their_colours) {
+    const Layout layouts[] = {
+        {"rgb24-40", 40, BI_RGB, 24, {}, false, 0},
+        {"fields565", 40, BI_BITFIELDS, 16, {0xF800, 0x07E0, 0x001F}, false, 0},
+        {"fields555-gap", 40, BI_BITFIELDS, 16, {0x7C00, 0x03E0, 0x001F}, false, 4},
+        {"fields888-topdown", 40, BI_BITFIELDS, 32, {0xFF0000, 0xFF00, 0xFF}, true, 0},
+        {"v4-fields565-gap", 108, BI_BITFIELDS, 16, {0xF800, 0x07E0, 0x001F}, false, 8},
+        {"v5-fields888-topdown", 124, BI_BITFIELDS, 32, {0xFF0000, 0xFF00, 0xFF}, true, 4},
+        {"v4-rgb24", 108, BI_RGB, 24, {}, false, 0},
+        {"v5-rgb16-topdown-gap", 124, BI_RGB, 16, {}, true, 2},
+    };
+    const size_t count = sizeof layouts / sizeof layouts[0];
+    Settings().Set(Setting::NumOfBilboardsPerCd, std::to_string(count).c_str());
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> entries;
+    for (size_t i = 0; i < count; ++i) {
+        entries.push_back({"bilboard" + std::to_string(i) + ".bmp", QuarterPicture(layouts[i])});
+    }
+    Pack(0, entries);
+    wizard::BillboardWindow backdrop;
+    ASSERT_TRUE(backdrop.Create());
+    backdrop.LoadBillboardSet(0);
+    ASSERT_EQ(backdrop.PictureCount(), count);
+
+    RECT client;
+    GetClientRect(backdrop.Handle(), &client);
+    const int left = (client.right - 800) / 2;
+    const int top = (client.bottom - 600) / 2;
+    ASSERT_GT(left, 0);
+    ASSERT_GT(top, 0);
+    HWND window = backdrop.Handle();
+    for (size_t i = 0; i < count; ++i) {
+        SCOPED_TRACE(layouts[i].name);
+        backdrop.SetBillboardIndex(static_cast<uint32_t>(i));
+        // The corners, and the pixels on either side of the middle lines.
+        EXPECT_EQ(ShownAt(window, left, top), RGB(255, 0, 0));
+        EXPECT_EQ(ShownAt(window, left + 399, top + 299), RGB(255, 0, 0));
+        EXPECT_EQ(ShownAt(window, left + 400, top + 299), RGB(0, 255, 0));
+        EXPECT_EQ(ShownAt(window, left + 799, top), RGB(0, 255, 0));
+        EXPECT_EQ(ShownAt(window, left + 399, top + 300), RGB(0, 0, 255));
+        EXPECT_EQ(ShownAt(window, left, top + 599), RGB(0, 0, 255));
+        EXPECT_EQ(ShownAt(window, left + 400, top + 300), RGB(255, 255, 255));
+        EXPECT_EQ(ShownAt(window, left + 799, top + 599), RGB(255, 255, 255));
+        SaveShot(std::string("billboard-") + layouts[i].name);
+    }
 }
