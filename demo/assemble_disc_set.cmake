@@ -24,7 +24,8 @@
 # packed with the dta tool, every entry named explicitly with --as; texts get
 # Windows line ends. The script as packed ends with the measured byte count
 # of its add_file entries as request_space_full (before EXTRA), so that the
-# total progress of an install runs to 100 %.
+# total progress of an install runs to 100 %. An add_file entry named
+# PWdata.dta (the uninstaller's data, on disc 1) is that archive itself.
 cmake_minimum_required(VERSION 3.25)
 
 foreach(var SCRIPT OUT TEXTS DTA_TOOL)
@@ -84,6 +85,7 @@ endif()
 if(NOT DATA_ONLY)
   file(STRINGS ${SCRIPT} lines)
   set(total 0)
+  set(data_listed OFF)
   set(discs 1)
   set(per_disc 0)
   foreach(line IN LISTS lines)
@@ -97,6 +99,15 @@ if(NOT DATA_ONLY)
       endif()
       if(disc GREATER discs)
         set(discs ${disc})
+      endif()
+      if(name STREQUAL "PWdata.dta")
+        # The data archive is packed below, with this script in it; its size
+        # is added when it is known.
+        if(NOT disc EQUAL 1)
+          message(FATAL_ERROR "assemble_disc_set: PWdata.dta is made on disc 1 only")
+        endif()
+        set(data_listed ON)
+        continue()
       endif()
       find_in_roots("${name}" source)
       string(REPLACE "\\" "/" relative "${name}")
@@ -136,23 +147,46 @@ if(NOT DATA_ONLY)
       pack(${OUT}/disc${disc}/bilboard${index}.dta ${entries})
     endif()
   endforeach()
-
-  string(APPEND script_text
-    "\n// Measured when the discs were built: the bytes of every add_file entry.\n"
-    "var request_space_full = ${total}\n")
 endif()
 
-write_crlf(${stage}/idata.txt "${script_text}${extra_text}")
-set(entries --as idata.txt ${stage}/idata.txt)
+# The texts packed beside the script.
+set(text_entries)
 foreach(text IN LISTS TEXTS)
   get_filename_component(name ${text} NAME)
   file(READ ${text} content)
   write_crlf(${stage}/${name} "${content}")
-  list(APPEND entries --as ${name} ${stage}/${name})
+  list(APPEND text_entries --as ${name} ${stage}/${name})
 endforeach()
+
 if(DATA_ONLY)
-  pack(${OUT}/PWdata.dta ${entries})
+  write_crlf(${stage}/idata.txt "${script_text}${extra_text}")
+  pack(${OUT}/PWdata.dta --as idata.txt ${stage}/idata.txt ${text_entries})
 else()
-  pack(${OUT}/disc1/PWdata.dta ${entries})
+  # When the script installs the data archive itself, the measured count
+  # includes the archive, whose size depends on the count written into it:
+  # packed again until the size holds still.
+  set(data ${OUT}/disc1/PWdata.dta)
+  set(data_size 0)
+  set(settled OFF)
+  foreach(attempt RANGE 1 6)
+    math(EXPR full "${total} + ${data_size}")
+    set(measured "\n// Measured when the discs were built: the bytes of every add_file entry.\n")
+    string(APPEND measured "var request_space_full = ${full}\n")
+    write_crlf(${stage}/idata.txt "${script_text}${measured}${extra_text}")
+    pack(${data} --as idata.txt ${stage}/idata.txt ${text_entries})
+    if(NOT data_listed)
+      set(settled ON)
+      break()
+    endif()
+    file(SIZE ${data} size)
+    if(size EQUAL data_size)
+      set(settled ON)
+      break()
+    endif()
+    set(data_size ${size})
+  endforeach()
+  if(NOT settled)
+    message(FATAL_ERROR "assemble_disc_set: the size of ${data} does not settle")
+  endif()
 endif()
 file(REMOVE_RECURSE ${stage})

@@ -20,6 +20,22 @@ namespace {
 // The patch notes in the installer's archive.
 constexpr char kPatchNotes[] = "patch.txt";
 
+// The running program's file, however long its path.
+bool ProgramPath(std::string* path) {
+    std::vector<char> text(MAX_PATH);
+    for (;;) {
+        const DWORD length = GetModuleFileNameA(nullptr, text.data(), static_cast<DWORD>(text.size()));
+        if (length == 0) return false;
+        if (length < text.size() - 1) {
+            path->assign(text.data(), length);
+            return true;
+        }
+        // A cut path fills the buffer: try again with a larger one.
+        if (text.size() >= 32768) return false;
+        text.resize(text.size() * 2);
+    }
+}
+
 }  // namespace
 
 InstallerApp::InstallerApp() : destination_(setupType_), patchNotes_(kPatchNotes) {}
@@ -37,6 +53,15 @@ bool InstallerApp::CurrentFolder(std::string* folder) {
     const DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(text.size()), text.data());
     if (length == 0 || length >= text.size()) return false;
     folder->assign(text.data(), length);
+    return true;
+}
+
+bool InstallerApp::ProgramFolder(std::string* folder) {
+    std::string path;
+    if (!ProgramPath(&path)) return false;
+    const size_t slash = path.find_last_of('\\');
+    if (slash == std::string::npos) return false;
+    folder->assign(path, 0, slash);
     return true;
 }
 
@@ -130,6 +155,11 @@ int32_t InstallerApp::GetWindowsVersion() {
 
 bool InstallerApp::RunProgram(const char* programPath, const char* commandLine) {
     return installer::RunProgram(programPath, commandLine);
+}
+
+bool InstallerApp::StartProgramCopy(const char* copyPath, const char* commandLine) {
+    std::string program;
+    return ProgramPath(&program) && installer::StartProgramCopy(program.c_str(), copyPath, commandLine);
 }
 
 }  // namespace installer

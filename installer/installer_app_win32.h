@@ -23,6 +23,7 @@ public:
 
     // FlowHost, bound to the real program.
     bool CurrentFolder(std::string* folder) override;
+    bool ProgramFolder(std::string* folder) override;
     void CreateBackdrop() override;
     void FocusBackdrop() override;
     int ShowPage(Page page, const PageParams& params) override;
@@ -40,6 +41,7 @@ public:
     bool HasFreeSpace(const char* driveRoot, uint64_t required, uint64_t* available) override;
     int32_t GetWindowsVersion() override;
     bool RunProgram(const char* programPath, const char* commandLine) override;
+    bool StartProgramCopy(const char* copyPath, const char* commandLine) override;
 
 private:
     // Runs the whole program; always false.

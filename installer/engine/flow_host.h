@@ -66,6 +66,9 @@ public:
     // The process's current folder, whole, however long (the flow applies
     // the folder limit). False when it cannot be read.
     virtual bool CurrentFolder(std::string* folder) = 0;
+    // The folder that holds the running program's file, whole (the flow
+    // applies the folder limit). False when it cannot be read.
+    virtual bool ProgramFolder(std::string* folder) = 0;
 
     // Creates the black full-screen backdrop window (the `bilboard` window)
     // and makes it the program's main window and the owner of every page.
@@ -111,6 +114,12 @@ public:
     virtual bool HasFreeSpace(const char* driveRoot, uint64_t required, uint64_t* available) = 0;
     virtual int32_t GetWindowsVersion() = 0;
     virtual bool RunProgram(const char* programPath, const char* commandLine) = 0;
+    // Copies the running program's file to `copyPath` (replacing an older
+    // copy), has the system delete the copy at the next restart, and starts
+    // it with `commandLine` (which repeats the copy's path as its first word)
+    // in the copy's folder, without waiting. False, with no copy left, when
+    // the copy cannot be made or started.
+    virtual bool StartProgramCopy(const char* copyPath, const char* commandLine) = 0;
 };
 
 }  // namespace installer

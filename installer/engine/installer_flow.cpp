@@ -20,6 +20,9 @@ constexpr int32_t kMaxGameValueSize = 1024;
 constexpr char kEax3Setup[] = "EAX3\\setup.exe";
 constexpr char kEax3Arguments[] = " -s";
 
+// The program's copy in the temporary folder, when it runs from there.
+constexpr char kTemporaryCopyName[] = "PWremove.exe";
+
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
@@ -33,9 +36,19 @@ void InstallerFlow::Run(const char* commandLine) {
     bool commandLineEmpty = true;
     if (!TakeSourceFolder(commandLine, &commandLineEmpty)) return;
 
-    const std::string dataPath = std::string(target_.folders.Source()) + kDataArchiveName;
-    data_.Reset(dtaCreate(dataPath.c_str()));
-    if (!data_) return;
+    if (!RegisterDataArchive()) {
+        std::string own;
+        if (!commandLineEmpty || !host_.ProgramFolder(&own) || !target_.folders.SetSource(own.c_str()) ||
+            !RegisterDataArchive()) {
+            return;
+        }
+        // Without a copy the run goes on from here: everything but the
+        // program and its folder can still be removed.
+        if (StartTemporaryCopy()) {
+            data_.Reset();
+            return;
+        }
+    }
     data_->LoadDirectory(kDataArchiveKey1, kDataArchiveKey2);
 
     if (ReadInstallScript(target_)) {
@@ -72,6 +85,22 @@ bool InstallerFlow::TakeSourceFolder(const char* commandLine, bool* commandLineE
     // A folder that does not fit with its backslash is refused, not cut:
     // a cut folder would read some other folder's files.
     return target_.folders.SetSource(folder.c_str());
+}
+
+bool InstallerFlow::RegisterDataArchive() {
+    const std::string dataPath = std::string(target_.folders.Source()) + kDataArchiveName;
+    data_.Reset(dtaCreate(dataPath.c_str()));
+    return static_cast<bool>(data_);
+}
+
+bool InstallerFlow::StartTemporaryCopy() {
+    const std::string temp = TempFolder();
+    if (temp.empty()) return false;
+    const std::string copy = temp + kTemporaryCopyName;
+    // The copy takes the text after its quoted name verbatim as its source
+    // folder, so the folder itself goes unquoted.
+    const std::string commandLine = "\"" + copy + "\" " + target_.folders.Source();
+    return host_.StartProgramCopy(copy.c_str(), commandLine.c_str());
 }
 
 bool InstallerFlow::ReadGameValue(const char* valueName, int32_t size, std::string* text) {

@@ -2,7 +2,9 @@
 // uninstalling and patching, and the wizard's steps up to the finish page.
 //
 // Start-up takes the source folder from the command line (or the current
-// folder), registers the data archive PWdata.dta, reads the install script,
+// folder; when that holds no data archive, the program's own folder, from
+// which the program goes on as a temporary copy: see StartTemporaryCopy),
+// registers the data archive PWdata.dta, reads the install script,
 // creates the backdrop and reads the installed folder and version from the
 // registry. Then:
 //
@@ -50,6 +52,16 @@ public:
 
 private:
     bool TakeSourceFolder(const char* commandLine, bool* commandLineEmpty);
+    // Registers the data archive in the source folder; false when it cannot.
+    bool RegisterDataArchive();
+    // Started with no command line from elsewhere (as the system's list of
+    // installed programs starts the uninstaller, patch.exe in the game
+    // folder), the program finds its data beside itself. An uninstall run
+    // there could delete neither the running program nor its folder, so the
+    // program copies itself into the temporary folder and starts the copy
+    // with its own folder as the copy's source folder. True when the copy
+    // runs and this run ends.
+    bool StartTemporaryCopy();
     // Reads the game value `valueName` of `size` bytes (as queried) under
     // reg_path into `text`; false when absent, unreadable or implausibly long.
     bool ReadGameValue(const char* valueName, int32_t size, std::string* text);

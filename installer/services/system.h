@@ -5,7 +5,8 @@
 // result; none shows a message (the callers own every text the user sees).
 //
 // The services that ask Windows (CheckDiscLabel, HasFreeSpace,
-// GetWindowsVersion, GetTempFolder, CreatePath, RunProgram) exist in the
+// GetWindowsVersion, GetTempFolder, CreatePath, RunProgram,
+// StartProgramCopy) exist in the
 // Windows build only; FormatByteSize and the rules in system_rules.h are
 // portable. The process-wide start-up (COM, copy lock) is in
 // process_services.h.
@@ -84,6 +85,13 @@ bool CreatePath(const char* path);
 // word. The program inherits the installer's environment and current folder;
 // nothing waits for it. Returns whether the process was created.
 bool RunProgram(const char* programPath, const char* commandLine);
+
+// Copies the program file `programPath` to `copyPath` (replacing what is
+// there), marks the copy for deletion at the next restart, and starts it with
+// `commandLine` (null for none) in the copy's own folder, so that it holds no
+// other folder open; nothing waits for it. The environment is inherited.
+// False, with the copy deleted again, when it cannot be made or started.
+bool StartProgramCopy(const char* programPath, const char* copyPath, const char* commandLine);
 
 }  // namespace installer
 

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "installer/services/system.h"
@@ -53,6 +54,35 @@ bool RunProgram(const char* programPath, const char* commandLine) {
         return false;
     }
     // Nothing waits for the program, so its handles are released at once.
+    OwnedHandle thread(process.hThread);
+    OwnedHandle child(process.hProcess);
+    return true;
+}
+
+bool StartProgramCopy(const char* programPath, const char* copyPath, const char* commandLine) {
+    if (programPath == nullptr || copyPath == nullptr || copyPath[0] == '\0') return false;
+    const char* slash = std::strrchr(copyPath, '\\');
+    if (slash == nullptr) return false;
+    // A drive's root keeps its backslash ("T:\\", not "T:").
+    std::string folder(copyPath, static_cast<size_t>(slash - copyPath));
+    if (folder.size() == 2 && folder[1] == ':') folder += '\\';
+
+    if (!CopyFileA(programPath, copyPath, FALSE)) return false;
+    // The copy cannot delete itself while it runs; the system does it at the
+    // next restart. Without the right to ask for that (no administrator), it
+    // stays in the temporary folder, which is no harm.
+    MoveFileExA(copyPath, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+
+    std::vector<char> line;
+    if (commandLine != nullptr) line.assign(commandLine, commandLine + std::strlen(commandLine) + 1);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(copyPath, line.empty() ? nullptr : line.data(), nullptr, nullptr, FALSE,
+                        CREATE_DEFAULT_ERROR_MODE, nullptr, folder.c_str(), &startup, &process)) {
+        DeleteFileA(copyPath);
+        return false;
+    }
     OwnedHandle thread(process.hThread);
     OwnedHandle child(process.hProcess);
     return true;

@@ -51,6 +51,17 @@ public:
     std::string sourceFolder;  // cut from program paths in the trace
     bool registrationRestores = true;
     std::function<void(CopyJournal&)> copy;  // plays the copy of an upgrade
+    std::string programFolder;               // none when empty
+    bool copyStarts = true;
+
+    bool ProgramFolder(std::string* folder) override {
+        *folder = programFolder;
+        return !programFolder.empty();
+    }
+    bool StartProgramCopy(const char* copyPath, const char* commandLine) override {
+        trace.push_back(std::string("start copy ") + copyPath + " | " + commandLine);
+        return copyStarts;
+    }
 
     bool CurrentFolder(std::string* folder) override {
         *folder = currentFolder;
@@ -532,4 +543,55 @@ TEST_F(InstallerFlowTest, a_cancelled_upgrade_leaves_the_old_files_byte_for_byte
     EXPECT_FALSE(std::filesystem::exists(NativePath(game_ + "data")));
     EXPECT_TRUE(std::filesystem::is_empty(NativePath(host_.tempFolder)));
     EXPECT_EQ(host_.registry["Version"], std::string("1.1") + '\0');
+}
+
+TEST_F(InstallerFlowTest, started_from_elsewhere_without_a_folder_it_goes_on_as_a_copy_from_its_own_folder) {
+    // The game folder as an install leaves it: patch.exe beside the data
+    // archive, the same version registered.
+    Disc("var version 1.0\n");
+    std::filesystem::create_directories(folder_ / "game");
+    std::filesystem::copy_file(folder_ / (std::string("disc\\") + kDataArchiveName),
+                               folder_ / (game_ + kDataArchiveName).substr(folder_.Folder().size()));
+    Installed(game_, "1.0");
+    host_.currentFolder = folder_.Folder() + "system32\\";
+    host_.programFolder = game_;
+
+    // The copy in the temporary folder gets the game folder as its source;
+    // this run ends before any window, with the data archive released.
+    const std::string copy = host_.tempFolder + "PWremove.exe";
+    EXPECT_EQ(Run({}, ""), "start copy " + copy + " | \"" + copy + "\" " + game_);
+
+    // The copy's own run: the folder on its command line, the uninstall offer.
+    host_.trace.clear();
+    EXPECT_EQ(Run({1}, game_.c_str()), "backdrop, message 87/88, uninstall " + game_ + ", page Finish -1");
+
+    // A copy that cannot start: the run goes on from the program's folder.
+    host_.copyStarts = false;
+    host_.trace.clear();
+    EXPECT_EQ(Run({1}, ""), "start copy " + copy + " | \"" + copy + "\" " + game_ +
+                                ", backdrop, message 87/88, uninstall " + game_ + ", page Finish -1");
+    host_.copyStarts = true;
+
+    // Without a temporary folder there is nowhere to copy to: the same.
+    host_.tempFolder.clear();
+    host_.trace.clear();
+    EXPECT_EQ(Run({1}, ""), "backdrop, message 87/88, uninstall " + game_ + ", page Finish -1");
+    host_.tempFolder = "T:\\Temp\\";
+
+    // A data archive in the current folder wins: no copy.
+    host_.currentFolder = disc_;
+    host_.answers = {Answer::No};
+    host_.trace.clear();
+    EXPECT_EQ(Run({}, ""), "backdrop, message 87/88");
+    EXPECT_EQ(folders_.Source(), disc_);
+
+    // A folder on the command line is never exchanged for the program's own.
+    host_.trace.clear();
+    EXPECT_EQ(Run({}, (folder_.Folder() + "elsewhere").c_str()), "");
+
+    // A program folder without the data archive ends the run silently too.
+    host_.currentFolder = folder_.Folder() + "system32\\";
+    host_.programFolder = folder_.Folder() + "elsewhere\\";
+    host_.trace.clear();
+    EXPECT_EQ(Run({}, ""), "");
 }

@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <cctype>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -68,6 +69,58 @@ TEST(RunProgram, starts_without_a_command_line_and_refuses_what_cannot_start) {
     EXPECT_FALSE(RunProgram(notProgram.c_str(), nullptr));
     EXPECT_FALSE(RunProgram(nullptr, "setup.exe -s"));
     EXPECT_FALSE(RunProgram("", nullptr));
+}
+
+// The files the system deletes at the next restart, as MoveFileEx notes them.
+std::string PendingDeletions() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0,
+                      KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+        return "";
+    }
+    DWORD size = 0;
+    std::string text;
+    if (RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) {
+        text.resize(size);
+        if (RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr,
+                             reinterpret_cast<BYTE*>(&text[0]), &size) != ERROR_SUCCESS) {
+            text.clear();
+        }
+    }
+    RegCloseKey(key);
+    // Lower case, since the system notes paths in its own spelling.
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+TEST(StartProgramCopy, starts_a_copy_in_its_own_folder_that_the_system_deletes_at_restart) {
+    const std::string program = BesideTestProgram("system_marker.exe");
+    ScratchFolder scratch;
+    ASSERT_TRUE(scratch.ok());
+    const std::string marker = scratch / "marker.txt";
+    ScopedEnvironment markerPath("KORVO_MARKER", marker.c_str());
+
+    // An older copy is replaced.
+    const std::string copy = scratch / "PWremove.exe";
+    ASSERT_TRUE(korvo::test::WriteWholeFile(copy, "an older copy"));
+    const std::string commandLine = "\"" + copy + "\" C:\\Games\\Korvo\\";
+    ASSERT_TRUE(StartProgramCopy(program.c_str(), copy.c_str(), commandLine.c_str()));
+    // Started with the command line given, in the copy's folder.
+    EXPECT_EQ(WaitForMarker(marker), commandLine + "\n" + scratch.path().substr(0, scratch.path().size() - 1) + "\n\n");
+    EXPECT_EQ(korvo::test::ReadWholeFile(copy), korvo::test::ReadWholeFile(program));
+    std::string lowerCopy = copy;
+    for (char& c : lowerCopy) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_NE(PendingDeletions().find(lowerCopy), std::string::npos);
+
+    // What cannot be copied or started leaves no copy.
+    const std::string other = scratch / "other.exe";
+    EXPECT_FALSE(StartProgramCopy((scratch / "missing.exe").c_str(), other.c_str(), nullptr));
+    EXPECT_FALSE(korvo::test::FileExists(other));
+    const std::string notProgram = scratch / "readme.exe";
+    ASSERT_TRUE(korvo::test::WriteWholeFile(notProgram, "not a program"));
+    EXPECT_FALSE(StartProgramCopy(notProgram.c_str(), other.c_str(), nullptr));
+    EXPECT_FALSE(korvo::test::FileExists(other));
+    EXPECT_FALSE(StartProgramCopy(program.c_str(), "", nullptr));
 }
 
 TEST(GetWindowsVersion, tells_each_windows_family_apart) {

@@ -1,6 +1,9 @@
 #include "tests/e2e/driver/driver_win32.h"
 
+#include <tlhelp32.h>
+
 #include <cstdio>
+#include <cstring>
 #include <map>
 
 #include "tests/e2e/driver/drive_win32.h"
@@ -48,6 +51,8 @@ const std::map<std::string, CommandShape>& Commands() {
         {"answer-like", {2, 3}},
         {"wait-message", {1, 2}},
         {"expect-exit", {1, 1}},
+        {"follow", {1, 1}},
+        {"expect-output", {2, SIZE_MAX}},
         {"mark-size", {0, 0}},
         {"expect-size-change", {2, 2}},
         {"expect-in-window", {2, 2}},
@@ -259,6 +264,8 @@ bool Driver::Execute(const std::vector<std::string>& w, std::string* error) {
     if (c == "wait-window" || c == "wait-dialog") return WaitWindow(w, error);
     if (c == "answer" || c == "answer-like" || c == "wait-message") return Answer(w, error);
     if (c == "expect-exit") return ExpectExit(w, error);
+    if (c == "follow") return Follow(w, error);
+    if (c == "expect-output") return ExpectOutput(w, error);
     if (c.rfind("reg-", 0) == 0 || c.rfind("expect-reg", 0) == 0 || c == "wait-reg")
         return Registry(w, error);
     if (c == "map-drive" || c == "unmap-drive") return Drive(w, error);
@@ -735,6 +742,111 @@ bool Driver::ExpectExit(const std::vector<std::string>& w, std::string* error) {
         return false;
     }
     return true;
+}
+
+bool Driver::Follow(const std::vector<std::string>& w, std::string* error) {
+    if (!ExpectExit({"expect-exit", "0"}, error)) return false;
+    const DWORD start = GetTickCount();
+    for (;;) {
+        DWORD found = 0;
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        if (snapshot != INVALID_HANDLE_VALUE) {
+            PROCESSENTRY32 entry = {};
+            entry.dwSize = sizeof entry;
+            for (BOOL more = Process32First(snapshot, &entry); more && !found;
+                 more = Process32Next(snapshot, &entry)) {
+                const char* name = std::strrchr(entry.szExeFile, '\\');
+                name = name != nullptr ? name + 1 : entry.szExeFile;
+                if (lstrcmpiA(name, w[1].c_str()) == 0) found = entry.th32ProcessID;
+            }
+            CloseHandle(snapshot);
+        }
+        if (found) {
+            process_ = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, found);
+            if (!process_) {
+                *error = "cannot open the program " + Quote(w[1]) + " (error " + std::to_string(GetLastError()) + ")";
+                return false;
+            }
+            pid_ = found;
+            current_ = nullptr;
+            hasMark_ = false;
+            return true;
+        }
+        if (GetTickCount() - start > kWindowWaitMs) {
+            *error = "no program " + Quote(w[1]) + " started";
+            return false;
+        }
+        Sleep(kPollMs);
+    }
+}
+
+bool Driver::ExpectOutput(const std::vector<std::string>& w, std::string* error) {
+    const std::string program = ToWindowsPath(w[2]);
+    std::string commandLine = QuoteArgument(program);
+    for (size_t i = 3; i < w.size(); ++i) commandLine += " " + QuoteArgument(w[i]);
+    std::vector<char> mutableLine(commandLine.begin(), commandLine.end());
+    mutableLine.push_back('\0');
+
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) {
+        *error = "cannot make a pipe";
+        return false;
+    }
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = writeEnd;
+    PROCESS_INFORMATION info = {};
+    const BOOL started = CreateProcessA(program.c_str(), mutableLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                        nullptr, &startup, &info);
+    CloseHandle(writeEnd);
+    if (!started) {
+        CloseHandle(readEnd);
+        *error = "cannot start " + Quote(program) + " (error " + std::to_string(GetLastError()) + ")";
+        return false;
+    }
+    CloseHandle(info.hThread);
+    std::string output;
+    const DWORD start = GetTickCount();
+    bool ended = false;
+    for (;;) {
+        DWORD available = 0;
+        if (!PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr)) break;  // every writer closed
+        if (available > 0) {
+            char buffer[4096];
+            DWORD got = 0;
+            if (!ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) || got == 0) break;
+            output.append(buffer, got);
+            continue;
+        }
+        if (ended) break;
+        ended = WaitForSingleObject(info.hProcess, kPollMs) == WAIT_OBJECT_0;
+        if (GetTickCount() - start > kActionWaitMs) {
+            TerminateProcess(info.hProcess, 1);
+            CloseHandle(info.hProcess);
+            CloseHandle(readEnd);
+            *error = Quote(program) + " did not end; its output: " + Quote(output);
+            return false;
+        }
+    }
+    CloseHandle(info.hProcess);
+    CloseHandle(readEnd);
+    size_t begin = 0;
+    while (begin < output.size()) {
+        size_t end = output.find('\n', begin);
+        if (end == std::string::npos) end = output.size();
+        std::string line = output.substr(begin, end - begin);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (MatchesPattern(line, w[1])) return true;
+        begin = end + 1;
+    }
+    *error = "no line of the output matches " + Quote(w[1]) + "; the output: " + Quote(output);
+    return false;
 }
 
 bool Driver::ExpectControl(const std::vector<std::string>& w, std::string* error) {

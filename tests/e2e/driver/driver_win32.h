@@ -37,6 +37,12 @@
 //                                    standing for any text
 //   wait-message PATTERN [CAPTION]   wait for a message box and leave it open
 //   expect-exit CODE                 the program ends (asking nothing) with CODE
+//   follow NAME                      the program ends (asking nothing), and the
+//                                    program whose file is named NAME, which it
+//                                    started, becomes the one under test
+//   expect-output PATTERN PROGRAM [ARGS...]   run another program to its end;
+//                                    a line of its standard output matches
+//                                    PATTERN ('*' for any text)
 //   mark-size                        remember the current window's rectangle
 //   expect-size-change DW DH         size changed by DW, DH since mark-size,
 //                                    at the same position
@@ -124,6 +130,8 @@ private:
     bool Select(const std::vector<std::string>& w, std::string* error);
     bool Answer(const std::vector<std::string>& w, std::string* error);
     bool ExpectExit(const std::vector<std::string>& w, std::string* error);
+    bool Follow(const std::vector<std::string>& w, std::string* error);
+    bool ExpectOutput(const std::vector<std::string>& w, std::string* error);
     bool ExpectControl(const std::vector<std::string>& w, std::string* error);
     bool Registry(const std::vector<std::string>& w, std::string* error);
     bool Files(const std::vector<std::string>& w, std::string* error);
