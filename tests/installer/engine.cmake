@@ -6,6 +6,7 @@ set(engine_test_sources
   ${CMAKE_CURRENT_LIST_DIR}/TextTokenizerTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/InstallScriptTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/InstallerFoldersTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PathRulesTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MessageBoxTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CopyWorkerTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CopyJournalTest.cpp
