@@ -2,7 +2,9 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
+#include "installer/engine/path_rules.h"
 #include "installer/engine/text_tokenizer.h"
 
 namespace installer {
@@ -10,26 +12,40 @@ namespace installer {
 namespace {
 
 constexpr const char kCommentMark[] = "//";
+// How much of a name a reason quotes.
+constexpr size_t kQuotedNameLength = 60;
+
+// Which names of a line become part of a path.
+enum Checked : unsigned { kFirstName = 1, kSecondName = 2 };
 
 // The file and shortcut directives and the list each one appends to.
 struct FileDirective {
     const char* word;
     FileList ScriptLists::*list;
+    bool needsDisc;  // the third field says which disc holds the file
 };
 struct ShortcutDirective {
     const char* word;
     ShortcutList ScriptLists::*list;
+    unsigned checked;
 };
 
 constexpr FileDirective kFileDirectives[] = {
-    {"add_file", &ScriptLists::addFile},
-    {"remove_file", &ScriptLists::removeFile},
-    {"backup_file", &ScriptLists::backupFile},
+    {"add_file", &ScriptLists::addFile, true},
+    {"remove_file", &ScriptLists::removeFile, false},
+    {"backup_file", &ScriptLists::backupFile, false},
 };
+// remove_shortcut's second name is never used.
 constexpr ShortcutDirective kShortcutDirectives[] = {
-    {"add_shortcut", &ScriptLists::addShortcut},
-    {"remove_shortcut", &ScriptLists::removeShortcut},
+    {"add_shortcut", &ScriptLists::addShortcut, kFirstName | kSecondName},
+    {"remove_shortcut", &ScriptLists::removeShortcut, kFirstName},
 };
+
+// `text` in quotes for a reason, cut when long.
+std::string Quoted(const std::string& text) {
+    if (text.size() <= kQuotedNameLength) return "\"" + text + "\"";
+    return "\"" + text.substr(0, kQuotedNameLength) + "...\"";
+}
 
 // Copies a name into a record field; false when it does not fit.
 bool CopyName(char (&field)[kNameFieldSize], const char* name) {
@@ -54,6 +70,18 @@ bool ReadTwoNames(TextTokenizer& tokens, std::string& first, std::string& second
     return true;
 }
 
+// Damaged for the first name of `checked` that would leave its folder.
+ScriptResult CheckNames(const char* word, const std::string& first, const std::string& second,
+                        unsigned checked) {
+    for (const auto& [which, name] : {std::pair{kFirstName, &first}, std::pair{kSecondName, &second}}) {
+        if ((checked & which) != 0 && !IsSafeRelativeName(name->c_str())) {
+            return ScriptResult::Damage(0, std::string(word) + " name " + Quoted(*name) +
+                                               " is not a relative name inside its folder");
+        }
+    }
+    return {};
+}
+
 void ApplyVar(TextTokenizer& tokens, SettingsTable& settings) {
     const char* token = tokens.NextToken();
     if (token == nullptr) return;
@@ -62,23 +90,104 @@ void ApplyVar(TextTokenizer& tokens, SettingsTable& settings) {
     settings.SetByKey(key.c_str(), tokens.NextToken());
 }
 
-void ApplyFileLine(TextTokenizer& tokens, FileList& list) {
+ScriptResult ApplyDestination(TextTokenizer& tokens, InstallerFolders& folders) {
+    const char* folder = tokens.NextToken();
+    if (folder == nullptr) return {};
+    if (!IsFolderBelowDriveRoot(folder)) {
+        return ScriptResult::Damage(0, "dst_path " + Quoted(folder) + " is not a folder below a drive root");
+    }
+    if (!folders.SetDestination(folder)) {
+        return ScriptResult::Damage(0, "dst_path " + Quoted(folder) + " is too long");
+    }
+    return {};
+}
+
+ScriptResult ApplyFileLine(TextTokenizer& tokens, const FileDirective& directive, FileList& list) {
     std::string first;
     std::string second;
-    if (!ReadTwoNames(tokens, first, second)) return;
+    if (!ReadTwoNames(tokens, first, second)) return {};
+    ScriptResult names = CheckNames(directive.word, first, second, kFirstName | kSecondName);
+    if (!names.Ok()) return names;
     // The disc is the third field modulo 256.
     uint8_t disc = static_cast<uint8_t>(static_cast<uint32_t>(tokens.NextInt()) & 0xFF);
+    if (directive.needsDisc && disc == 0) {
+        return ScriptResult::Damage(
+            0, std::string(directive.word) + " " + Quoted(first) + " has no disc from 1 to 255");
+    }
     bool flag = tokens.NextInt() != 0;
     std::unique_ptr<FileEntry> entry = MakeFileEntry(first.c_str(), second.c_str(), disc, flag);
     if (entry) list.push_back(std::move(entry));
+    return {};
 }
 
-void ApplyShortcutLine(TextTokenizer& tokens, ShortcutList& list) {
+ScriptResult ApplyShortcutLine(TextTokenizer& tokens, const ShortcutDirective& directive,
+                               ShortcutList& list) {
     std::string first;
     std::string second;
-    if (!ReadTwoNames(tokens, first, second)) return;
+    if (!ReadTwoNames(tokens, first, second)) return {};
+    ScriptResult names = CheckNames(directive.word, first, second, directive.checked);
+    if (!names.Ok()) return names;
     std::unique_ptr<ShortcutEntry> entry = MakeShortcutEntry(first.c_str(), second.c_str());
     if (entry) list.push_back(std::move(entry));
+    return {};
+}
+
+template <typename List>
+void AppendAll(List& to, List& from) {
+    for (auto& entry : from) to.push_back(std::move(entry));
+    from.clear();
+}
+
+// A copy of a target's settings and folder and empty lists, which a script
+// is parsed into, then handed over whole once the script is good.
+struct Draft {
+    explicit Draft(const InstallScriptTarget& from) : settings(from.settings), folders(from.folders) {}
+
+    void HandTo(const InstallScriptTarget& to) {
+        to.settings = settings;
+        to.folders = folders;
+        AppendAll(to.lists.addFile, lists.addFile);
+        AppendAll(to.lists.removeFile, lists.removeFile);
+        AppendAll(to.lists.backupFile, lists.backupFile);
+        AppendAll(to.lists.addShortcut, lists.addShortcut);
+        AppendAll(to.lists.removeShortcut, lists.removeShortcut);
+    }
+
+    SettingsTable settings;
+    ScriptLists lists;
+    InstallerFolders folders;
+    InstallScriptTarget target{settings, lists, folders};
+};
+
+ScriptResult ParseLines(const char* text, size_t size, const InstallScriptTarget& target) {
+    char line[kMaxScriptLineLength + 1];
+    size_t position = 0;
+    uint32_t number = 0;
+    while (position < size) {
+        ++number;
+        const char* start = text + position;
+        size_t left = size - position;
+        const void* feed = std::memchr(start, '\n', left);
+        size_t length = feed != nullptr ? static_cast<size_t>(static_cast<const char*>(feed) - start) : left;
+        position += length;
+        if (feed != nullptr) ++position;
+        // The carriage return of a CR LF line end is no part of the line.
+        if (length > 0 && start[length - 1] == '\r') --length;
+        // A line is never cut: what follows the cut would be lost or read as
+        // a line of its own.
+        if (length > kMaxScriptLineLength) {
+            return ScriptResult::Damage(
+                number, "the line is longer than " + std::to_string(kMaxScriptLineLength) + " characters");
+        }
+        std::memcpy(line, start, length);
+        line[length] = '\0';
+        ScriptResult applied = ApplyScriptLine(line, target);
+        if (!applied.Ok()) {
+            applied.line = number;
+            return applied;
+        }
+    }
+    return {};
 }
 
 }  // namespace
@@ -106,57 +215,51 @@ std::unique_ptr<ShortcutEntry> MakeShortcutEntry(const char* firstName, const ch
     return entry;
 }
 
-void ApplyScriptLine(const char* line, const InstallScriptTarget& target) {
+ScriptResult ApplyScriptLine(const char* line, const InstallScriptTarget& target) {
     TextTokenizer tokens;
     tokens.SetLine(line, kScriptSeparators, kScriptQuote);
     const char* token = tokens.NextToken();
-    if (token == nullptr) return;
-    if (std::strncmp(token, kCommentMark, 2) == 0) return;
+    if (token == nullptr) return {};
+    if (std::strncmp(token, kCommentMark, 2) == 0) return {};
     const std::string word = token;
 
     if (word == "var") {
         ApplyVar(tokens, target.settings);
-        return;
+        return {};
     }
-    if (word == "dst_path") {
-        // A folder too long for the folder buffer is refused by the setter.
-        const char* folder = tokens.NextToken();
-        if (folder != nullptr) target.folders.SetDestination(folder);
-        return;
-    }
+    if (word == "dst_path") return ApplyDestination(tokens, target.folders);
     for (const FileDirective& directive : kFileDirectives) {
-        if (word == directive.word) {
-            ApplyFileLine(tokens, target.lists.*directive.list);
-            return;
-        }
+        if (word == directive.word) return ApplyFileLine(tokens, directive, target.lists.*directive.list);
     }
     for (const ShortcutDirective& directive : kShortcutDirectives) {
         if (word == directive.word) {
-            ApplyShortcutLine(tokens, target.lists.*directive.list);
-            return;
+            return ApplyShortcutLine(tokens, directive, target.lists.*directive.list);
         }
     }
     // Anything else is not a directive and is ignored.
+    return {};
 }
 
-bool ParseInstallScript(const char* text, size_t size, const InstallScriptTarget& target) {
-    if (text == nullptr || size == 0) return false;
-    char line[kMaxScriptLineLength + 1];
-    size_t position = 0;
-    while (position < size) {
-        const char* start = text + position;
-        size_t left = size - position;
-        const void* feed = std::memchr(start, '\n', left);
-        size_t length = feed != nullptr ? static_cast<size_t>(static_cast<const char*>(feed) - start) : left;
-        // An over-long line is cut; its remainder up to the line feed is dropped.
-        size_t kept = length < kMaxScriptLineLength ? length : kMaxScriptLineLength;
-        std::memcpy(line, start, kept);
-        line[kept] = '\0';
-        ApplyScriptLine(line, target);
-        position += length;
-        if (feed != nullptr) ++position;
+ScriptResult CheckRequiredSettings(const SettingsTable& settings) {
+    for (Setting setting : kRequiredSettings) {
+        if (settings.Text(setting)[0] == '\0') {
+            return ScriptResult::Damage(
+                0, std::string("the setting ") + SettingsTable::KeyOf(setting) + " is not set");
+        }
     }
-    return true;
+    return {};
+}
+
+ScriptResult ParseInstallScript(const char* text, size_t size, const InstallScriptTarget& target,
+                                ScriptCheck check) {
+    if (text == nullptr || size == 0) return ScriptResult::Unreadable();
+    // Parsed into a draft, so that a script refused half-way leaves nothing
+    // behind.
+    std::unique_ptr<Draft> draft(new Draft(target));
+    ScriptResult result = ParseLines(text, size, draft->target);
+    if (result.Ok() && check == ScriptCheck::Complete) result = CheckRequiredSettings(draft->settings);
+    if (result.Ok()) draft->HandTo(target);
+    return result;
 }
 
 ScriptLists& ScriptEntries() {

@@ -16,15 +16,25 @@
 //
 // Directive words are case-sensitive; any other first token is ignored, as
 // are fields after the ones a directive takes. Missing disc and flag fields
-// read as 0. A line longer than 511 characters is cut there. A file or
-// shortcut line needs both names; one with a missing name or a name longer
-// than its 516-character field is skipped.
+// read as 0. A file or shortcut line without both names is skipped.
+//
+// A script is taken whole or not at all. It is damaged, and refused with the
+// line at fault, when a line is longer than 511 characters (its carriage
+// return not counted); a name that becomes part of a path (both names of a
+// file line, the link name of a shortcut line, the target of add_shortcut)
+// is not a relative name inside its folder (IsSafeRelativeName); an add_file
+// disc is 0 (discs count from 1; the field is taken modulo 256, so a missing
+// field and 256 are 0 too); or dst_path is not a folder below a drive root
+// (IsFolderBelowDriveRoot). The script that start-up reads must also set
+// every setting the run depends on (kRequiredSettings).
 #ifndef INSTALLER_ENGINE_INSTALL_SCRIPT_H
 #define INSTALLER_ENGINE_INSTALL_SCRIPT_H
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "installer/engine/installer_folders.h"
@@ -86,19 +96,64 @@ struct InstallScriptTarget {
     InstallerFolders& folders;
 };
 
+// The settings without which the installer cannot run: the game's name, its
+// registry key and value names, and the package's version.
+inline constexpr Setting kRequiredSettings[] = {Setting::RegPath, Setting::RegIdirKey, Setting::RegVersionKey,
+                                                Setting::Version, Setting::GameName};
+
+// What reading or parsing a script came to.
+enum class ScriptStatus {
+    Ok,          // taken whole
+    Unreadable,  // no script: it cannot be opened or read whole, or it is empty
+    Damaged,     // refused: `line` and `reason` say why
+};
+
+struct ScriptResult {
+    ScriptStatus status = ScriptStatus::Ok;
+    // The line at fault, counted from 1; 0 when no single line is (a
+    // required setting left empty).
+    uint32_t line = 0;
+    // A short account of the fault that names the setting, the directive or
+    // the name at fault (a long name cut, marked with "...").
+    std::string reason;
+
+    bool Ok() const { return status == ScriptStatus::Ok; }
+    bool Damaged() const { return status == ScriptStatus::Damaged; }
+    static ScriptResult Unreadable() { return ScriptResult{ScriptStatus::Unreadable, 0, {}}; }
+    static ScriptResult Damage(uint32_t line, std::string reason) {
+        return ScriptResult{ScriptStatus::Damaged, line, std::move(reason)};
+    }
+};
+
 // Handles one line (without its line feed; up to its first zero byte).
-// Records are appended to the target's lists.
-void ApplyScriptLine(const char* line, const InstallScriptTarget& target);
+// Records are appended to the target's lists. A line that breaks a rule of
+// the script changes nothing and gives Damaged with the reason and line 0
+// (the caller knows the line).
+ScriptResult ApplyScriptLine(const char* line, const InstallScriptTarget& target);
+
+// What ParseInstallScript checks beyond the lines.
+enum class ScriptCheck {
+    Lines,     // each line on its own
+    Complete,  // and then that every required setting is set
+};
 
 // Splits `size` bytes of script text into lines and applies each in order.
-// Returns false, changing nothing, for null or empty text; true otherwise.
-bool ParseInstallScript(const char* text, size_t size, const InstallScriptTarget& target);
+// The target takes the script only when all of it is good: Unreadable for
+// null or empty text and Damaged for a broken rule (with the first line at
+// fault) leave it unchanged.
+ScriptResult ParseInstallScript(const char* text, size_t size, const InstallScriptTarget& target,
+                                ScriptCheck check = ScriptCheck::Lines);
+
+// Damaged, naming the first of kRequiredSettings that is empty; Ok when all
+// are set.
+ScriptResult CheckRequiredSettings(const SettingsTable& settings);
 
 // Reads "idata.txt" through the archive library (a plain file in the current
-// folder first, then the registered archives) and parses it into `target`.
-// Returns false when it cannot be opened, is empty, larger than
-// kMaxScriptSize or cannot be read whole; the target is then unchanged.
-bool ReadInstallScript(const InstallScriptTarget& target);
+// folder first, then the registered archives) and parses it into `target`
+// with ScriptCheck::Complete. Unreadable when it cannot be opened, is empty,
+// larger than kMaxScriptSize or cannot be read whole; Damaged as
+// ParseInstallScript says. Only Ok changes the target.
+ScriptResult ReadInstallScript(const InstallScriptTarget& target);
 
 // The process-wide lists, empty at first use and alive until exit.
 ScriptLists& ScriptEntries();
@@ -106,8 +161,8 @@ ScriptLists& ScriptEntries();
 // The process-wide settings, lists and folders as one target.
 InstallScriptTarget ProcessScriptTarget();
 
-// ReadInstallScript into the process-wide target; what start-up calls once.
-bool ReadInstallScript();
+// ReadInstallScript into the process-wide target.
+ScriptResult ReadInstallScript();
 
 }  // namespace installer
 

@@ -6,14 +6,14 @@
 
 namespace installer {
 
-bool ReadInstallScript(const InstallScriptTarget& target) {
+ScriptResult ReadInstallScript(const InstallScriptTarget& target) {
     // A short read is a failed read: half a script would install half a game.
     std::vector<char> text;
-    if (!ReadArchiveEntry(kScriptName, kMaxScriptSize, &text)) return false;
-    return ParseInstallScript(text.data(), text.size(), target);
+    if (!ReadArchiveEntry(kScriptName, kMaxScriptSize, &text)) return ScriptResult::Unreadable();
+    return ParseInstallScript(text.data(), text.size(), target, ScriptCheck::Complete);
 }
 
-bool ReadInstallScript() {
+ScriptResult ReadInstallScript() {
     return ReadInstallScript(ProcessScriptTarget());
 }
 

@@ -51,7 +51,7 @@ void InstallerFlow::Run(const char* commandLine) {
     }
     data_->LoadDirectory(kDataArchiveKey1, kDataArchiveKey2);
 
-    if (ReadInstallScript(target_)) {
+    if (ReadInstallScript(target_).Ok()) {
         host_.CreateBackdrop();
         step_ = WizardStep::Welcome;
         finishMode_ = kFinishAborted;

@@ -15,8 +15,10 @@ struct Parsed {
     installer::InstallerFolders folders;
     installer::InstallScriptTarget target{settings, lists, folders};
 
-    bool Parse(const std::string& text) {
-        return installer::ParseInstallScript(text.data(), text.size(), target);
+    bool Parse(const std::string& text) { return Result(text).Ok(); }
+    installer::ScriptResult Result(const std::string& text,
+                                   installer::ScriptCheck check = installer::ScriptCheck::Lines) {
+        return installer::ParseInstallScript(text.data(), text.size(), target, check);
     }
 };
 
@@ -31,7 +33,7 @@ TEST(InstallScript, reads_settings_folder_and_lists_in_script_order) {
                 "var request_space_full 2000000000000\r\n"
                 "dst_path C:\\Games\\Korvo\r\n"
                 "add_file \"data\\big map.dta\" data\\map.dta 258 1 // copied first\r\n"
-                "add_file korvo.exe korvo.exe\r\n"
+                "add_file korvo.exe korvo.exe 1\r\n"
                 "remove_file x saves\\old.sav\n"
                 "backup_file korvo.exe korvo.bak 0 0\n"
                 "add_shortcut \"Play Korvo.lnk\" korvo.exe\n"
@@ -48,8 +50,8 @@ TEST(InstallScript, reads_settings_folder_and_lists_in_script_order) {
     EXPECT_STREQ(first.secondName, "data\\map.dta");
     EXPECT_EQ(first.disc, 2);  // 258 modulo 256
     EXPECT_TRUE(first.flag);
-    EXPECT_EQ(p.lists.addFile[1]->disc, 0);
-    EXPECT_FALSE(p.lists.addFile[1]->flag);
+    EXPECT_EQ(p.lists.addFile[1]->disc, 1);
+    EXPECT_FALSE(p.lists.addFile[1]->flag);  // a missing flag reads as 0
     EXPECT_STREQ(p.lists.addFile[2]->firstName, "last.txt");
 
     ASSERT_EQ(p.lists.removeFile.size(), 1u);
@@ -82,17 +84,132 @@ TEST(InstallScript, ignores_comments_unknown_words_and_incomplete_lines) {
     EXPECT_STREQ(p.folders.Destination(), "D:\\Keep\\");
     EXPECT_TRUE(p.lists.addFile.empty());
     EXPECT_TRUE(p.lists.addShortcut.empty());
-    EXPECT_FALSE(p.Parse(""));
+    EXPECT_EQ(p.Result("").status, installer::ScriptStatus::Unreadable);
 }
 
-TEST(InstallScript, over_long_line_is_cut_and_its_rest_is_not_a_new_line) {
+TEST(InstallScript, a_line_over_511_characters_refuses_the_script_and_511_are_read_whole) {
     Parsed p;
-    std::string line = "var game_name " + std::string(600, 'n');
-    std::string comment = "// " + std::string(508, '-');  // exactly 511 characters
-    ASSERT_TRUE(p.Parse(line + "\n" + comment + "var version 9\nvar reg_path ok\n"));
+    const std::string longest = "var game_name " + std::string(511 - 14, 'n');
+    ASSERT_TRUE(p.Parse("// first\n" + longest + "\r\nvar version 9\n"));  // the CR is no part of it
     EXPECT_EQ(std::strlen(p.settings.Text(Setting::GameName)), 511u - 14u);
-    EXPECT_STREQ(p.settings.Text(Setting::Version), "");
-    EXPECT_STREQ(p.settings.Text(Setting::RegPath), "ok");
+    EXPECT_STREQ(p.settings.Text(Setting::Version), "9");
+
+    // One more, and what lies behind it never reads as a line of its own.
+    Parsed q;
+    const std::string over = "var version 1 //" + std::string(496, '-') + "var reg_path cut";
+    const installer::ScriptResult result = q.Result("// first\n\n" + over + "\nvar game_name later\n");
+    EXPECT_EQ(result.status, installer::ScriptStatus::Damaged);
+    EXPECT_EQ(result.line, 3u);
+    EXPECT_EQ(result.reason, "the line is longer than 511 characters");
+    EXPECT_STREQ(q.settings.Text(Setting::Version), "");
+    EXPECT_STREQ(q.settings.Text(Setting::RegPath), "");
+    EXPECT_STREQ(q.settings.Text(Setting::GameName), "");
+    // The last line without its line feed counts the same.
+    EXPECT_TRUE(q.Result(std::string(512, '/')).Damaged());
+}
+
+TEST(InstallScript, a_name_that_leaves_its_folder_refuses_the_script_naming_line_and_name) {
+    // Every name that becomes part of a path is checked, in every directive.
+    const std::pair<const char*, const char*> cases[] = {
+        {"add_file ..\\x.dll x.dll 1 0", "add_file name \"..\\x.dll\""},
+        {"add_file x.dll C:\\Windows\\x.dll 1 0", "add_file name \"C:\\Windows\\x.dll\""},
+        {"remove_file /etc/x old.cfg", "remove_file name \"/etc/x\""},
+        {"remove_file old.cfg \\\\server\\old.cfg", "remove_file name \"\\\\server\\old.cfg\""},
+        {"backup_file CON a.bak", "backup_file name \"CON\""},
+        {"backup_file korvo.ini ../korvo.bak", "backup_file name \"../korvo.bak\""},
+        {"add_shortcut \"..\\Startup\\Korvo.lnk\" korvo.exe", "add_shortcut name \"..\\Startup\\Korvo.lnk\""},
+        {"add_shortcut Korvo.lnk \\korvo.exe", "add_shortcut name \"\\korvo.exe\""},
+        {"remove_shortcut nul.lnk old.exe", "remove_shortcut name \"nul.lnk\""},
+    };
+    for (const auto& [line, named] : cases) {
+        SCOPED_TRACE(line);
+        Parsed p;
+        const installer::ScriptResult result =
+            p.Result(std::string("var game_name Korvo\n// files\n") + line);
+        EXPECT_EQ(result.status, installer::ScriptStatus::Damaged);
+        EXPECT_EQ(result.line, 3u);
+        EXPECT_EQ(result.reason, std::string(named) + " is not a relative name inside its folder");
+    }
+
+    // remove_shortcut's second name is never used, so it may be anything; a
+    // long name is cut in the reason.
+    Parsed p;
+    EXPECT_TRUE(p.Parse("remove_shortcut Old.lnk C:\\old.exe\n"));
+    const installer::ScriptResult result = p.Result("add_file a.txt ..\\" + std::string(100, 'x') + " 1 0");
+    EXPECT_EQ(result.reason, "add_file name \"..\\" + std::string(57, 'x') +
+                                 "...\" is not a relative name inside its folder");
+}
+
+TEST(InstallScript, add_file_needs_a_disc_from_1_and_dst_path_a_folder_below_a_drive_root) {
+    const char* const taken[] = {
+        "add_file a.txt a.txt 255",      "add_file a.txt a.txt -1",  // 255, modulo 256
+        "remove_file a.txt a.txt",       "backup_file a.txt a.bak 0 0",
+        "dst_path \"C:\\Games\\Korvo\"", "dst_path D:/Korvo/"};
+    for (const char* line : taken) EXPECT_TRUE(Parsed().Result(line).Ok()) << line;
+
+    const std::pair<const char*, const char*> refused[] = {
+        {"add_file a.txt a.txt", "add_file \"a.txt\" has no disc from 1 to 255"},
+        {"add_file a.txt a.txt 0 1", "add_file \"a.txt\" has no disc from 1 to 255"},
+        {"add_file a.txt a.txt 256 0", "add_file \"a.txt\" has no disc from 1 to 255"},
+        {"dst_path C:", "dst_path \"C:\" is not a folder below a drive root"},
+        {"dst_path C:\\", "dst_path \"C:\\\" is not a folder below a drive root"},
+        {"dst_path Games\\Korvo", "dst_path \"Games\\Korvo\" is not a folder below a drive root"},
+    };
+    for (const auto& [line, reason] : refused) {
+        const installer::ScriptResult result = Parsed().Result(line);
+        EXPECT_EQ(result.line, 1u) << line;
+        EXPECT_EQ(result.reason, reason);
+    }
+}
+
+TEST(InstallScript, a_refused_script_leaves_the_target_as_it_was) {
+    Parsed p;
+    ASSERT_TRUE(p.Parse("var version 1.0\ndst_path C:\\Old\nadd_file old.txt old.txt 1 0\n"));
+    const installer::ScriptResult result = p.Result(
+        "var version 2.0\ndst_path C:\\New\nadd_file new.txt new.txt 1 0\n"
+        "add_shortcut New.lnk new.txt\nremove_file x ..\\x\n");
+    EXPECT_EQ(result.line, 5u);
+    EXPECT_STREQ(p.settings.Text(Setting::Version), "1.0");
+    EXPECT_STREQ(p.folders.Destination(), "C:\\Old\\");
+    ASSERT_EQ(p.lists.addFile.size(), 1u);
+    EXPECT_STREQ(p.lists.addFile[0]->firstName, "old.txt");
+    EXPECT_TRUE(p.lists.addShortcut.empty());
+
+    // A good script adds to the lists and keeps settings it does not set.
+    ASSERT_TRUE(p.Parse("var game_name Korvo\nadd_file new.txt new.txt 1 0\n"));
+    EXPECT_STREQ(p.settings.Text(Setting::Version), "1.0");
+    EXPECT_EQ(p.lists.addFile.size(), 2u);
+}
+
+TEST(InstallScript, a_complete_script_sets_every_required_setting) {
+    const std::string all =
+        "var game_name Korvo\nvar reg_path \"Software\\Korvo\"\nvar reg_idir_key InstallDir\n"
+        "var reg_version_key Version\nvar version 1.0\n";
+    Parsed p;
+    EXPECT_TRUE(p.Result(all, installer::ScriptCheck::Complete).Ok());
+
+    for (installer::Setting setting : installer::kRequiredSettings) {
+        const std::string key = installer::SettingsTable::KeyOf(setting);
+        SCOPED_TRACE(key);
+        // Left out, or given as the empty text.
+        for (const std::string& line : {std::string(), "var " + key + " \"\"\n"}) {
+            std::string script;
+            for (size_t at = 0; at < all.size();) {
+                const size_t end = all.find('\n', at) + 1;
+                const std::string one = all.substr(at, end - at);
+                script += one.compare(0, 5 + key.size(), "var " + key + " ") == 0 ? line : one;
+                at = end;
+            }
+            Parsed q;
+            const installer::ScriptResult result = q.Result(script, installer::ScriptCheck::Complete);
+            EXPECT_EQ(result.status, installer::ScriptStatus::Damaged);
+            EXPECT_EQ(result.line, 0u);
+            EXPECT_EQ(result.reason, "the setting " + key + " is not set");
+            EXPECT_STREQ(q.settings.Text(installer::Setting::GameName), "");
+            // Each line on its own is fine.
+            EXPECT_TRUE(q.Result(script).Ok());
+        }
+    }
 }
 
 TEST(InstallScript, records_refuse_names_longer_than_their_field) {
