@@ -7,6 +7,7 @@
 
 #include "common/path_builder.h"
 #include "installer/engine/install_script.h"
+#include "installer/engine/path_rules.h"
 #include "installer/engine/settings_table.h"
 #include "installer/services/registry_values.h"
 #include "installer/services/shortcuts_folders.h"
@@ -27,21 +28,10 @@ bool IsSeparator(char c) {
     return c == '\\' || c == '/';
 }
 
-// A relative name whose folders may be removed: no drive, no root, no "..".
-bool StaysInside(const char* name) {
-    if (name[0] == '\0' || IsSeparator(name[0]) || std::strchr(name, ':') != nullptr) return false;
-    for (const char* part = name; *part != '\0';) {
-        size_t n = 0;
-        while (part[n] != '\0' && !IsSeparator(part[n])) ++n;
-        if (n == 2 && part[0] == '.' && part[1] == '.') return false;
-        part += n;
-        if (*part != '\0') ++part;
-    }
-    return true;
-}
-
+// Deletes `name` below `folder`; a name that would reach outside the folder
+// is left alone.
 void DeleteIn(const PathBuilder& folder, const char* name) {
-    if (name[0] == '\0') return;
+    if (!IsSafeRelativeName(name)) return;
     PathBuilder path(folder);
     path.Join(name);
     if (path.ok()) DeleteFileA(path.c_str());
@@ -54,7 +44,10 @@ void DeleteFiles(const PathBuilder& folder, const FileList& list) {
 // Removes the folders that `name` lies in below `folder`, deepest first, each
 // only when empty; a folder that still holds something stops the walk.
 void RemoveEmptyParents(const PathBuilder& folder, const char* name) {
-    if (!StaysInside(name)) return;
+    // Only for a name that stays inside the folder. The script reader
+    // refuses other names already; a list filled some other way still never
+    // reaches a folder outside.
+    if (!IsSafeRelativeName(name)) return;
     for (size_t cut = std::strlen(name); cut > 0; --cut) {
         if (!IsSeparator(name[cut - 1]) || cut == 1) continue;
         PathBuilder parent(folder);
@@ -72,7 +65,7 @@ void RemoveEmptyParents(const PathBuilder& folder, const FileList& list) {
 // behind the shortcut folder text.
 void DeleteLinks(const PathBuilder& folder, const ShortcutList& list) {
     for (auto entry = list.rbegin(); entry != list.rend(); ++entry) {
-        if ((*entry)->firstName[0] == '\0') continue;
+        if (!IsSafeRelativeName((*entry)->firstName)) continue;
         PathBuilder link(folder);
         link.Append((*entry)->firstName);
         if (link.ok()) DeleteFileA(link.c_str());

@@ -129,11 +129,19 @@ TEST_F(UninstallGame, null_or_one_character_folder_is_refused_untouched) {
     EXPECT_TRUE(PathExists(desktop_ + desktopLink_));
 }
 
-TEST_F(UninstallGame, names_leaving_the_folder_never_remove_folders_outside) {
+TEST_F(UninstallGame, names_leaving_the_folder_never_remove_files_or_folders_outside) {
+    // The script reader refuses these lines; entries made some other way
+    // meet the same rule here.
     ASSERT_TRUE(CreateDirectoryA((root_ + "\\Games\\Other").c_str(), nullptr));
+    ASSERT_TRUE(MakeFile(root_ + "\\Games\\Other\\x"));
     Script("add_file x ..\\Other\\x 1 0");
+    EXPECT_TRUE(ScriptEntries().addFile.empty());
+    for (const std::string& name :
+         {std::string("..\\Other\\x"), std::string("a\\..\\..\\Other\\x"), root_ + "\\Games\\Other\\x"})
+        ScriptEntries().addFile.push_back(MakeFileEntry("x", name.c_str(), 1, false));
+    ScriptEntries().removeFile.push_back(MakeFileEntry("x", "..\\Other\\x", 0, false));
     EXPECT_TRUE(installer::UninstallGame(destination_.c_str()));
-    EXPECT_TRUE(PathExists(root_ + "\\Games\\Other"));
+    EXPECT_TRUE(PathExists(root_ + "\\Games\\Other\\x"));
 }
 
 class RemoveBackupFiles : public GameInstall {};
