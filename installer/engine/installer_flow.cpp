@@ -51,7 +51,16 @@ void InstallerFlow::Run(const char* commandLine) {
     }
     data_->LoadDirectory(kDataArchiveKey1, kDataArchiveKey2);
 
-    if (ReadInstallScript(target_).Ok()) {
+    const ScriptResult script = ReadInstallScript(target_);
+    if (script.Damaged()) {
+        // A script that is there but broken is worth telling about; no
+        // script at all ends quietly.
+        const bool onLine = script.line > 0;
+        Message message(IDS_WARNING, onLine ? IDS_DAMAGED_DATA_LINE : IDS_DAMAGED_DATA, Buttons::Ok);
+        if (onLine) message.Arg(script.line);
+        host_.ShowMessage(message.Arg(script.reason.c_str()));
+    }
+    if (script.Ok()) {
         host_.CreateBackdrop();
         step_ = WizardStep::Welcome;
         finishMode_ = kFinishAborted;

@@ -46,8 +46,9 @@ public:
 
     // Runs the whole program. `commandLine` is the text after the program's
     // own name (null counts as empty). Ends without a message when the source
-    // folder does not fit, the data archive cannot be registered or the
-    // script cannot be read.
+    // folder does not fit, the data archive cannot be registered or there is
+    // no script; a damaged script ends it with string 102 (the line and the
+    // reason) or 103 (the reason).
     void Run(const char* commandLine);
 
 private:

@@ -91,7 +91,10 @@ public:
         std::string line =
             "message " + std::to_string(message.captionId) + "/" + std::to_string(message.textId);
         for (int i = 0; i < message.argCount; ++i) {
-            line += " " + std::string(message.args[i].text != nullptr ? message.args[i].text : "");
+            const MessageArg& arg = message.args[i];
+            line += " " + (arg.kind == MessageArg::Kind::Number
+                               ? std::to_string(arg.number)
+                               : std::string(arg.text != nullptr ? arg.text : ""));
         }
         trace.push_back(line);
         if (answers.empty()) return message.buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
@@ -594,4 +597,22 @@ TEST_F(InstallerFlowTest, started_from_elsewhere_without_a_folder_it_goes_on_as_
     host_.programFolder = folder_.Folder() + "elsewhere\\";
     host_.trace.clear();
     EXPECT_EQ(Run({}, ""), "");
+}
+
+TEST_F(InstallerFlowTest, a_damaged_script_says_what_and_where_and_ends_the_run_touching_nothing) {
+    // Line 12, after the usual settings.
+    Disc("add_file x.dll ..\\System\\x.dll 1 0\n");
+    EXPECT_EQ(
+        Run({}),
+        "message 66/102 12 add_file name \"..\\System\\x.dll\" is not a relative name inside its folder");
+    EXPECT_TRUE(lists_.addFile.empty());
+    EXPECT_STREQ(folders_.Destination(), "");
+
+    // Every line good, but the run needs settings the script left out.
+    folder_.Pack(std::string("disc\\") + kDataArchiveName,
+                 {{"idata.txt", "var game_name Korvo\nadd_file a.bin a.bin 1 0\n"}}, kDataArchiveKey1,
+                 kDataArchiveKey2);
+    host_.trace.clear();
+    EXPECT_EQ(Run({}), "message 66/103 the setting reg_path is not set");
+    EXPECT_STREQ(settings_.Text(Setting::GameName), "");
 }
