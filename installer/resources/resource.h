@@ -102,6 +102,7 @@
 #define IDS_BACKUP_COPY_FAILED 101  // "Can not copy file %s to %s." (backup dialog)
 #define IDS_DAMAGED_DATA_LINE 102   // "...damaged (idata.txt, line %u): %s..."
 #define IDS_DAMAGED_DATA 103        // "...damaged (idata.txt): %s..."
+#define IDS_DRIVE_ROOT 104          // destination: the root of a drive alone
 // A cancelled upgrade: the copy journal and putting the older version back.
 #define IDS_JOURNAL_FAILED 110         // "...set aside ... in %s..."
 #define IDS_FILES_NOT_RESTORED 111     // "...among them %s. ... kept in %s."

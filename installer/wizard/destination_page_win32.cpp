@@ -12,6 +12,7 @@
 #include "common/path_builder.h"
 #include "installer/engine/flow_host.h"
 #include "installer/engine/installer_folders.h"
+#include "installer/engine/path_rules.h"
 #include "installer/engine/settings_table.h"
 #include "installer/resources/resource.h"
 #include "installer/services/system.h"
@@ -130,6 +131,12 @@ bool DestinationPage::AcceptDestination() {
     std::memcpy(root, destination, std::min(std::strlen(destination), kDriveRootLength));
     if (!IsFixedDrive(root)) {
         Warn(IDS_NOT_FIXED_DRIVE);
+        return false;
+    }
+    // The game gets a folder of its own: its files never land in a drive's
+    // root beside the system's.
+    if (!IsFolderBelowDriveRoot(destination)) {
+        Warn(IDS_DRIVE_ROOT);
         return false;
     }
     setupType_ = kSetupFull;

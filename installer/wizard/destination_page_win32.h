@@ -16,8 +16,9 @@ inline constexpr int32_t kSetupCompact = 1;
 // the setting `game_name` to it. Next takes the edit's text as the
 // destination folder and stays on the page, with a message, when the text
 // does not fit the folder's 511 characters or the folder cannot be created
-// (75), the drive is not a fixed drive (90), or the drive has no more room
-// than `request_space_full` (67); otherwise it creates the folder and its
+// (75), the drive is not a fixed drive (90), the text is not a folder below
+// the drive's root (104: the root alone, or a ".." or device name in it), or
+// the drive has no more room than `request_space_full` (67); otherwise it creates the folder and its
 // "savegame" folder, sets the setup type to full and ends with kResultNext.
 class DestinationPage final : public Page {
 public:

@@ -197,6 +197,8 @@ TEST_F(Pages, destination_refuses_what_it_cannot_use_and_stays_with_the_entry) {
     // Longer than a folder may be (511 characters with the backslash): never
     // cut, refused whole.
     const std::string tooLong = root_ + "\\" + std::string(600, 'x');
+    const char* const kDriveRoot =
+        "Incorrect destination folder chosen. Choose a folder on the drive, not the drive itself!";
     struct Case {
         std::string entry;
         const char* message;
@@ -205,6 +207,9 @@ TEST_F(Pages, destination_refuses_what_it_cannot_use_and_stays_with_the_entry) {
         {"Q:\\Games\\Korvo", "Incorrect destination drive chosen.Choose the fixed drive!"},
         {"", "Incorrect destination drive chosen.Choose the fixed drive!"},
         {"Games\\Korvo", "Incorrect destination drive chosen.Choose the fixed drive!"},
+        {"C:", kDriveRoot},
+        {"C:\\", kDriveRoot},
+        {"C:\\Games\\..", kDriveRoot},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.entry.substr(0, 40));
@@ -225,6 +230,7 @@ TEST_F(Pages, destination_refuses_what_it_cannot_use_and_stays_with_the_entry) {
         }
     }
     EXPECT_FALSE(PathExists(tooLong));
+    EXPECT_FALSE(PathExists("C:\\savegame"));
     EXPECT_EQ(setupType, wizard::kSetupCompact);
 }
 
