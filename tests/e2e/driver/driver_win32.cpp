@@ -28,7 +28,7 @@ const std::map<std::string, CommandShape>& Commands() {
     static const std::map<std::string, CommandShape> commands = {
         {"start", {1, SIZE_MAX}},
         {"wait-window", {1, 2}},
-        {"wait-dialog", {2, 2}},
+        {"wait-dialog", {2, 3}},
         {"click", {1, 1}},
         {"close", {0, 0}},
         {"key", {1, 1}},
@@ -376,6 +376,12 @@ bool Driver::WaitWindow(const std::vector<std::string>& w, std::string* error) {
         *error = "bad control id " + Quote(w[2]);
         return false;
     }
+    DWORD limit = kWindowWaitMs;
+    if (dialog && w.size() > 3) {
+        int seconds = 0;
+        if (!ParseFlag(w[3], 600, &seconds, error)) return false;
+        limit = static_cast<DWORD>(seconds) * 1000;
+    }
     const HWND previous = current_;
     DWORD start = GetTickCount();
     for (;;) {
@@ -402,7 +408,14 @@ bool Driver::WaitWindow(const std::vector<std::string>& w, std::string* error) {
         if (found) {
             current_ = found;
             hasMark_ = false;
-            return Settle(error);
+            if (!Settle(error)) return false;
+            const DWORD took = GetTickCount() - start;
+            if (took > limit) {
+                *error = Quote(w[1]) + " took " + std::to_string(took) + " ms to settle, more than the " +
+                         std::to_string(limit / 1000) + " s allowed";
+                return false;
+            }
+            return true;
         }
         if (!Running()) {
             DWORD code = 0;
@@ -411,7 +424,7 @@ bool Driver::WaitWindow(const std::vector<std::string>& w, std::string* error) {
                 "the program ended (exit code " + std::to_string(code) + ") without showing " + Quote(w[1]);
             return false;
         }
-        if (GetTickCount() - start > kWindowWaitMs) {
+        if (GetTickCount() - start > limit) {
             std::string seen;
             for (HWND window : TopWindows(pid_)) {
                 std::string text;

@@ -7,9 +7,10 @@
 //   start PROGRAM [ARGS...]          start the program (Windows or Unix path);
 //                                    it starts in the program's own folder
 //   wait-window CAPTION [CLASS]      wait for a visible top-level window of it
-//   wait-dialog CAPTION ID           wait for a visible dialog of that caption
+//   wait-dialog CAPTION ID [SECONDS] wait for a visible dialog of that caption
 //                                    holding control ID, other than the current
-//                                    window (the next page of a wizard)
+//                                    window (the next page of a wizard); with
+//                                    SECONDS it must be there and settled by then
 //   click ID                         click a button like a user: check boxes
 //                                    change state, then the parent hears BN_CLICKED
 //   close                            the current window's close box (WM_SYSCOMMAND
