@@ -1,13 +1,16 @@
 #include "installer/wizard/billboard_window_win32.h"
 
 #include <cstdio>
+#include <string>
 
 #include "common/path_builder.h"
+#include "dta/examine.h"
 #include "installer/engine/archive_entry.h"
 #include "installer/engine/installer_flow.h"
 #include "installer/engine/installer_folders.h"
 #include "installer/engine/settings_table.h"
 #include "installer/resources/resource.h"
+#include "installer/wizard/billboard_numbers.h"
 #include "installer/wizard/billboard_picture.h"
 
 namespace installer::wizard {
@@ -18,6 +21,7 @@ constexpr char kClassName[] = "bilboard";
 constexpr char kTitle[] = "PWSetup";
 // Largest picture entry read: an 800 x 600 picture of 32 bits is under 2 MB.
 constexpr int32_t kMaxPictureEntry = 32 * 1024 * 1024;
+constexpr char kPictureFilePattern[] = "bilboard*.bmp";
 
 // A bitmap made from a checked picture entry, compatible with `window`. The
 // system is given a 40-byte info header and, for bit fields, the three masks
@@ -44,6 +48,32 @@ HBITMAP MakeBitmap(HWND window, const std::vector<char>& entry) {
                                     reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS);
     ReleaseDC(window, dc);
     return bitmap;
+}
+
+// Adds the names of the entries of the billboard archive at `path` (read
+// with the installer's key words); nothing when it cannot be opened. An
+// entry whose name cannot be read is left out.
+void ListArchiveNames(const char* path, std::vector<std::string>* names) {
+    dta::examine::Archive archive;
+    dta::Status status;
+    if (!archive.Open(path, kDataArchiveKey1, kDataArchiveKey2, &status)) return;
+    for (size_t index = 0; index < archive.EntryCount(); ++index) {
+        dta::examine::EntryInfo info;
+        archive.ReadEntry(index, &info, &status);
+        if (info.nameRead) names->push_back(info.name);
+    }
+}
+
+// Adds the names of the plain files "bilboard*.bmp" in the current folder,
+// which the pictures are read from before the archive.
+void ListPictureFiles(std::vector<std::string>* names) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(kPictureFilePattern, &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) names->push_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
 }
 
 }  // namespace
@@ -79,9 +109,13 @@ void BillboardWindow::LoadBillboardSet(uint32_t discIndex) {
     if (archive_) archive_->LoadDirectory(kDataArchiveKey1, kDataArchiveKey2);
 
     DeletePictures();
+    // Only the numbers that a name present stands for are read: the setting
+    // may allow billions of them.
+    std::vector<std::string> names;
+    if (path.ok()) ListArchiveNames(path.c_str(), &names);
+    ListPictureFiles(&names);
     const int32_t perDisc = Settings().Int(Setting::NumOfBilboardsPerCd);
-    for (int32_t i = 0; i < perDisc; ++i) {
-        const uint64_t number = static_cast<uint64_t>(perDisc) * discIndex + static_cast<uint64_t>(i);
+    for (uint64_t number : SelectBillboardNumbers(names, perDisc, discIndex)) {
         std::snprintf(name, sizeof name, "bilboard%llu.bmp", static_cast<unsigned long long>(number));
         std::vector<char> entry;
         if (!ReadArchiveEntry(name, kMaxPictureEntry, &entry)) continue;

@@ -26,10 +26,13 @@ public:
 
     // Replaces the pictures by those of disc `discIndex` (0 for the first
     // disc): "bilboard<n>.bmp" for n from num_of_bilboards_per_cd times the
-    // disc index on, read from "<source folder>bilboard<discIndex>.dta" (and
-    // plain files of those names in the current folder first). Missing,
-    // empty and damaged pictures are skipped, so later ones move up. Then
-    // the window repaints.
+    // disc index on, num_of_bilboards_per_cd of them, in ascending order,
+    // read from "<source folder>bilboard<discIndex>.dta" (and plain files of
+    // those names in the current folder first). Only the numbers whose names
+    // the archive or the folder holds are tried, so the time taken follows
+    // the pictures present whatever the setting says. Missing, empty and
+    // damaged pictures are skipped, so later ones move up. Then the window
+    // repaints.
     void LoadBillboardSet(uint32_t discIndex);
 
     // Shows picture `index` of the loaded set (black when there is none).

@@ -297,3 +297,47 @@ TEST_F(Billboard, pictures_with_colour_masks_or_larger_headers_show_their_colour
         SaveShot(std::string("billboard-") + layouts[i].name);
     }
 }
+
+TEST_F(Billboard, the_set_follows_the_pictures_present_whatever_the_setting_allows) {
+    // Every number up to 2^31 - 2 belongs to disc 1; only the names present
+    // are read, in ascending order, plain files of the current folder among
+    // them, and a name the loader would never ask for is left out.
+    Settings().Set(Setting::NumOfBilboardsPerCd, "2147483647");
+    Pack(0, {{"bilboard9.bmp", Picture(800, 600, RGB(0, 0, 9))},
+             {"BILBOARD2.BMP", Picture(800, 600, RGB(0, 0, 2))},
+             {"bilboard05.bmp", Picture(800, 600, RGB(0, 0, 5))},
+             {"bilboard2147483647.bmp", Picture(800, 600, RGB(0, 0, 7))}});
+    Pack(1, {{"bilboard2147483647.bmp", Picture(800, 600, RGB(0, 0, 7))},
+             {"bilboard4294967294.bmp", Picture(800, 600, RGB(0, 0, 8))}});
+    const std::vector<uint8_t> plain = Picture(800, 600, RGB(0, 0, 4));
+    ASSERT_TRUE(
+        korvo::test::WriteWholeFile(source_ / "bilboard4.bmp", std::string(plain.begin(), plain.end())));
+    char previous[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(source_.path().c_str()));
+
+    wizard::BillboardWindow backdrop;
+    ASSERT_TRUE(backdrop.Create());
+    const DWORD start = GetTickCount();
+    backdrop.LoadBillboardSet(0);
+    const DWORD took = GetTickCount() - start;
+    const size_t firstDisc = backdrop.PictureCount();
+    std::vector<COLORREF> shown;
+    RECT client;
+    GetClientRect(backdrop.Handle(), &client);
+    for (uint32_t i = 0; i < firstDisc; ++i) {
+        backdrop.SetBillboardIndex(i);
+        shown.push_back(ShownAt(backdrop.Handle(), client.right / 2, client.bottom / 2));
+    }
+    backdrop.LoadBillboardSet(1);
+    const size_t secondDisc = backdrop.PictureCount();
+    backdrop.SetBillboardIndex(0);
+    const COLORREF secondShown = ShownAt(backdrop.Handle(), client.right / 2, client.bottom / 2);
+    SetCurrentDirectoryA(previous);
+
+    EXPECT_LT(took, 5000u);
+    EXPECT_EQ(shown, (std::vector<COLORREF>{RGB(0, 0, 2), RGB(0, 0, 4), RGB(0, 0, 9)}));
+    // Disc 2 starts at 2^31 - 1; its archive's other picture belongs to disc 3.
+    EXPECT_EQ(secondDisc, 1u);
+    EXPECT_EQ(secondShown, RGB(0, 0, 7));
+}
