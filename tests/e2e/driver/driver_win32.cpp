@@ -171,6 +171,9 @@ bool CheckCommand(const std::vector<std::string>& words, std::string* error) {
 // WM_COMMAND after WM_CLOSE).
 constexpr int kPostedRoundTrips = 8;
 
+// How long expect-text waits for a control's text to become the expected one.
+constexpr DWORD kTextSettleMs = 2000;
+
 // One action on the program from a helper thread, so that the driver stays
 // free when the handler opens a modal window: a message sent to `window`,
 // or, when `posted` is not empty, those messages posted and followed by
@@ -877,16 +880,23 @@ bool Driver::ExpectControl(const std::vector<std::string>& w, std::string* error
             }
             return true;
         }
-        std::string text;
-        if (!ReadText(control, &text)) {
-            *error = "control " + w[1] + " does not answer";
-            return false;
+        // A key's characters reach the control through the program's queue,
+        // which a loaded machine may take a moment to empty: the text gets
+        // a short while to become what is expected.
+        const DWORD start = GetTickCount();
+        for (;;) {
+            std::string text;
+            if (!ReadText(control, &text)) {
+                *error = "control " + w[1] + " does not answer";
+                return false;
+            }
+            if (c == "expect-text" ? text == w[2] : MatchesPattern(text, w[2])) return true;
+            if (GetTickCount() - start > kTextSettleMs) {
+                *error = "control " + w[1] + " shows " + Quote(text) + ", expected " + Quote(w[2]);
+                return false;
+            }
+            Sleep(kPollMs);
         }
-        if (c == "expect-text" ? text != w[2] : !MatchesPattern(text, w[2])) {
-            *error = "control " + w[1] + " shows " + Quote(text) + ", expected " + Quote(w[2]);
-            return false;
-        }
-        return true;
     }
     if (c == "expect-progress") {
         long long expected = 0;
