@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "installer/resources/resource.h"
+#include "tests/e2e/driver/control_names.h"
 #include "tests/e2e/driver/script.h"
 
 namespace {
@@ -161,4 +163,26 @@ TEST(Script, names_keys_with_and_without_alt) {
                             "+n", "ctrl+n", "!"}) {
         EXPECT_FALSE(ParseKey(bad, &key)) << bad;
     }
+}
+
+// Scenarios name controls as the resource headers do; a misspelt name must
+// fail instead of reaching some other control.
+TEST(Script, names_controls_as_the_resource_headers_do) {
+    int id = -1;
+    ASSERT_TRUE(e2e::ParseControlId("IDC_NEXT", &id));
+    EXPECT_EQ(id, IDC_NEXT);
+    ASSERT_TRUE(e2e::ParseControlId("IDC_DESTINATION_EDIT", &id));
+    EXPECT_EQ(id, IDC_DESTINATION_EDIT);
+    ASSERT_TRUE(e2e::ParseControlId("IDC_PROGRESS_CANCEL", &id));
+    EXPECT_EQ(id, IDC_PROGRESS_CANCEL);
+    ASSERT_TRUE(e2e::ParseControlId("IDC_ADAPTER", &id));  // the settings tool's header
+    ASSERT_TRUE(e2e::ParseControlId("IDCANCEL", &id));
+    EXPECT_EQ(id, 2);
+    ASSERT_TRUE(e2e::ParseControlId("712", &id));
+    EXPECT_EQ(id, 712);
+    for (const char* bad : {"IDC_NEXTT", "idc_next", "IDC_", "", "-1", "65536", "IDS_EXIT", "IDD_SETUP"}) {
+        EXPECT_FALSE(e2e::ParseControlId(bad, &id)) << bad;
+    }
+    EXPECT_EQ(e2e::ControlIdName(IDC_HEADER_LINE), "711 (IDC_HEADER_LINE)");
+    EXPECT_EQ(e2e::ControlIdName(4321), "4321");
 }

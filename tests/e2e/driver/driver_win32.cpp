@@ -6,89 +6,13 @@
 #include <cstring>
 #include <map>
 
+#include "tests/e2e/driver/control_names.h"
 #include "tests/e2e/driver/drive_win32.h"
 #include "tests/e2e/driver/remote_window_win32.h"
 #include "tests/e2e/driver/screenshot_win32.h"
 
 namespace e2e {
 namespace {
-
-// Limits of the driver's waits. They only end a hang; a passing scenario
-// never comes near them.
-constexpr DWORD kWindowWaitMs = 60000;
-constexpr DWORD kActionWaitMs = 30000;
-constexpr DWORD kPollMs = 20;
-
-struct CommandShape {
-    size_t minArgs;
-    size_t maxArgs;  // SIZE_MAX: any number
-};
-
-const std::map<std::string, CommandShape>& Commands() {
-    static const std::map<std::string, CommandShape> commands = {
-        {"start", {1, SIZE_MAX}},
-        {"wait-window", {1, 2}},
-        {"wait-dialog", {2, 3}},
-        {"click", {1, 1}},
-        {"close", {0, 0}},
-        {"key", {1, 1}},
-        {"focus", {1, 1}},
-        {"expect-focus", {1, 1}},
-        {"select", {2, 2}},
-        {"set-text", {2, 2}},
-        {"expect-text", {2, 2}},
-        {"expect-text-like", {2, 2}},
-        {"expect-checked", {2, 2}},
-        {"expect-enabled", {2, 2}},
-        {"expect-visible", {2, 2}},
-        {"expect-items", {1, SIZE_MAX}},
-        {"expect-selected", {2, 2}},
-        {"expect-no-selection", {1, 1}},
-        {"expect-progress", {2, 2}},
-        {"wait-progress", {2, 2}},
-        {"show", {1, 1}},
-        {"answer", {2, 3}},
-        {"answer-like", {2, 3}},
-        {"wait-message", {1, 2}},
-        {"expect-exit", {1, 1}},
-        {"follow", {1, 1}},
-        {"expect-output", {2, SIZE_MAX}},
-        {"mark-size", {0, 0}},
-        {"expect-size-change", {2, 2}},
-        {"expect-in-window", {2, 2}},
-        {"expect-apart", {2, 2}},
-        {"expect-title-clear", {2, 2}},
-        {"screenshot", {1, 1}},
-        {"map-drive", {3, 3}},
-        {"unmap-drive", {1, 1}},
-        {"copy-file", {2, 2}},
-        {"move-file", {2, 2}},
-        {"delete-file", {1, 1}},
-        {"make-folder", {1, 1}},
-        {"expect-file", {1, 2}},
-        {"expect-folder", {1, 1}},
-        {"expect-no-file", {1, 1}},
-        {"expect-link", {2, 3}},
-        {"reg-set", {4, 4}},
-        {"reg-delete", {1, 2}},
-        {"reg-create-volatile", {1, 1}},
-        {"expect-reg", {3, 3}},
-        {"expect-reg-absent", {2, 2}},
-        {"expect-reg-text", {3, 3}},
-        {"wait-reg", {2, 2}},
-        {"expect-reg-type", {3, 3}},
-        {"expect-reg-size", {3, 3}},
-        {"expect-reg-bytes", {4, 4}},
-        {"expect-reg-u32", {4, 4}},
-    };
-    return commands;
-}
-
-std::string QuoteList(const std::vector<std::string>& items) {
-    std::string out;
-    for (const std::string& item : items) out += (out.empty() ? "" : " ") + Quote(item);
-    return out.empty() ? "(none)" : out;
-}
 
 std::string QuoteArgument(const std::string& arg) {
     if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) return arg;
@@ -100,6 +24,14 @@ std::string QuoteArgument(const std::string& arg) {
     return out + "\"";
 }
 
+}  // namespace
+
+std::string QuoteList(const std::vector<std::string>& items) {
+    std::string out;
+    for (const std::string& item : items) out += (out.empty() ? "" : " ") + Quote(item);
+    return out.empty() ? "(none)" : out;
+}
+
 bool ParseFlag(const std::string& text, int maxValue, int* value, std::string* error) {
     long long v = 0;
     if (!ParseInteger(text, &v) || v < 0 || v > maxValue) {
@@ -109,8 +41,6 @@ bool ParseFlag(const std::string& text, int maxValue, int* value, std::string* e
     *value = static_cast<int>(v);
     return true;
 }
-
-}  // namespace
 
 // A text as a scenario would write it, so that failures show \n and \r.
 std::string Quote(const std::string& text) {
@@ -150,17 +80,86 @@ std::string ToWindowsPath(const std::string& path) {
 }
 
 bool CheckCommand(const std::vector<std::string>& words, std::string* error) {
-    auto it = Commands().find(words.at(0));
-    if (it == Commands().end()) {
+    const Driver::Command* command = Driver::FindCommand(words.at(0));
+    if (!command) {
         *error = "unknown command " + Quote(words[0]);
         return false;
     }
-    size_t args = words.size() - 1;
-    if (args < it->second.minArgs || args > it->second.maxArgs) {
+    const size_t args = words.size() - 1;
+    if (args < command->minArgs || args > command->maxArgs) {
         *error = "wrong number of arguments for " + words[0];
         return false;
     }
     return true;
+}
+
+const Driver::Command* Driver::FindCommand(const std::string& name) {
+    constexpr Needs kAny = Needs::kNothing;
+    constexpr Needs kWindow = Needs::kWindow;
+    constexpr Needs kSettled = Needs::kSettledWindow;
+    constexpr size_t kMany = SIZE_MAX;
+    static const std::map<std::string, Command> commands = {
+        {"start", {1, kMany, kAny, &Driver::Start}},
+        {"wait-window", {1, 2, kAny, &Driver::WaitWindow}},
+        {"wait-dialog", {2, 3, kAny, &Driver::WaitWindow}},
+        {"answer", {2, 3, kAny, &Driver::Answer}},
+        {"answer-like", {2, 3, kAny, &Driver::Answer}},
+        {"wait-message", {1, 2, kAny, &Driver::Answer}},
+        {"expect-exit", {1, 1, kAny, &Driver::ExpectExit}},
+        {"follow", {1, 1, kAny, &Driver::Follow}},
+        {"expect-output", {2, kMany, kAny, &Driver::ExpectOutput}},
+        {"screenshot", {1, 1, kAny, &Driver::Screenshot}},
+        {"map-drive", {3, 3, kAny, &Driver::Drive}},
+        {"unmap-drive", {1, 1, kAny, &Driver::Drive}},
+
+        {"click", {1, 1, kSettled, &Driver::Click}},
+        {"close", {0, 0, kSettled, &Driver::Close}},
+        {"key", {1, 1, kSettled, &Driver::PressKey}},
+        {"focus", {1, 1, kSettled, &Driver::Focus}},
+        {"expect-focus", {1, 1, kSettled, &Driver::ExpectFocus}},
+        {"select", {2, 2, kSettled, &Driver::Select}},
+        {"set-text", {2, 2, kSettled, &Driver::SetText}},
+        {"expect-text", {2, 2, kSettled, &Driver::ExpectText}},
+        {"expect-text-like", {2, 2, kSettled, &Driver::ExpectText}},
+        {"expect-checked", {2, 2, kSettled, &Driver::ExpectState}},
+        {"expect-enabled", {2, 2, kSettled, &Driver::ExpectState}},
+        {"expect-visible", {2, 2, kSettled, &Driver::ExpectState}},
+        {"expect-items", {1, kMany, kSettled, &Driver::ExpectItems}},
+        {"expect-selected", {2, 2, kSettled, &Driver::ExpectSelection}},
+        {"expect-no-selection", {1, 1, kSettled, &Driver::ExpectSelection}},
+        {"expect-progress", {2, 2, kSettled, &Driver::ExpectProgress}},
+        // A copy's progress moves on while the driver waits: nothing to settle.
+        {"wait-progress", {2, 2, kWindow, &Driver::WaitProgress}},
+        {"show", {1, 1, kSettled, &Driver::Show}},
+        {"mark-size", {0, 0, kSettled, &Driver::MarkSize}},
+        {"expect-size-change", {2, 2, kSettled, &Driver::ExpectSizeChange}},
+        {"expect-in-window", {2, 2, kSettled, &Driver::Layout}},
+        {"expect-apart", {2, 2, kSettled, &Driver::Layout}},
+        {"expect-title-clear", {2, 2, kSettled, &Driver::Layout}},
+
+        {"copy-file", {2, 2, kAny, &Driver::Files}},
+        {"move-file", {2, 2, kAny, &Driver::Files}},
+        {"delete-file", {1, 1, kAny, &Driver::Files}},
+        {"make-folder", {1, 1, kAny, &Driver::Files}},
+        {"expect-file", {1, 2, kAny, &Driver::Files}},
+        {"expect-folder", {1, 1, kAny, &Driver::Files}},
+        {"expect-no-file", {1, 1, kAny, &Driver::Files}},
+        {"expect-link", {2, 3, kAny, &Driver::Files}},
+
+        {"reg-set", {4, 4, kAny, &Driver::Registry}},
+        {"reg-delete", {1, 2, kAny, &Driver::Registry}},
+        {"reg-create-volatile", {1, 1, kAny, &Driver::Registry}},
+        {"expect-reg", {3, 3, kAny, &Driver::Registry}},
+        {"expect-reg-absent", {2, 2, kAny, &Driver::Registry}},
+        {"expect-reg-text", {3, 3, kAny, &Driver::Registry}},
+        {"wait-reg", {2, 2, kAny, &Driver::Registry}},
+        {"expect-reg-type", {3, 3, kAny, &Driver::Registry}},
+        {"expect-reg-size", {3, 3, kAny, &Driver::Registry}},
+        {"expect-reg-bytes", {4, 4, kAny, &Driver::Registry}},
+        {"expect-reg-u32", {4, 4, kAny, &Driver::Registry}},
+    };
+    auto it = commands.find(name);
+    return it == commands.end() ? nullptr : &it->second;
 }
 
 // Round trips to the program after posted messages. Each sent message is
@@ -170,9 +169,6 @@ bool CheckCommand(const std::vector<std::string>& words, std::string* error) {
 // way (a WM_CHAR from TranslateMessage, WM_SYSCOMMAND after Alt+F4, the
 // WM_COMMAND after WM_CLOSE).
 constexpr int kPostedRoundTrips = 8;
-
-// How long expect-text waits for a control's text to become the expected one.
-constexpr DWORD kTextSettleMs = 2000;
 
 // One action on the program from a helper thread, so that the driver stays
 // free when the handler opens a modal window: a message sent to `window`,
@@ -261,79 +257,36 @@ bool Driver::Run(const std::vector<ScriptLine>& lines, const std::string& script
     return true;
 }
 
-bool Driver::Execute(const std::vector<std::string>& w, std::string* error) {
-    const std::string& c = w[0];
-    if (c == "start") return Start(w, error);
-    if (c == "wait-window" || c == "wait-dialog") return WaitWindow(w, error);
-    if (c == "answer" || c == "answer-like" || c == "wait-message") return Answer(w, error);
-    if (c == "expect-exit") return ExpectExit(w, error);
-    if (c == "follow") return Follow(w, error);
-    if (c == "expect-output") return ExpectOutput(w, error);
-    if (c.rfind("reg-", 0) == 0 || c.rfind("expect-reg", 0) == 0 || c == "wait-reg")
-        return Registry(w, error);
-    if (c == "map-drive" || c == "unmap-drive") return Drive(w, error);
-    if (c.find("-file") != std::string::npos || c.find("-folder") != std::string::npos || c == "expect-link")
-        return Files(w, error);
-    if (c == "screenshot") {
-        if (current_ && IsWindow(current_)) {
-            RedrawWindow(current_, nullptr, nullptr,
-                         RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        }
-        // Let the program finish what it is doing (painting a new window)
-        // before the screen is taken.
-        if (process_ && Running()) WaitForInputIdle(process_, kActionWaitMs);
-        if (!SaveScreenshot(w[1], true, current_ && IsWindow(current_) ? current_ : nullptr)) {
-            *error = "cannot save a screenshot to " + Quote(w[1]);
-            return false;
-        }
-        return true;
-    }
-
-    // Everything else works on the current window and needs it settled.
-    if (!current_ || !IsWindow(current_)) {
-        *error = "no current window (wait-window first)";
+bool Driver::Execute(const Words& w, std::string* error) {
+    const Command* command = FindCommand(w[0]);
+    if (!command) {  // the script was checked before the run
+        *error = "unknown command " + Quote(w[0]);
         return false;
     }
-    if (c == "wait-progress") return WaitProgress(w, error);
-    if (!Settle(error) || !RequireNoMessageBox(error)) return false;
-    if (c == "click") return Click(w, error);
-    if (c == "close") {
-        // What the window's close box does.
-        return SendAction(current_, WM_SYSCOMMAND, SC_CLOSE, 0, error);
+    if (command->needs != Needs::kNothing) {
+        if (!current_ || !IsWindow(current_)) {
+            *error = "no current window (wait-window first)";
+            return false;
+        }
+        if (command->needs == Needs::kSettledWindow && (!Settle(error) || !RequireNoMessageBox(error)))
+            return false;
     }
-    if (c == "key") return PressKey(w, error);
-    if (c == "focus") return Focus(w, error);
-    if (c == "expect-focus") return ExpectFocus(w, error);
-    if (c == "select") return Select(w, error);
-    if (c == "mark-size" || c == "expect-size-change") {
-        RECT now;
-        if (!GetWindowRect(current_, &now)) {
-            *error = "cannot read the window rectangle";
-            return false;
-        }
-        if (c == "mark-size") {
-            marked_ = now;
-            hasMark_ = true;
-            return true;
-        }
-        long long dw = 0, dh = 0;
-        if (!hasMark_ || !ParseInteger(w[1], &dw) || !ParseInteger(w[2], &dh)) {
-            *error = hasMark_ ? "expected two numbers" : "mark-size has not run";
-            return false;
-        }
-        long long gotW = (now.right - now.left) - (marked_.right - marked_.left);
-        long long gotH = (now.bottom - now.top) - (marked_.bottom - marked_.top);
-        if (gotW != dw || gotH != dh || now.left != marked_.left || now.top != marked_.top) {
-            *error = "the window changed by " + std::to_string(gotW) + " x " + std::to_string(gotH) +
-                     " and moved by " + std::to_string(now.left - marked_.left) + ", " +
-                     std::to_string(now.top - marked_.top) + "; expected " + w[1] + " x " + w[2] +
-                     " in place";
-            return false;
-        }
-        return true;
+    return (this->*command->handler)(w, error);
+}
+
+bool Driver::Screenshot(const Words& w, std::string* error) {
+    if (current_ && IsWindow(current_)) {
+        RedrawWindow(current_, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     }
-    if (c == "expect-in-window" || c == "expect-apart" || c == "expect-title-clear") return Layout(w, error);
-    return ExpectControl(w, error);
+    // Let the program finish what it is doing (painting a new window)
+    // before the screen is taken.
+    if (process_ && Running()) WaitForInputIdle(process_, kActionWaitMs);
+    if (!SaveScreenshot(w[1], true, current_ && IsWindow(current_) ? current_ : nullptr)) {
+        *error = "cannot save a screenshot to " + Quote(w[1]);
+        return false;
+    }
+    return true;
 }
 
 bool Driver::Start(const std::vector<std::string>& w, std::string* error) {
@@ -374,9 +327,9 @@ bool Driver::WaitWindow(const std::vector<std::string>& w, std::string* error) {
     }
     const bool dialog = w[0] == "wait-dialog";
     std::string className = dialog ? "#32770" : w.size() > 2 ? w[2] : "";
-    long long id = 0;
-    if (dialog && (!ParseInteger(w[2], &id) || id < 0 || id > 0xFFFF)) {
-        *error = "bad control id " + Quote(w[2]);
+    int id = 0;
+    if (dialog && !ParseControlId(w[2], &id)) {
+        *error = "unknown control " + Quote(w[2]);
         return false;
     }
     DWORD limit = kWindowWaitMs;
@@ -395,8 +348,8 @@ bool Driver::WaitWindow(const std::vector<std::string>& w, std::string* error) {
             // The next page: a new dialog window that holds the control.
             for (HWND window : TopWindows(pid_)) {
                 std::string text;
-                if (window != previous && WindowClass(window) == className &&
-                    GetDlgItem(window, static_cast<int>(id)) && ReadText(window, &text) && text == w[1]) {
+                if (window != previous && WindowClass(window) == className && GetDlgItem(window, id) &&
+                    ReadText(window, &text) && text == w[1]) {
                     found = window;
                     break;
                 }
@@ -442,35 +395,6 @@ bool Driver::WaitWindow(const std::vector<std::string>& w, std::string* error) {
     }
 }
 
-bool Driver::WaitProgress(const std::vector<std::string>& w, std::string* error) {
-    HWND control;
-    long long wanted = 0;
-    if (!Control(w[1], &control, error)) return false;
-    if (!ParseInteger(w[2], &wanted)) {
-        *error = "bad position " + Quote(w[2]);
-        return false;
-    }
-    DWORD start = GetTickCount();
-    for (;;) {
-        int position = 0;
-        if (!ReadProgress(control, &position)) {
-            *error = "control " + w[1] + " is not a progress bar or does not answer";
-            return false;
-        }
-        if (position >= wanted) return true;
-        if (!RequireNoMessageBox(error)) return false;
-        if (!Running() || !IsWindow(current_)) {
-            *error = "the window closed while bar " + w[1] + " stood at " + std::to_string(position);
-            return false;
-        }
-        if (GetTickCount() - start > kWindowWaitMs) {
-            *error = "bar " + w[1] + " stays at " + std::to_string(position) + ", below " + w[2];
-            return false;
-        }
-        Sleep(kPollMs);
-    }
-}
-
 bool Driver::Drive(const std::vector<std::string>& w, std::string* error) {
     const std::string& letter = w[1];
     if (letter.empty() || letter.size() > 2 || (letter.size() == 2 && letter[1] != ':')) {
@@ -486,20 +410,6 @@ bool Driver::Drive(const std::vector<std::string>& w, std::string* error) {
         return false;
     }
     return MapDrive(letter[0], w[2], type->second, error);
-}
-
-bool Driver::Control(const std::string& id, HWND* control, std::string* error) {
-    long long value = 0;
-    if (!ParseInteger(id, &value) || value < 0 || value > 0xFFFF) {
-        *error = "bad control id " + Quote(id);
-        return false;
-    }
-    *control = GetDlgItem(current_, static_cast<int>(value));
-    if (!*control) {
-        *error = "the window has no control " + id;
-        return false;
-    }
-    return true;
 }
 
 bool Driver::SendAction(HWND window, UINT message, WPARAM wparam, LPARAM lparam, std::string* error) {
@@ -554,115 +464,6 @@ bool Driver::RequireNoMessageBox(std::string* error) {
         return false;
     }
     return true;
-}
-
-bool Driver::Click(const std::vector<std::string>& w, std::string* error) {
-    HWND control;
-    if (!Control(w[1], &control, error)) return false;
-    if (WindowClass(control) != "Button") {
-        *error = "control " + w[1] + " is not a button (use select for lists)";
-        return false;
-    }
-    if (!IsWindowVisible(control) || !IsWindowEnabled(control)) {
-        *error = "control " + w[1] + (IsWindowVisible(control) ? " is disabled" : " is hidden");
-        return false;
-    }
-    if (IsAutoToggleButton(control)) {
-        int state = ReadCheck(control);
-        DWORD_PTR ignored = 0;
-        WPARAM next = state == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
-        if (state < 0 ||
-            !SendMessageTimeoutW(control, BM_SETCHECK, next, 0, SMTO_NORMAL, kMessageTimeoutMs, &ignored)) {
-            *error = "check box " + w[1] + " does not answer";
-            return false;
-        }
-    }
-    int id = GetDlgCtrlID(control);
-    return SendAction(current_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control),
-                      error);
-}
-
-bool Driver::PressKey(const std::vector<std::string>& w, std::string* error) {
-    KeyStroke key;
-    if (!ParseKey(w[1], &key)) {
-        *error = "unknown key " + Quote(w[1]) +
-                 " (enter, escape, space, tab, f1 to f12, a letter or digit, "
-                 "each with or without alt+)";
-        return false;
-    }
-    // The keyboard sends its messages to the focused window; the program's
-    // message loop then does the rest (IsDialogMessage, TranslateMessage).
-    HWND target = FocusedControl();
-    if (!target) target = current_;
-    const UINT scan = MapVirtualKeyW(static_cast<UINT>(key.virtualKey), MAPVK_VK_TO_VSC);
-    // Repeat count 1, the scan code, bit 29 for Alt held; the release also
-    // has bits 30 (was down) and 31 (going up).
-    const LPARAM down = static_cast<LPARAM>(1u | (scan << 16) | (key.alt ? 1u << 29 : 0u));
-    const LPARAM up = static_cast<LPARAM>(static_cast<DWORD>(down) | 1u << 30 | 1u << 31);
-    const WPARAM code = static_cast<WPARAM>(key.virtualKey);
-    const UINT pressMessage = key.alt ? WM_SYSKEYDOWN : WM_KEYDOWN;
-    const UINT releaseMessage = key.alt ? WM_SYSKEYUP : WM_KEYUP;
-    MSG press = {target, pressMessage, code, down, 0, {}};
-    MSG release = {target, releaseMessage, code, up, 0, {}};
-    return PostAction({press, release}, error);
-}
-
-bool Driver::Focus(const std::vector<std::string>& w, std::string* error) {
-    HWND control;
-    if (!Control(w[1], &control, error)) return false;
-    if (!IsWindowVisible(control) || !IsWindowEnabled(control)) {
-        *error = "control " + w[1] + (IsWindowVisible(control) ? " is disabled" : " is hidden");
-        return false;
-    }
-    // What the dialog manager does for the Tab key: the focus moves and a
-    // push button becomes the default one.
-    MSG next = {current_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE, 0, {}};
-    return PostAction({next}, error);
-}
-
-bool Driver::ExpectFocus(const std::vector<std::string>& w, std::string* error) {
-    HWND control;
-    if (!Control(w[1], &control, error)) return false;
-    HWND focused = FocusedControl();
-    if (focused == control) return true;
-    *error = "the focus is " +
-             (focused == nullptr    ? std::string("outside the window")
-              : focused == current_ ? std::string("on the window itself")
-                                    : "on control " + std::to_string(GetDlgCtrlID(focused)) + " (" +
-                                          WindowClass(focused) + ")") +
-             ", expected control " + w[1];
-    return false;
-}
-
-bool Driver::Select(const std::vector<std::string>& w, std::string* error) {
-    HWND control;
-    if (!Control(w[1], &control, error)) return false;
-    std::vector<std::string> items;
-    int selected = -1;
-    if (!ReadItems(control, &items, &selected)) {
-        *error = "control " + w[1] + " is not a list";
-        return false;
-    }
-    if (!IsWindowVisible(control) || !IsWindowEnabled(control)) {
-        *error = "list " + w[1] + (IsWindowVisible(control) ? " is disabled" : " is hidden");
-        return false;
-    }
-    size_t index = 0;
-    while (index < items.size() && items[index] != w[2]) ++index;
-    if (index == items.size()) {
-        *error = "list " + w[1] + " has no item " + Quote(w[2]) + "; it holds " + QuoteList(items);
-        return false;
-    }
-    bool combo = IsComboBox(control);
-    DWORD_PTR ignored = 0;
-    if (!SendMessageTimeoutW(control, combo ? CB_SETCURSEL : LB_SETCURSEL, index, 0, SMTO_NORMAL,
-                             kMessageTimeoutMs, &ignored)) {
-        *error = "list " + w[1] + " does not answer";
-        return false;
-    }
-    WORD code = combo ? CBN_SELCHANGE : LBN_SELCHANGE;
-    return SendAction(current_, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code),
-                      reinterpret_cast<LPARAM>(control), error);
 }
 
 bool Driver::Answer(const std::vector<std::string>& w, std::string* error) {
@@ -780,7 +581,8 @@ bool Driver::Follow(const std::vector<std::string>& w, std::string* error) {
         if (found) {
             process_ = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, found);
             if (!process_) {
-                *error = "cannot open the program " + Quote(w[1]) + " (error " + std::to_string(GetLastError()) + ")";
+                *error = "cannot open the program " + Quote(w[1]) + " (error " +
+                         std::to_string(GetLastError()) + ")";
                 return false;
             }
             pid_ = found;
@@ -818,8 +620,8 @@ bool Driver::ExpectOutput(const std::vector<std::string>& w, std::string* error)
     startup.hStdOutput = writeEnd;
     startup.hStdError = writeEnd;
     PROCESS_INFORMATION info = {};
-    const BOOL started = CreateProcessA(program.c_str(), mutableLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                        nullptr, &startup, &info);
+    const BOOL started = CreateProcessA(program.c_str(), mutableLine.data(), nullptr, nullptr, TRUE, 0,
+                                        nullptr, nullptr, &startup, &info);
     CloseHandle(writeEnd);
     if (!started) {
         CloseHandle(readEnd);
@@ -863,117 +665,6 @@ bool Driver::ExpectOutput(const std::vector<std::string>& w, std::string* error)
     }
     *error = "no line of the output matches " + Quote(w[1]) + "; the output: " + Quote(output);
     return false;
-}
-
-bool Driver::ExpectControl(const std::vector<std::string>& w, std::string* error) {
-    const std::string& c = w[0];
-    HWND control;
-    if (!Control(w[1], &control, error)) return false;
-    if (c == "set-text" || c == "expect-text" || c == "expect-text-like") {
-        if (c == "set-text") {
-            std::wstring text = Widen(w[2]);
-            DWORD_PTR ignored = 0;
-            if (!SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
-                                     SMTO_NORMAL, kMessageTimeoutMs, &ignored)) {
-                *error = "control " + w[1] + " does not answer";
-                return false;
-            }
-            return true;
-        }
-        // A key's characters reach the control through the program's queue,
-        // which a loaded machine may take a moment to empty: the text gets
-        // a short while to become what is expected.
-        const DWORD start = GetTickCount();
-        for (;;) {
-            std::string text;
-            if (!ReadText(control, &text)) {
-                *error = "control " + w[1] + " does not answer";
-                return false;
-            }
-            if (c == "expect-text" ? text == w[2] : MatchesPattern(text, w[2])) return true;
-            if (GetTickCount() - start > kTextSettleMs) {
-                *error = "control " + w[1] + " shows " + Quote(text) + ", expected " + Quote(w[2]);
-                return false;
-            }
-            Sleep(kPollMs);
-        }
-    }
-    if (c == "expect-progress") {
-        long long expected = 0;
-        int position = 0;
-        if (!ParseInteger(w[2], &expected)) {
-            *error = "bad position " + Quote(w[2]);
-            return false;
-        }
-        if (!ReadProgress(control, &position)) {
-            *error = "control " + w[1] + " is not a progress bar or does not answer";
-            return false;
-        }
-        if (position != expected) {
-            *error = "bar " + w[1] + " stands at " + std::to_string(position) + ", expected " + w[2];
-            return false;
-        }
-        return true;
-    }
-    if (c == "expect-checked" || c == "expect-enabled" || c == "expect-visible") {
-        int expected = 0;
-        if (!ParseFlag(w[2], c == "expect-checked" ? 2 : 1, &expected, error)) return false;
-        int actual = c == "expect-checked"   ? ReadCheck(control)
-                     : c == "expect-enabled" ? (IsWindowEnabled(control) ? 1 : 0)
-                                             : (IsWindowVisible(control) ? 1 : 0);
-        if (actual != expected) {
-            const char* what = c == "expect-checked"   ? "checked"
-                               : c == "expect-enabled" ? "enabled"
-                                                       : "visible";
-            *error = "control " + w[1] + " " + what + " is " + std::to_string(actual) + ", expected " + w[2];
-            return false;
-        }
-        return true;
-    }
-    std::vector<std::string> items;
-    int selected = -1;
-    if (c == "show") {
-        // A look at a control while writing a scenario; it never fails.
-        std::string text;
-        ReadText(control, &text);
-        std::printf("  control %s (%s): text %s, enabled %d, visible %d", w[1].c_str(),
-                    WindowClass(control).c_str(), Quote(text).c_str(), IsWindowEnabled(control) ? 1 : 0,
-                    IsWindowVisible(control) ? 1 : 0);
-        if (WindowClass(control) == "Button") std::printf(", checked %d", ReadCheck(control));
-        int position = 0;
-        if (ReadProgress(control, &position)) std::printf(", position %d", position);
-        if (ReadItems(control, &items, &selected)) {
-            std::printf(", items %s, selected %s", QuoteList(items).c_str(),
-                        selected >= 0 ? Quote(items[selected]).c_str() : "none");
-        }
-        std::printf("\n");
-        return true;
-    }
-    if (!ReadItems(control, &items, &selected)) {
-        *error = "control " + w[1] + " is not a list or does not answer";
-        return false;
-    }
-    if (c == "expect-items") {
-        std::vector<std::string> expected(w.begin() + 2, w.end());
-        if (items != expected) {
-            *error = "list " + w[1] + " holds " + QuoteList(items) + ", expected " + QuoteList(expected);
-            return false;
-        }
-        return true;
-    }
-    std::string actual = selected >= 0 ? Quote(items[selected]) : "no selection";
-    if (c == "expect-no-selection") {
-        if (selected >= 0) {
-            *error = "list " + w[1] + " has " + actual + " selected, expected no selection";
-            return false;
-        }
-        return true;
-    }
-    if (selected < 0 || items[selected] != w[2]) {  // expect-selected
-        *error = "list " + w[1] + " has " + actual + " selected, expected " + Quote(w[2]);
-        return false;
-    }
-    return true;
 }
 
 }  // namespace e2e

@@ -1,8 +1,9 @@
 // The GUI test driver: runs a scenario (see script.h for the syntax) against
 // one program under test, started by the scenario, in the same Wine prefix.
 //
-// Commands (ID is a control id of the current window, the one found by the
-// last wait-window or wait-dialog; PATH a Windows path, or a Unix path that
+// Commands (ID is a control of the current window, the one found by the
+// last wait-window or wait-dialog, named as in the programs' resource headers,
+// IDC_NEXT, or by its number; PATH a Windows path, or a Unix path that
 // is reached through Wine's Z: drive):
 //   start PROGRAM [ARGS...]          start the program (Windows or Unix path);
 //                                    it starts in the program's own folder
@@ -100,12 +101,42 @@ bool CheckCommand(const std::vector<std::string>& words, std::string* error);
 // A text as a scenario would write it, so that failures show \n and \r.
 std::string Quote(const std::string& text);
 
+// Items as a failure shows them: each quoted, or "(none)".
+std::string QuoteList(const std::vector<std::string>& items);
+
+// Reads a number from 0 to `maxValue`; false with a reason otherwise.
+bool ParseFlag(const std::string& text, int maxValue, int* value, std::string* error);
+
 // "/unix/path" as the Windows path that reaches it through Wine's Z: drive;
 // any other text unchanged.
 std::string ToWindowsPath(const std::string& path);
 
+// Limits of the driver's waits. They only end a hang; a passing scenario
+// never comes near them.
+inline constexpr DWORD kWindowWaitMs = 60000;
+inline constexpr DWORD kActionWaitMs = 30000;
+inline constexpr DWORD kPollMs = 20;
+
 class Driver {
 public:
+    using Words = std::vector<std::string>;  // a command's name, then its arguments
+    using Handler = bool (Driver::*)(const Words& w, std::string* error);
+
+    // What a command needs before its handler runs.
+    enum class Needs {
+        kNothing,        // runs at any time (program, files, registry, message boxes)
+        kWindow,         // a current window
+        kSettledWindow,  // a current window, the last action handled, no message box open
+    };
+    struct Command {
+        size_t minArgs;
+        size_t maxArgs;  // SIZE_MAX: any number
+        Needs needs;
+        Handler handler;
+    };
+    // The command of that name; null for an unknown one.
+    static const Command* FindCommand(const std::string& name);
+
     // `failureShot`: where to save a screenshot when a command fails ("" for none).
     explicit Driver(std::string failureShot);
     ~Driver();  // ends a program that is still running
@@ -119,27 +150,41 @@ public:
 private:
     struct PendingSend;
 
-    bool Execute(const std::vector<std::string>& w, std::string* error);
+    bool Execute(const Words& w, std::string* error);
 
-    bool Start(const std::vector<std::string>& w, std::string* error);
-    bool WaitWindow(const std::vector<std::string>& w, std::string* error);
-    bool WaitProgress(const std::vector<std::string>& w, std::string* error);
-    bool Click(const std::vector<std::string>& w, std::string* error);
-    bool PressKey(const std::vector<std::string>& w, std::string* error);
-    bool Focus(const std::vector<std::string>& w, std::string* error);
-    bool ExpectFocus(const std::vector<std::string>& w, std::string* error);
-    bool Select(const std::vector<std::string>& w, std::string* error);
-    bool Answer(const std::vector<std::string>& w, std::string* error);
-    bool ExpectExit(const std::vector<std::string>& w, std::string* error);
-    bool Follow(const std::vector<std::string>& w, std::string* error);
-    bool ExpectOutput(const std::vector<std::string>& w, std::string* error);
-    bool ExpectControl(const std::vector<std::string>& w, std::string* error);
-    bool Registry(const std::vector<std::string>& w, std::string* error);
-    bool Files(const std::vector<std::string>& w, std::string* error);
-    bool Drive(const std::vector<std::string>& w, std::string* error);
-    bool Layout(const std::vector<std::string>& w, std::string* error);
+    // The program and its windows (driver_win32.cpp).
+    bool Start(const Words& w, std::string* error);
+    bool WaitWindow(const Words& w, std::string* error);
+    bool Answer(const Words& w, std::string* error);
+    bool ExpectExit(const Words& w, std::string* error);
+    bool Follow(const Words& w, std::string* error);
+    bool ExpectOutput(const Words& w, std::string* error);
+    bool Screenshot(const Words& w, std::string* error);
+    bool Drive(const Words& w, std::string* error);
+    // The current window and its controls (control_commands_win32.cpp).
+    bool Click(const Words& w, std::string* error);
+    bool Close(const Words& w, std::string* error);
+    bool PressKey(const Words& w, std::string* error);
+    bool Focus(const Words& w, std::string* error);
+    bool ExpectFocus(const Words& w, std::string* error);
+    bool Select(const Words& w, std::string* error);
+    bool SetText(const Words& w, std::string* error);
+    bool ExpectText(const Words& w, std::string* error);
+    bool ExpectState(const Words& w, std::string* error);
+    bool ExpectProgress(const Words& w, std::string* error);
+    bool WaitProgress(const Words& w, std::string* error);
+    bool ExpectItems(const Words& w, std::string* error);
+    bool ExpectSelection(const Words& w, std::string* error);
+    bool Show(const Words& w, std::string* error);
+    bool MarkSize(const Words& w, std::string* error);
+    bool ExpectSizeChange(const Words& w, std::string* error);
+    // layout_commands_win32.cpp, registry_commands_win32.cpp, file_commands_win32.cpp
+    bool Layout(const Words& w, std::string* error);
+    bool Registry(const Words& w, std::string* error);
+    bool Files(const Words& w, std::string* error);
 
-    // The control `id` of the current window; false with a reason if none.
+    // The control of the current window that `id` names (a resource name
+    // such as IDC_NEXT, or a number); false with a reason if none.
     bool Control(const std::string& id, HWND* control, std::string* error);
     // Sends a message to the program on a helper thread and waits as Settle does.
     bool SendAction(HWND window, UINT message, WPARAM wparam, LPARAM lparam, std::string* error);
