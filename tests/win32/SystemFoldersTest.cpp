@@ -8,7 +8,7 @@
 #include "installer/engine/installer_folders.h"
 #include "installer/services/system.h"
 #include "tests/win32/system_test_support.h"
-#include "tests/win32/wine_fixture.h"
+#include "tests/support/wine_fixture_win32.h"
 
 using namespace installer;
 using namespace system_test;

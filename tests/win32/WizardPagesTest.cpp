@@ -17,7 +17,7 @@
 #include "installer/wizard/pages_win32.h"
 #include "tests/win32/dialog_script.h"
 #include "tests/win32/records_test_support.h"
-#include "tests/win32/wine_fixture.h"
+#include "tests/support/wine_fixture_win32.h"
 
 using namespace installer;
 using namespace records_test;

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "dta/dta.h"
-#include "tests/win32/wine_fixture.h"
+#include "tests/support/wine_fixture_win32.h"
 
 using korvo::test::Attributes;
 using korvo::test::FileExists;

@@ -10,8 +10,8 @@
 
 #include <memory>
 
-#include "tests/win32/ExportImage.h"
-#include "tests/win32/wine_fixture.h"
+#include "tests/dta/export_image_win32.h"
+#include "tests/support/wine_fixture_win32.h"
 #include "tools/packer.h"
 
 using korvo::test::ReadWholeFile;

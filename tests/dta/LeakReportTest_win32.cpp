@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/win32/wine_fixture.h"
+#include "tests/support/wine_fixture_win32.h"
 
 using korvo::test::ScratchFolder;
 

@@ -2,8 +2,8 @@
 // header, optional header, sections, export directory) from its bytes, with
 // every offset checked against the image's size, and makes the two changes
 // that turn a program into a loadable library.
-#ifndef TESTS_WIN32_EXPORTIMAGE_H
-#define TESTS_WIN32_EXPORTIMAGE_H
+#ifndef TESTS_DTA_EXPORT_IMAGE_WIN32_H
+#define TESTS_DTA_EXPORT_IMAGE_WIN32_H
 
 #include <cstdint>
 #include <string>
@@ -163,4 +163,4 @@ inline std::string PwsetupPath() {
 
 }  // namespace korvo::test
 
-#endif  // TESTS_WIN32_EXPORTIMAGE_H
+#endif  // TESTS_DTA_EXPORT_IMAGE_WIN32_H

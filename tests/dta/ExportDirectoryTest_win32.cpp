@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "tests/win32/ExportImage.h"
-#include "tests/win32/wine_fixture.h"
+#include "tests/dta/export_image_win32.h"
+#include "tests/support/wine_fixture_win32.h"
 
 using korvo::test::PeImage;
 

@@ -1,7 +1,7 @@
 // Helpers for Win32 tests that run under Wine: a scratch folder that is
 // removed with everything in it, and small whole-file helpers.
-#ifndef TESTS_WIN32_WINE_FIXTURE_H
-#define TESTS_WIN32_WINE_FIXTURE_H
+#ifndef TESTS_SUPPORT_WINE_FIXTURE_WIN32_H
+#define TESTS_SUPPORT_WINE_FIXTURE_WIN32_H
 
 #include <windows.h>
 
@@ -106,4 +106,4 @@ inline DWORD Attributes(const std::string& path) {
 
 }  // namespace korvo::test
 
-#endif  // TESTS_WIN32_WINE_FIXTURE_H
+#endif  // TESTS_SUPPORT_WINE_FIXTURE_WIN32_H
