@@ -96,8 +96,11 @@ function(korvo_add_fuzz_target name)
       if(ARG_DICT)
         set(dict_option -dict=${ARG_DICT})
       endif()
+      # -max_len past a whole block (32,772 bytes with its header): libFuzzer
+      # otherwise stays near the largest seed and never reaches a block's end.
       add_test(NAME fuzz.${name}
-               COMMAND ${name} -runs=20000 -max_total_time=60 ${dict_option} ${found} ${ARG_CORPUS})
+               COMMAND ${name} -runs=20000 -max_total_time=60 -max_len=70000 ${dict_option} ${found}
+                       ${ARG_CORPUS})
     else()
       add_test(NAME fuzz.${name} COMMAND ${name} ${ARG_CORPUS})
     endif()
