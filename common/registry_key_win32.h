@@ -3,12 +3,12 @@
 // Keys are opened for the length of one operation and closed by the owner on
 // every path. Every open asks for KEY_ALL_ACCESS, so an account that may not
 // write a key cannot read it through these helpers either.
-#ifndef INSTALLER_SERVICES_REGISTRY_KEY_H
-#define INSTALLER_SERVICES_REGISTRY_KEY_H
+#ifndef COMMON_REGISTRY_KEY_WIN32_H
+#define COMMON_REGISTRY_KEY_WIN32_H
 
 #include <windows.h>
 
-namespace installer {
+namespace korvo {
 
 class RegistryKey {
 public:
@@ -55,6 +55,6 @@ private:
     HKEY key_ = nullptr;
 };
 
-}  // namespace installer
+}  // namespace korvo
 
-#endif  // INSTALLER_SERVICES_REGISTRY_KEY_H
+#endif  // COMMON_REGISTRY_KEY_WIN32_H
