@@ -35,7 +35,7 @@ bool ReadOnlyMode(mode_t mode) {
 
 }  // namespace
 
-FileHandle OpenRead(const char* path, bool randomAccess) {
+FileHandle OpenRead(const char* path, bool randomAccess, Share) {
     if (path == nullptr) return kInvalidFile;
     // Without O_NONBLOCK, opening a pipe would wait for a writer.
     const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -68,6 +68,16 @@ FileHandle OpenWrite(const char* path, bool createAlways, bool hidden) {
         return kInvalidFile;
     }
     return fd;
+}
+
+FileHandle OpenAppend(const char* path) {
+    if (path == nullptr) return kInvalidFile;
+    if (IsReadOnly(path)) {
+        errno = EACCES;
+        return kInvalidFile;
+    }
+    const int fd = ::open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    return fd < 0 ? kInvalidFile : fd;
 }
 
 bool Close(FileHandle file) {
@@ -182,6 +192,11 @@ bool Exists(const char* path) {
     return path != nullptr && ::stat(path, &info) == 0;
 }
 
+bool IsFolder(const char* path) {
+    struct stat info;
+    return path != nullptr && ::stat(path, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 bool Delete(const char* path) {
     if (path == nullptr || IsReadOnly(path)) return false;
     return ::unlink(path) == 0;
@@ -240,6 +255,29 @@ bool Copy(const char* from, const char* to) {
 bool Replace(const char* from, const char* to) {
     if (from == nullptr || to == nullptr || IsReadOnly(to)) return false;
     return ::rename(from, to) == 0;
+}
+
+bool Move(const char* from, const char* to) {
+    if (from == nullptr || to == nullptr || IsReadOnly(to)) return false;
+    if (::rename(from, to) == 0) return true;
+    if (errno != EXDEV) return false;
+    // Another file system: copy, then delete the original.
+    return Copy(from, to) && ::unlink(from) == 0;
+}
+
+bool CreateFolder(const char* path) {
+    return path != nullptr && (::mkdir(path, 0777) == 0 || IsFolder(path));
+}
+
+bool RemoveFolder(const char* path) {
+    return path != nullptr && ::rmdir(path) == 0;
+}
+
+void ToSystemSeparators(char* path) {
+    if (path == nullptr) return;
+    for (; *path != '\0'; ++path) {
+        if (*path == '\\') *path = '/';
+    }
 }
 
 }  // namespace dta::io

@@ -18,9 +18,22 @@ bool IsUsable(FileHandle file) {
     return file != kInvalidFile && file != 0;
 }
 
+// Windows refuses to write into a read-only file; say so here too, so the
+// rule holds where the system would let an administrator through (Wine run
+// as root does). True, with ERROR_ACCESS_DENIED set, for a read-only file.
+bool RefusedAsReadOnly(const char* path) {
+    const DWORD existing = GetFileAttributesA(path);
+    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) != 0 &&
+        (existing & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
-FileHandle OpenRead(const char* path, bool randomAccess) {
+FileHandle OpenRead(const char* path, bool randomAccess, Share share) {
     if (path == nullptr) {
         return kInvalidFile;
     }
@@ -28,26 +41,29 @@ FileHandle OpenRead(const char* path, bool randomAccess) {
     if (randomAccess) {
         attributes |= FILE_FLAG_RANDOM_ACCESS;
     }
+    const DWORD shareMode = share == Share::Readers ? FILE_SHARE_READ : 0;
     return FromHandle(
-        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, attributes, nullptr));
+        CreateFileA(path, GENERIC_READ, shareMode, nullptr, OPEN_EXISTING, attributes, nullptr));
 }
 
 FileHandle OpenWrite(const char* path, bool createAlways, bool hidden) {
     if (path == nullptr) {
         return kInvalidFile;
     }
-    // Windows refuses to write into a read-only file; say so here too, so the
-    // rule holds where the system would let an administrator through (Wine
-    // run as root does).
-    const DWORD existing = GetFileAttributesA(path);
-    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) != 0 &&
-        (existing & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        SetLastError(ERROR_ACCESS_DENIED);
+    if (RefusedAsReadOnly(path)) {
         return kInvalidFile;
     }
     const DWORD disposition = createAlways ? CREATE_ALWAYS : OPEN_ALWAYS;
     const DWORD attributes = hidden ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL;
     return FromHandle(CreateFileA(path, GENERIC_WRITE, 0, nullptr, disposition, attributes, nullptr));
+}
+
+FileHandle OpenAppend(const char* path) {
+    if (path == nullptr || RefusedAsReadOnly(path)) {
+        return kInvalidFile;
+    }
+    return FromHandle(CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 bool Close(FileHandle file) {
@@ -193,6 +209,14 @@ bool Exists(const char* path) {
     return path != nullptr && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool IsFolder(const char* path) {
+    if (path == nullptr) {
+        return false;
+    }
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 bool Delete(const char* path) {
     return path != nullptr && DeleteFileA(path) != FALSE;
 }
@@ -242,5 +266,23 @@ bool Replace(const char* from, const char* to) {
     return from != nullptr && to != nullptr &&
            MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
+
+bool Move(const char* from, const char* to) {
+    // Write-through: the move is on the disk before whatever follows it
+    // overwrites anything.
+    return from != nullptr && to != nullptr &&
+           MoveFileExA(from, to,
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+bool CreateFolder(const char* path) {
+    return path != nullptr && (CreateDirectoryA(path, nullptr) != FALSE || IsFolder(path));
+}
+
+bool RemoveFolder(const char* path) {
+    return path != nullptr && RemoveDirectoryA(path) != FALSE;
+}
+
+void ToSystemSeparators(char*) {}
 
 }  // namespace dta::io

@@ -1,21 +1,29 @@
-// The copy worker's door to the file system: one implementation per platform
-// (copy_files_posix.cpp, copy_files_win32.cpp). Paths are the installer's
-// Windows-style texts; the POSIX side reads a backslash as a folder
-// separator, so the same relative names work in the native tests.
+// What the copy worker and the copy journal do with files, on top of the one
+// file layer (dta/file_io.h), which holds the platform split. Paths are the
+// installer's Windows-style texts; on POSIX systems a backslash is read as a
+// folder separator, so the same relative names work in the native tests.
+//
+// Files are held without sharing where the copy needs it: a source that
+// nobody may open meanwhile cannot change (or vanish) half-way through the
+// copy, and a destination that nobody may open is never seen half-written.
 #ifndef INSTALLER_ENGINE_COPY_FILES_H
 #define INSTALLER_ENGINE_COPY_FILES_H
 
 #include <cstdint>
 
+#include "dta/file_io.h"
+
 namespace installer::copyfiles {
 
-using File = intptr_t;
-inline constexpr File kNoFile = -1;
+using File = dta::io::FileHandle;
+inline constexpr File kNoFile = dta::io::kInvalidFile;
+using dta::io::OwnedFile;
 
 // Opens an existing file for reading, not shared with anyone.
 File OpenSource(const char* path);
 
-// Creates `path` for writing, not shared, replacing an existing file.
+// Creates `path` for writing, not shared, replacing an existing file (but
+// not a read-only one, which Windows refuses).
 File CreateDestination(const char* path);
 
 // Creates every missing folder above the file `path` (the folders its
@@ -58,25 +66,6 @@ bool CreateFolder(const char* path);
 
 // Removes a folder only when it is empty.
 bool RemoveEmptyFolder(const char* path);
-
-// Holds an open file and closes it when it goes.
-class OwnedFile {
-public:
-    explicit OwnedFile(File file = kNoFile) : file_(file) {}
-    ~OwnedFile() { Close(file_); }
-    OwnedFile(const OwnedFile&) = delete;
-    OwnedFile& operator=(const OwnedFile&) = delete;
-
-    File Get() const { return file_; }
-    bool Valid() const { return file_ != kNoFile; }
-    void Reset(File file = kNoFile) {
-        Close(file_);
-        file_ = file;
-    }
-
-private:
-    File file_;
-};
 
 }  // namespace installer::copyfiles
 

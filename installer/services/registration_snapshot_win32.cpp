@@ -3,13 +3,14 @@
 #include "common/path_builder.h"
 #include "installer/engine/install_script.h"
 #include "installer/engine/settings_table.h"
-#include "installer/services/registry_key.h"
+#include "common/registry_key_win32.h"
 #include "installer/services/shortcuts_folders.h"
 #include "installer/services/uninstall_record.h"
 
 namespace installer {
 
 using korvo::PathBuilder;
+using korvo::RegistryKey;
 
 namespace {
 

@@ -3,9 +3,11 @@
 
 #include <cstring>
 
-#include "installer/services/registry_key.h"
+#include "common/registry_key_win32.h"
 
 namespace installer {
+
+using korvo::RegistryKey;
 
 namespace {
 

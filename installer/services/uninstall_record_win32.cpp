@@ -5,11 +5,12 @@
 
 #include "common/path_builder.h"
 #include "installer/engine/settings_table.h"
-#include "installer/services/registry_key.h"
+#include "common/registry_key_win32.h"
 
 namespace installer {
 
 using korvo::PathBuilder;
+using korvo::RegistryKey;
 
 namespace {
 

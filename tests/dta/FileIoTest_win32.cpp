@@ -172,3 +172,85 @@ TEST(DtaFileIo, last_write_time_is_the_system_file_time) {
     ASSERT_TRUE(io::LastWriteTime(f.file, &time));
     EXPECT_EQ(time, 0x01D0000012345678ull);
 }
+
+TEST(DtaFileIo, a_file_held_unshared_cannot_be_opened_again_until_closed) {
+    ScratchFolder dir;
+    const std::string path = dir / "held.bin";
+    ASSERT_TRUE(WriteWholeFile(path, "source"));
+    {
+        // Shared with readers: a second reader gets in, a writer does not.
+        io::OwnedFile shared(io::OpenRead(path.c_str(), false));
+        ASSERT_TRUE(shared.Valid());
+        io::OwnedFile reader(io::OpenRead(path.c_str(), false));
+        EXPECT_TRUE(reader.Valid());
+        io::OwnedFile writer(io::OpenWrite(path.c_str(), false, false));
+        EXPECT_FALSE(writer.Valid());
+    }
+    {
+        io::OwnedFile held(io::OpenRead(path.c_str(), false, io::Share::None));
+        ASSERT_TRUE(held.Valid());
+        io::OwnedFile reader(io::OpenRead(path.c_str(), false));
+        EXPECT_FALSE(reader.Valid());
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+        EXPECT_FALSE(io::Delete(path.c_str()));
+    }
+    io::OwnedFile again(io::OpenRead(path.c_str(), false, io::Share::None));
+    EXPECT_TRUE(again.Valid());
+}
+
+TEST(DtaFileIo, append_adds_at_the_end_while_others_read_and_refuses_read_only_files) {
+    ScratchFolder dir;
+    const std::string path = dir / "journal.txt";
+    for (const char* line : {"one\r\n", "two\r\n"}) {
+        io::OwnedFile file(io::OpenAppend(path.c_str()));
+        ASSERT_TRUE(file.Valid());
+        // A reader that lets the writer go on gets in (one that shares only
+        // with readers is refused by the writer already there).
+        HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_NE(reader, INVALID_HANDLE_VALUE);
+        if (reader != INVALID_HANDLE_VALUE) CloseHandle(reader);
+        uint32_t written = 0;
+        ASSERT_TRUE(io::Write(file.Get(), line, 5, &written));
+        EXPECT_EQ(written, 5u);
+    }
+    EXPECT_EQ(ReadWholeFile(path), "one\r\ntwo\r\n");
+    ASSERT_TRUE(io::SetReadOnly(path.c_str()));
+    EXPECT_EQ(io::OpenAppend(path.c_str()), io::kInvalidFile);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    ASSERT_TRUE(io::ClearReadOnly(path.c_str()));
+}
+
+TEST(DtaFileIo, folders_are_made_one_level_at_a_time_and_removed_only_when_empty) {
+    ScratchFolder dir;
+    const std::string top = dir / "top", inner = dir / "top\\inner";
+    EXPECT_FALSE(io::CreateFolder(inner.c_str()));  // its parent is missing
+    ASSERT_TRUE(io::CreateFolder(top.c_str()));
+    EXPECT_TRUE(io::CreateFolder(top.c_str()));  // there already
+    ASSERT_TRUE(io::CreateFolder(inner.c_str()));
+    EXPECT_TRUE(io::IsFolder(inner.c_str()));
+    EXPECT_FALSE(io::RemoveFolder(top.c_str()));
+    ASSERT_TRUE(WriteWholeFile(inner + "\\file.bin", "x"));
+    EXPECT_FALSE(io::IsFolder((inner + "\\file.bin").c_str()));
+    EXPECT_FALSE(io::CreateFolder((inner + "\\file.bin").c_str()));  // a file is in the way
+    EXPECT_FALSE(io::RemoveFolder(inner.c_str()));
+    ASSERT_TRUE(io::Delete((inner + "\\file.bin").c_str()));
+    EXPECT_TRUE(io::RemoveFolder(inner.c_str()));
+    EXPECT_FALSE(io::IsFolder(inner.c_str()));
+}
+
+TEST(DtaFileIo, move_replaces_its_target_and_paths_keep_their_backslashes) {
+    ScratchFolder dir;
+    const std::string a = dir / "a.bin", b = dir / "b.bin";
+    ASSERT_TRUE(WriteWholeFile(a, "moved"));
+    ASSERT_TRUE(WriteWholeFile(b, "replaced"));
+    ASSERT_TRUE(io::Move(a.c_str(), b.c_str()));
+    EXPECT_EQ(ReadWholeFile(b), "moved");
+    EXPECT_FALSE(FileExists(a));
+    EXPECT_FALSE(io::Move(a.c_str(), b.c_str()));
+    EXPECT_EQ(ReadWholeFile(b), "moved");
+
+    char path[] = "C:\\Games\\Korvo\\data";
+    io::ToSystemSeparators(path);
+    EXPECT_STREQ(path, "C:\\Games\\Korvo\\data");
+}

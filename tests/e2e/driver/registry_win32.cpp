@@ -1,32 +1,19 @@
 #include "tests/e2e/driver/registry_win32.h"
 
+#include "common/registry_key_win32.h"
+
 namespace e2e {
 namespace {
 
-// Closes a registry key when it goes out of scope.
-class KeyOwner {
-public:
-    KeyOwner() = default;
-    ~KeyOwner() {
-        if (key_) RegCloseKey(key_);
-    }
-    KeyOwner(const KeyOwner&) = delete;
-    KeyOwner& operator=(const KeyOwner&) = delete;
-    HKEY* out() { return &key_; }
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
+using korvo::RegistryKey;
 
 // Bounds what a scenario may read back; the values tested are small.
 constexpr DWORD kMaxValueBytes = 1 << 20;
 
 LONG DeleteTree(HKEY parent, const std::string& subKey) {
     {
-        KeyOwner key;
-        LONG rc = RegOpenKeyExA(parent, subKey.c_str(), 0, KEY_ALL_ACCESS, key.out());
-        if (rc != ERROR_SUCCESS) return rc;
+        RegistryKey key;
+        if (!key.Open(parent, subKey.c_str())) return key.Status();
         char child[256];
         for (;;) {
             DWORD length = sizeof child;
@@ -40,7 +27,6 @@ LONG DeleteTree(HKEY parent, const std::string& subKey) {
 }
 
 }  // namespace
-
 bool ParseRegistryKey(const std::string& path, HKEY* root, std::string* subKey) {
     size_t slash = path.find('\\');
     if (slash == std::string::npos || slash + 1 == path.size()) return false;
@@ -63,16 +49,14 @@ bool ReadRegistryValue(const std::string& path, const std::string& name, DWORD* 
     HKEY root;
     std::string sub;
     if (!ParseRegistryKey(path, &root, &sub)) return false;
-    KeyOwner key;
-    if (RegOpenKeyExA(root, sub.c_str(), 0, KEY_READ, key.out()) != ERROR_SUCCESS) return false;
+    RegistryKey key;
+    if (!key.Open(root, sub.c_str(), KEY_READ)) return false;
     DWORD size = 0;
-    if (RegQueryValueExA(key.get(), name.c_str(), nullptr, type, nullptr, &size) != ERROR_SUCCESS)
-        return false;
+    if (key.QueryValue(name.c_str(), type, nullptr, &size) != ERROR_SUCCESS) return false;
     if (size > kMaxValueBytes) return false;
     data->assign(size, 0);
     if (size == 0) return true;
-    if (RegQueryValueExA(key.get(), name.c_str(), nullptr, type, data->data(), &size) != ERROR_SUCCESS)
-        return false;
+    if (key.QueryValue(name.c_str(), type, data->data(), &size) != ERROR_SUCCESS) return false;
     data->resize(size);
     return true;
 }
@@ -82,23 +66,18 @@ bool WriteRegistryValue(const std::string& path, const std::string& name, DWORD 
     HKEY root;
     std::string sub;
     if (!ParseRegistryKey(path, &root, &sub)) return false;
-    KeyOwner key;
-    if (RegCreateKeyExA(root, sub.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.out(), nullptr) !=
-        ERROR_SUCCESS)
-        return false;
-    return RegSetValueExA(key.get(), name.c_str(), 0, type, data.data(), static_cast<DWORD>(data.size())) ==
-           ERROR_SUCCESS;
+    RegistryKey key;
+    if (!key.Create(root, sub.c_str())) return false;
+    return key.SetValue(name.c_str(), type, data.data(), static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
 }
 
 bool DeleteRegistryValue(const std::string& path, const std::string& name) {
     HKEY root;
     std::string sub;
     if (!ParseRegistryKey(path, &root, &sub)) return false;
-    KeyOwner key;
-    LONG rc = RegOpenKeyExA(root, sub.c_str(), 0, KEY_ALL_ACCESS, key.out());
-    if (rc == ERROR_FILE_NOT_FOUND) return true;
-    if (rc != ERROR_SUCCESS) return false;
-    rc = RegDeleteValueA(key.get(), name.c_str());
+    RegistryKey key;
+    if (!key.Open(root, sub.c_str())) return key.Status() == ERROR_FILE_NOT_FOUND;
+    const LONG rc = key.DeleteValue(name.c_str());
     return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
 }
 
@@ -106,11 +85,9 @@ bool CreateVolatileRegistryKey(const std::string& path) {
     HKEY root;
     std::string sub;
     if (!ParseRegistryKey(path, &root, &sub)) return false;
-    KeyOwner key;
+    RegistryKey key;
     DWORD disposition = 0;
-    if (RegCreateKeyExA(root, sub.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                        key.out(), &disposition) != ERROR_SUCCESS)
-        return false;
+    if (!key.Create(root, sub.c_str(), REG_OPTION_VOLATILE, &disposition)) return false;
     return disposition == REG_CREATED_NEW_KEY;
 }
 
