@@ -4,6 +4,7 @@
 
 #include <exception>
 
+#include "disc/build.h"
 #include "disc/check.h"
 #include "disc/disc_set.h"
 #include "disc/findings.h"
@@ -19,6 +20,7 @@ const char kUsage[] =
     "usage: korvo-disc COMMAND [options] ARGUMENTS...\n"
     "\n"
     "  korvo-disc check DISC_FOLDER...   check a disc set the way PWsetup reads it\n"
+    "  korvo-disc build PROJECT OUT      make OUT/disc1, disc2, ... from a project folder\n"
     "  korvo-disc help [COMMAND]         this text, or the options of a command\n"
     "  korvo-disc --version              the tool's version\n"
     "\n"
@@ -28,8 +30,55 @@ const char kUsage[] =
     "check takes -v (also say what was checked), -q (problems only, no summary)\n"
     "and --strict (warnings fail too).\n"
     "\n"
+    "PROJECT holds idata.txt, license.txt (patch.txt), files/ (the files the\n"
+    "add_file lines name; each goes to the disc its line names), billboards/\n"
+    "(bilboard<n>.bmp numbered across discs), PWsetup.exe, and optionally\n"
+    "every-disc/ and disc<n>/ trees copied as they are. build writes the measured\n"
+    "request sizes into the script, packs PWdata.dta and bilboard<d>.dta, writes\n"
+    "each disc's label file and checks the result; OUT appears only when done.\n"
+    "\n"
+    "Make your own disc set:\n"
+    "  mkdir -p mygame/files mygame/billboards   # add idata.txt, license.txt, files\n"
+    "  cp build/windows/installer/PWsetup.exe mygame/\n"
+    "  korvo-disc build mygame out\n"
+    "  ln -s \"$PWD/out/disc1\" \"$WINEPREFIX/dosdevices/d:\"\n"
+    "  wine 'D:\\PWsetup.exe' 'D:\\'\n"
+    "\n"
     "Exit codes: 0 no error (warnings allowed unless --strict), 1 errors found or\n"
     "a folder unreadable, 2 wrong usage.\n";
+
+struct BuildCommand {
+    BuildOptions options;
+    bool verbose = false;
+    bool quiet = false;
+};
+
+void DefineBuild(CLI::App& app, BuildCommand* command) {
+    app.add_option("PROJECT", command->options.project, "the project folder")->required();
+    app.add_option("OUT", command->options.out, "the folder to make, with disc1, disc2, ...")->required();
+    app.add_option("--installer", command->options.installer, "PWsetup.exe to put on disc 1")
+        ->type_name("FILE");
+    app.add_flag("--setup", command->options.withSetup, "also put the project's setup.exe on disc 1");
+    app.add_flag("-v,--verbose", command->verbose, "also show the check's warnings");
+    app.add_flag("-q,--quiet", command->quiet, "print failures only");
+    app.final_callback([command] {
+        if (command->verbose && command->quiet) throw CLI::ValidationError("-v and -q", "exclude each other");
+    });
+}
+
+int RunBuild(const BuildCommand& command, std::ostream& out) {
+    Findings findings;
+    std::vector<std::string> said;
+    const bool done = BuildDiscSet(command.options, &findings, &said);
+    for (const Finding& finding : findings.All()) {
+        if (finding.severity == Severity::Error || command.verbose) out << Format(finding) << "\n";
+    }
+    if (!command.quiet) {
+        for (const std::string& line : said) out << "wrote " << line << "\n";
+        if (done) out << "made " << command.options.out << "\n";
+    }
+    return done ? kExitOk : kExitFailed;
+}
 
 struct CheckOptions {
     std::vector<std::string> folders;
@@ -85,15 +134,22 @@ int RunKorvoDisc(const std::vector<std::string>& args, std::ostream& out, std::o
 
     const bool helpFor = first == "help";
     const std::string name = helpFor ? args[1] : first;
-    if (name != "check") {
+    const bool building = name == "build";
+    if (name != "check" && !building) {
         err << "korvo-disc: unknown command " << name << " (see korvo-disc --help)\n";
         return kExitUsage;
     }
-    CLI::App app("Check a disc set the way PWsetup reads it.", "korvo-disc check");
+    CLI::App app(building ? "Make disc folders from a project folder and check them."
+                          : "Check a disc set the way PWsetup reads it.",
+                 "korvo-disc " + name);
     // "/name" is a path, never an option, also on Windows.
     app.allow_windows_style_options(false);
     CheckOptions options;
-    DefineCheck(app, &options);
+    BuildCommand build;
+    if (building)
+        DefineBuild(app, &build);
+    else
+        DefineCheck(app, &options);
     if (helpFor) return out << app.help(), kExitOk;
 
     // CLI11 takes the arguments last first.
@@ -108,7 +164,7 @@ int RunKorvoDisc(const std::vector<std::string>& args, std::ostream& out, std::o
         return kExitUsage;
     }
     try {
-        return RunCheck(options, out, err);
+        return building ? RunBuild(build, out) : RunCheck(options, out, err);
     } catch (const std::exception& e) {
         err << "korvo-disc: " << e.what() << "\n";
         return kExitFailed;

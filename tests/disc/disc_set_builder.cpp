@@ -169,4 +169,36 @@ std::string DiscSetBuilder::Build(const std::string& rootText) const {
     return root.string();
 }
 
+void LayOutProject(Demo demo, const std::string& folderText) {
+    const fs::path folder(folderText);
+    const std::string script = DemoScript(demo);
+    Put(folder / "idata.txt", ToBytes(script));
+    Put(folder / "license.txt", ToBytes(ReadText(fs::path(KORVO_DEMO_SOURCE) / "installer/license.txt")));
+    if (demo == Demo::Patch)
+        Put(folder / "patch.txt", ToBytes(ReadText(fs::path(KORVO_DEMO_SOURCE) / "installer/patch.txt")));
+    installer::SettingsTable settings;
+    installer::ScriptLists lists;
+    installer::InstallerFolders folders;
+    if (!installer::ParseInstallScript(script.data(), script.size(), {settings, lists, folders}).Ok())
+        throw std::runtime_error("the demo's script does not parse");
+    uint32_t discs = 1;
+    for (size_t i = 0; i < lists.addFile.size(); ++i) {
+        const installer::FileEntry& entry = *lists.addFile[i];
+        if (entry.disc > discs) discs = entry.disc;
+        if (std::string(entry.firstName) == installer::kDataArchiveName) continue;
+        Put(OnDisc(folder / "files", entry.firstName),
+            dtatest::Pattern(100 + 37 * i, static_cast<uint32_t>(i)));
+    }
+    for (uint32_t n = 0; n < discs * kPicturesPerDisc; ++n)
+        Put(folder / "billboards" / ("bilboard" + std::to_string(n) + ".bmp"), Picture());
+    for (const char* program : {"EAX3\\setup.exe", "DirectX\\dxsetup.exe", "DirectX\\Win9x\\dxsetup.exe"})
+        Put(OnDisc(folder / "every-disc", program), ToBytes("stand-in"));
+    Put(folder / "PWsetup.exe", ToBytes("MZ installer"));
+    if (demo == Demo::Patch) {
+        dtatest::ArchiveBuilder builder(installer::kPatchArchiveKey1, installer::kPatchArchiveKey2);
+        builder.AddStored("patch\\version.txt", {'E', 'N', '\n'});
+        Put(folder / "disc1" / "patch" / "a8.dta", builder.Build().bytes);
+    }
+}
+
 }  // namespace disctest

@@ -55,6 +55,12 @@ struct DiscSetBuilder {
     std::string Build(const std::string& root) const;
 };
 
+// Lays out a project folder for `korvo-disc build` from the demo: its
+// script and texts, files/ with every add_file source, billboards/ with four
+// pictures per disc, every-disc/ with the setups, PWsetup.exe, and for the
+// patch disc1/patch/a8.dta.
+void LayOutProject(Demo demo, const std::string& folder);
+
 }  // namespace disctest
 
 #endif  // TESTS_DISC_DISC_SET_BUILDER_H
