@@ -144,6 +144,18 @@ const Mistake kMistakes[] = {
      },
      nullptr, Severity::Warning, "idata.txt", "num_of_bilboards = 6", 0,
      "num_of_bilboards is 6, but 1 disc of 4 (num_of_bilboards_per_cd) show 4"},
+    {"missing picture", Demo::OneDisc, [](DiscSetBuilder& b) { b.billboards[0].erase("bilboard2.bmp"); },
+     nullptr, Severity::Warning, "disc1/bilboard0.dta", "", 0,
+     "no bilboard2.bmp: disc 1 shows fewer pictures"},
+    {"billboard counts of billions", Demo::OneDisc,
+     [](DiscSetBuilder& b) {
+         b.script =
+             disctest::ReplaceLine(b.script, "var num_of_bilboards =", "var num_of_bilboards = 4000000000");
+         b.script = disctest::ReplaceLine(b.script, "var num_of_bilboards_per_cd",
+                                          "var num_of_bilboards_per_cd = 2000000000");
+     },
+     nullptr, Severity::Warning, "disc1/bilboard0.dta", "", 0,
+     "no bilboard4.bmp: disc 1 shows fewer pictures"},
     {"picture numbered for another disc", Demo::TwoDiscs,
      [](DiscSetBuilder& b) { b.billboards[0]["bilboard4.bmp"] = Picture(); }, nullptr, Severity::Error,
      "disc1/bilboard0.dta", "", 0, "bilboard4.bmp is outside disc 1's pictures 0 to 3"},
