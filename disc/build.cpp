@@ -11,6 +11,7 @@
 
 #include "disc/check.h"
 #include "disc/disc_set.h"
+#include "disc/iso_image.h"
 #include "disc/pack_archive.h"
 #include "disc/script_model.h"
 #include "installer/engine/installer_flow.h"
@@ -243,7 +244,16 @@ bool Builder::Run() {
     for (uint32_t d = 1; d <= discs; ++d) made.emplace_back(stage / ("disc" + std::to_string(d)), d);
     std::vector<std::string> notes;
     CheckDiscSet(made, findings, &notes);
-    return findings->Errors() == 0;
+    if (findings->Errors() > 0) return false;
+    for (uint32_t d = 1; d <= discs && options.images; ++d) {
+        const std::string name = "disc" + std::to_string(d);
+        std::string message;
+        if (!WriteIsoImage((stage / name).string(), (stage / (name + ".iso")).string(),
+                           "KORVO_CD_" + std::to_string(d), &message))
+            return Fail(name + ".iso", 0, message);
+        said->push_back(name + ".iso, volume label KORVO_CD_" + std::to_string(d));
+    }
+    return true;
 }
 
 // A new folder beside `out`, named after it, that no one else uses.

@@ -19,7 +19,8 @@
 //
 // OUT/disc1, OUT/disc2, ... get the files, PWdata.dta (idata.txt and the
 // texts, with the installer's key words) on disc 1, bilboard<d>.dta and the
-// label file .windows-label ("KORVO_CD_<n>") on each disc.
+// label file .windows-label ("KORVO_CD_<n>") on each disc; with images,
+// OUT/disc<n>.iso of each disc with that volume label (through xorriso).
 #ifndef DISC_BUILD_H
 #define DISC_BUILD_H
 
@@ -35,6 +36,7 @@ struct BuildOptions {
     std::string out;
     std::string installer;  // PWsetup.exe to use; empty: the project's
     bool withSetup = false;
+    bool images = false;  // also OUT/disc<n>.iso, volume label KORVO_CD_<n>
 };
 
 // Builds into a new folder beside `out` and renames it to `out` only when

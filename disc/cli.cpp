@@ -21,6 +21,7 @@ const char kUsage[] =
     "\n"
     "  korvo-disc check DISC_FOLDER...   check a disc set the way PWsetup reads it\n"
     "  korvo-disc build PROJECT OUT      make OUT/disc1, disc2, ... from a project folder\n"
+    "                                    (--iso: also OUT/disc<n>.iso through xorriso)\n"
     "  korvo-disc help [COMMAND]         this text, or the options of a command\n"
     "  korvo-disc --version              the tool's version\n"
     "\n"
@@ -59,6 +60,8 @@ void DefineBuild(CLI::App& app, BuildCommand* command) {
     app.add_option("--installer", command->options.installer, "PWsetup.exe to put on disc 1")
         ->type_name("FILE");
     app.add_flag("--setup", command->options.withSetup, "also put the project's setup.exe on disc 1");
+    app.add_flag("--iso", command->options.images,
+                 "also write OUT/disc<n>.iso (ISO 9660 + Joliet, label KORVO_CD_<n>) with xorriso");
     app.add_flag("-v,--verbose", command->verbose, "also show the check's warnings");
     app.add_flag("-q,--quiet", command->quiet, "print failures only");
     app.final_callback([command] {

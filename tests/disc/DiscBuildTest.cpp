@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -135,4 +138,54 @@ TEST(DiscBuild, wrong_input_leaves_no_set_and_names_the_reason) {
     EXPECT_TRUE(fs::exists(out / "keep"));
 
     EXPECT_EQ(Build({"build", folder.Path("project2")}).code, disc::kExitUsage);
+}
+
+namespace {
+
+// Standard output and error of a shell command.
+std::string Output(const std::string& command) {
+    std::string text;
+    if (FILE* pipe = popen(("(" + command + ") 2>&1").c_str(), "r")) {
+        char buffer[4096];
+        size_t got = 0;
+        while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, got);
+        pclose(pipe);
+    }
+    return text;
+}
+
+// Relative path -> bytes of every regular file below `root`.
+std::map<std::string, dtatest::Bytes> Tree(const fs::path& root) {
+    std::map<std::string, dtatest::Bytes> files;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        if (entry.is_regular_file())
+            files[fs::relative(entry.path(), root).generic_string()] =
+                dtatest::ReadFile(entry.path().string());
+    }
+    return files;
+}
+
+}  // namespace
+
+TEST(DiscBuild, iso_images_carry_the_disc_label_and_every_file_byte_for_byte) {
+    if (std::system("command -v xorriso >/dev/null 2>&1") != 0) GTEST_SKIP() << "no xorriso";
+    dtatest::TempFolder folder;
+    disctest::LayOutProject(Demo::TwoDiscs, folder.Path("project"));
+    const fs::path out = folder.Path("out");
+    const Built built = Build({"build", "--iso", folder.Path("project"), out.string()});
+    ASSERT_EQ(built.code, disc::kExitOk) << built.out;
+    for (int d = 1; d <= 2; ++d) {
+        const std::string name = "disc" + std::to_string(d);
+        const fs::path image = out / (name + ".iso");
+        ASSERT_TRUE(fs::exists(image));
+        EXPECT_NE(Output("xorriso -indev '" + image.string() + "' -pvd_info")
+                      .find("Volume Id    : KORVO_CD_" + std::to_string(d)),
+                  std::string::npos);
+        const fs::path back = folder.Path("back" + std::to_string(d));
+        Output("xorriso -osirrox on -indev '" + image.string() + "' -extract / '" + back.string() +
+               "' && chmod -R u+w '" + back.string() + "'");
+        std::map<std::string, dtatest::Bytes> expected = Tree(out / name);
+        expected.erase(".windows-label");  // the image's volume label says it
+        EXPECT_EQ(Tree(back), expected) << name;
+    }
 }

@@ -1,0 +1,21 @@
+// Disc images through a real image writer: Debian's xorriso makes an
+// ISO 9660 image with Joliet and Rock Ridge names from a disc folder.
+#ifndef DISC_ISO_IMAGE_H
+#define DISC_ISO_IMAGE_H
+
+#include <string>
+
+namespace disc {
+
+// The program that writes images, found on PATH.
+inline constexpr const char* kImageWriter = "xorriso";
+
+// Writes the image `image` of everything in `folder` except its label file,
+// with volume label `label`. False with a message (xorriso's last words, or
+// that it could not be started) when no complete image was written.
+bool WriteIsoImage(const std::string& folder, const std::string& image, const std::string& label,
+                   std::string* error);
+
+}  // namespace disc
+
+#endif  // DISC_ISO_IMAGE_H
