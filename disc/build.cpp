@@ -243,8 +243,20 @@ bool Builder::Run() {
     std::vector<DiscFolder> made;
     for (uint32_t d = 1; d <= discs; ++d) made.emplace_back(stage / ("disc" + std::to_string(d)), d);
     std::vector<std::string> notes;
-    CheckDiscSet(made, findings, &notes);
-    if (findings->Errors() > 0) return false;
+    Findings checked;
+    CheckDiscSet(made, &checked, &notes);
+    // Named as they will be found once the set is in place.
+    const std::string staged = stage.generic_string();
+    for (const Finding& f : checked.All()) {
+        std::string where = f.where;
+        if (where.compare(0, staged.size(), staged) == 0)
+            where = fs::path(options.out).generic_string() + where.substr(staged.size());
+        if (f.severity == Severity::Error)
+            findings->Error(where, f.line, f.message);
+        else
+            findings->Warning(where, f.line, f.message);
+    }
+    if (checked.Errors() > 0) return false;
     for (uint32_t d = 1; d <= discs && options.images; ++d) {
         const std::string name = "disc" + std::to_string(d);
         std::string message;
