@@ -3,11 +3,15 @@
 #include <CLI/CLI.hpp>
 
 #include <exception>
+#include <filesystem>
+#include <random>
+#include <system_error>
 
 #include "disc/build.h"
 #include "disc/check.h"
 #include "disc/disc_set.h"
 #include "disc/findings.h"
+#include "disc/iso_image.h"
 
 #ifndef KORVO_DISC_VERSION
 #define KORVO_DISC_VERSION "unknown"
@@ -26,7 +30,8 @@ const char kUsage[] =
     "  korvo-disc --version              the tool's version\n"
     "\n"
     "DISC_FOLDER is one disc (the first holds PWdata.dta; more folders are discs 2,\n"
-    "3, ...) or a folder holding disc1, disc2, .... Every problem is printed as\n"
+    "3, ...), a folder holding disc1, disc2, ..., or a disc's ISO image (read with\n"
+    "xorriso; its volume label counts as the disc's). Every problem is printed as\n"
     "  idata.txt:LINE: error: reason     (or a file of the set instead of idata.txt)\n"
     "check takes -v (also say what was checked), -q (problems only, no summary)\n"
     "and --strict (warnings fail too).\n"
@@ -83,6 +88,54 @@ int RunBuild(const BuildCommand& command, std::ostream& out) {
     return done ? kExitOk : kExitFailed;
 }
 
+// Disc images checked through their files, extracted into temporary
+// folders that go away with this object.
+class ExtractedImages {
+public:
+    ExtractedImages() = default;
+    ExtractedImages(const ExtractedImages&) = delete;
+    ExtractedImages& operator=(const ExtractedImages&) = delete;
+    ~ExtractedImages() {
+        for (const std::filesystem::path& folder : folders_) {
+            std::error_code error;
+            // Rock Ridge keeps the image's read-only modes; make them writable to remove.
+            for (std::filesystem::recursive_directory_iterator it(folder, error), end; !error && it != end;
+                 it.increment(error))
+                std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                             std::filesystem::perm_options::add, error);
+            std::filesystem::remove_all(folder, error);
+        }
+    }
+
+    // Extracts `image` and gives the folder of its files and its volume label.
+    bool Add(const std::string& image, std::string* folder, std::string* label, std::string* error) {
+        if (!ReadIsoLabel(image, label)) {
+            *error = image + ": not an ISO 9660 image";
+            return false;
+        }
+        std::random_device random;
+        std::error_code made;
+        std::filesystem::path parent;
+        do {
+            parent = std::filesystem::temp_directory_path() / ("korvo-disc-" + std::to_string(random()));
+        } while (!std::filesystem::create_directory(parent, made) && !made);
+        if (made) {
+            *error = "no temporary folder for " + image + ": " + made.message();
+            return false;
+        }
+        folders_.push_back(parent);
+        *folder = (parent / "disc").string();
+        if (!ExtractIsoImage(image, *folder, error)) {
+            *error = image + ": " + *error;
+            return false;
+        }
+        return true;
+    }
+
+private:
+    std::vector<std::filesystem::path> folders_;
+};
+
 struct CheckOptions {
     std::vector<std::string> folders;
     bool strict = false;
@@ -102,11 +155,26 @@ void DefineCheck(CLI::App& app, CheckOptions* options) {
 }
 
 int RunCheck(const CheckOptions& options, std::ostream& out, std::ostream& err) {
-    std::vector<DiscFolder> discs;
+    std::vector<std::string> folders = options.folders;
+    std::vector<std::pair<std::string, std::string>> images(folders.size());  // image, label
+    ExtractedImages extracted;
     std::string error;
-    if (!GatherDiscs(options.folders, &discs, &error)) {
+    for (size_t i = 0; i < folders.size(); ++i) {
+        std::error_code failed;
+        if (!std::filesystem::is_regular_file(folders[i], failed)) continue;
+        images[i].first = folders[i];
+        if (!extracted.Add(images[i].first, &folders[i], &images[i].second, &error)) {
+            err << "korvo-disc: " << error << "\n";
+            return kExitFailed;
+        }
+    }
+    std::vector<DiscFolder> discs;
+    if (!GatherDiscs(folders, &discs, &error)) {
         err << "korvo-disc: " << error << "\n";
         return kExitFailed;
+    }
+    for (size_t i = 0; i < discs.size() && i < images.size(); ++i) {
+        if (!images[i].first.empty()) discs[i].SetImage(images[i].first, images[i].second);
     }
     Findings findings;
     std::vector<std::string> notes;

@@ -52,6 +52,7 @@ std::string DiscFolder::Shown(const std::string& name) const {
     std::string relative = name;
     for (char& c : relative)
         if (c == '\\') c = '/';
+    if (!image_.empty()) return image_ + "/" + relative;
     return (root_ / relative).generic_string();
 }
 
@@ -90,6 +91,7 @@ std::optional<fs::path> DiscFolder::Find(const std::string& name) const {
 }
 
 std::optional<std::string> DiscFolder::DeclaredLabel() const {
+    if (!image_.empty()) return imageLabel_;
     std::ifstream in(root_ / kLabelFileName, std::ios::binary);
     if (!in) return std::nullopt;
     std::string line;

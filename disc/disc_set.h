@@ -23,17 +23,30 @@ public:
 
     const std::filesystem::path& Root() const { return root_; }
     uint32_t Number() const { return number_; }
-    // The folder as the user named it, for messages.
-    std::string Shown() const { return root_.generic_string(); }
+    // The folder as the user named it (or the image it was taken from), for
+    // messages.
+    std::string Shown() const { return image_.empty() ? root_.generic_string() : image_; }
     // Shown() with `name` (backslashes turned into slashes) appended.
     std::string Shown(const std::string& name) const;
+
+    // Marks the folder as the contents of the disc image `image`, whose
+    // volume label is `label`.
+    void SetImage(const std::string& image, const std::string& label) {
+        image_ = image;
+        imageLabel_ = label;
+    }
+    // Where the declared label stands, for messages: the label file (line 1)
+    // or the image (no line).
+    std::string LabelShown() const { return image_.empty() ? Shown(kLabelFileName) : image_; }
+    uint32_t LabelLine() const { return image_.empty() ? 1 : 0; }
 
     // The file `name` (relative, "\" or "/" between folders) matched without
     // regard to letter case, or nothing when no regular file has that name.
     std::optional<std::filesystem::path> Find(const std::string& name) const;
 
-    // The label the folder declares: the first line of its label file with
-    // blanks and line ends taken off; nothing without that file.
+    // The label the folder declares: an image's volume label, or the first
+    // line of its label file with blanks and line ends taken off; nothing
+    // without that file.
     std::optional<std::string> DeclaredLabel() const;
 
     // Whether the folder holds any regular file other than the label file.
@@ -44,6 +57,8 @@ private:
 
     std::filesystem::path root_;
     uint32_t number_;
+    std::string image_;
+    std::string imageLabel_;
     mutable std::map<std::filesystem::path, std::vector<std::string>> names_;
 };
 

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -17,13 +18,9 @@ constexpr int kNotStarted = 127;
 // How much of the writer's output a message quotes.
 constexpr size_t kQuotedOutput = 400;
 
-}  // namespace
-
-bool WriteIsoImage(const std::string& folder, const std::string& image, const std::string& label,
-                   std::string* error) {
-    std::vector<std::string> args = {kImageWriter,   "-as", "mkisofs", "-quiet", "-J",
-                                     "-joliet-long", "-r",  "-V",      label,    "-m",
-                                     kLabelFileName, "-o",  image,     folder};
+// Runs the image writer with `args` (its name first); false with its last
+// words when it fails.
+bool RunImageWriter(std::vector<std::string> args, std::string* error) {
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
@@ -72,8 +69,38 @@ bool WriteIsoImage(const std::string& folder, const std::string& image, const st
         const size_t cut = said.size() > kQuotedOutput ? said.size() - kQuotedOutput : 0;
         *error = std::string(kImageWriter) + " failed: " + said.substr(cut);
     }
+    return false;
+}
+
+}  // namespace
+
+bool WriteIsoImage(const std::string& folder, const std::string& image, const std::string& label,
+                   std::string* error) {
+    if (RunImageWriter({kImageWriter, "-as", "mkisofs", "-quiet", "-J", "-joliet-long", "-r", "-V", label,
+                        "-m", kLabelFileName, "-o", image, folder},
+                       error))
+        return true;
     unlink(image.c_str());
     return false;
+}
+
+bool ExtractIsoImage(const std::string& image, const std::string& folder, std::string* error) {
+    return RunImageWriter({kImageWriter, "-osirrox", "on", "-indev", image, "-extract", "/", folder}, error);
+}
+
+bool ReadIsoLabel(const std::string& image, std::string* label) {
+    // Sector 16 of 2048 bytes: type 1, "CD001", version 1, ..., label at 40.
+    constexpr long kDescriptorOffset = 16 * 2048;
+    constexpr size_t kLabelOffset = 40;
+    constexpr size_t kLabelSize = 32;
+    std::ifstream in(image, std::ios::binary);
+    char descriptor[kLabelOffset + kLabelSize];
+    if (!in.seekg(kDescriptorOffset) || !in.read(descriptor, sizeof descriptor)) return false;
+    if (descriptor[0] != 1 || std::string(descriptor + 1, 5) != "CD001") return false;
+    std::string text(descriptor + kLabelOffset, kLabelSize);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\0')) text.pop_back();
+    *label = text;
+    return true;
 }
 
 }  // namespace disc

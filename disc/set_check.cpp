@@ -354,7 +354,7 @@ void CheckLabels(const SetContext& set) {
         std::string upper = *label;
         for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         if (upper != expected) {
-            set.findings->Error(disc.Shown(kLabelFileName), 1,
+            set.findings->Error(disc.LabelShown(), disc.LabelLine(),
                                 "the volume label is \"" + *label + "\", but validate_cd asks disc " +
                                     std::to_string(disc.Number()) + " for " + expected);
         }

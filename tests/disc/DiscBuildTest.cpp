@@ -11,6 +11,7 @@
 #include "disc/archive_reader.h"
 #include "disc/check.h"
 #include "disc/cli.h"
+#include "disc/iso_image.h"
 #include "installer/engine/installer_flow.h"
 #include "tests/disc/disc_set_builder.h"
 
@@ -190,4 +191,22 @@ TEST(DiscBuild, iso_images_carry_the_disc_label_and_every_file_byte_for_byte) {
         expected.erase(".windows-label");  // the image's volume label says it
         EXPECT_EQ(Tree(back), expected) << name;
     }
+
+    // check reads the images as discs, their volume labels as the discs' labels.
+    const std::string image1 = (out / "disc1.iso").string();
+    const Built clean = Build({"check", "--strict", image1, (out / "disc2.iso").string()});
+    EXPECT_EQ(clean.code, disc::kExitOk) << clean.out;
+    std::string error;
+    const std::string wrong = folder.Path("wrong.iso");
+    ASSERT_TRUE(disc::WriteIsoImage((out / "disc2").string(), wrong, "KORVO_CD_1", &error)) << error;
+    const Built mislabelled = Build({"check", image1, wrong});
+    EXPECT_EQ(mislabelled.code, disc::kExitFailed);
+    EXPECT_NE(mislabelled.out.find(
+                  wrong + ": error: the volume label is \"KORVO_CD_1\", but validate_cd asks disc 2 for "
+                          "KORVO_CD_2"),
+              std::string::npos)
+        << mislabelled.out;
+    const Built notImage = Build({"check", folder.Path("project/idata.txt")});
+    EXPECT_EQ(notImage.code, disc::kExitFailed);
+    EXPECT_NE(notImage.out.find("not an ISO 9660 image"), std::string::npos) << notImage.out;
 }
