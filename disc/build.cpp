@@ -89,6 +89,7 @@ struct Builder {
     const BuildOptions& options;
     Findings* findings;
     std::vector<std::string>* said;
+    std::vector<std::string>* notes;
     fs::path project;
     fs::path stage;
 
@@ -242,9 +243,8 @@ bool Builder::Run() {
 
     std::vector<DiscFolder> made;
     for (uint32_t d = 1; d <= discs; ++d) made.emplace_back(stage / ("disc" + std::to_string(d)), d);
-    std::vector<std::string> notes;
     Findings checked;
-    CheckDiscSet(made, &checked, &notes);
+    CheckDiscSet(made, &checked, notes);
     // Named as they will be found once the set is in place.
     const std::string staged = stage.generic_string();
     for (const Finding& f : checked.All()) {
@@ -286,7 +286,8 @@ bool MakeStage(const fs::path& out, fs::path* stage) {
 
 }  // namespace
 
-bool BuildDiscSet(const BuildOptions& options, Findings* findings, std::vector<std::string>* said) {
+bool BuildDiscSet(const BuildOptions& options, Findings* findings, std::vector<std::string>* said,
+                  std::vector<std::string>* notes) {
     const fs::path project(options.project);
     const fs::path out(options.out);
     std::error_code error;
@@ -303,7 +304,7 @@ bool BuildDiscSet(const BuildOptions& options, Findings* findings, std::vector<s
         findings->Error(options.out, 0, "no folder can be made beside it");
         return false;
     }
-    Builder builder{options, findings, said, project, stage};
+    Builder builder{options, findings, said, notes, project, stage};
     bool done = builder.Run();
     if (done) {
         fs::rename(stage, out, error);

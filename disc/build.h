@@ -43,8 +43,10 @@ struct BuildOptions {
 // the set is complete and its check found no error; on any failure nothing
 // is left at `out`. `out` must not exist. Problems go to `findings`
 // (input mistakes and the check's findings); `said` receives what build
-// computed and wrote (the request sizes). True when `out` was made.
-bool BuildDiscSet(const BuildOptions& options, Findings* findings, std::vector<std::string>* said);
+// computed and wrote (the request sizes, the images), `notes` what the check
+// found sound. True when `out` was made.
+bool BuildDiscSet(const BuildOptions& options, Findings* findings, std::vector<std::string>* said,
+                  std::vector<std::string>* notes);
 
 }  // namespace disc
 

@@ -67,8 +67,8 @@ void DefineBuild(CLI::App& app, BuildCommand* command) {
     app.add_flag("--setup", command->options.withSetup, "also put the project's setup.exe on disc 1");
     app.add_flag("--iso", command->options.images,
                  "also write OUT/disc<n>.iso (ISO 9660 + Joliet, label KORVO_CD_<n>) with xorriso");
-    app.add_flag("-v,--verbose", command->verbose, "also show the check's warnings");
-    app.add_flag("-q,--quiet", command->quiet, "print failures only");
+    app.add_flag("-v,--verbose", command->verbose, "also say what the check found sound");
+    app.add_flag("-q,--quiet", command->quiet, "print errors only");
     app.final_callback([command] {
         if (command->verbose && command->quiet) throw CLI::ValidationError("-v and -q", "exclude each other");
     });
@@ -77,12 +77,15 @@ void DefineBuild(CLI::App& app, BuildCommand* command) {
 int RunBuild(const BuildCommand& command, std::ostream& out) {
     Findings findings;
     std::vector<std::string> said;
-    const bool done = BuildDiscSet(command.options, &findings, &said);
+    std::vector<std::string> notes;
+    const bool done = BuildDiscSet(command.options, &findings, &said, &notes);
     for (const Finding& finding : findings.All()) {
-        if (finding.severity == Severity::Error || command.verbose) out << Format(finding) << "\n";
+        if (finding.severity == Severity::Error || !command.quiet) out << Format(finding) << "\n";
     }
     if (!command.quiet) {
         for (const std::string& line : said) out << "wrote " << line << "\n";
+        if (command.verbose)
+            for (const std::string& note : notes) out << "note: " << note << "\n";
         if (done) out << "made " << command.options.out << "\n";
     }
     return done ? kExitOk : kExitFailed;
