@@ -15,6 +15,7 @@ packages=(
   libgl1-mesa-dri libglx-mesa0 libgl1
   xvfb xauth x11-utils imagemagick
   time zstd
+  xorriso
 )
 
 sudo_cmd=()

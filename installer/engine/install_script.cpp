@@ -82,30 +82,54 @@ ScriptResult CheckNames(const char* word, const std::string& first, const std::s
     return {};
 }
 
-void ApplyVar(TextTokenizer& tokens, SettingsTable& settings) {
-    const char* token = tokens.NextToken();
-    if (token == nullptr) return;
-    std::string key = token;
-    // A missing value leaves the setting as it was (SetByKey ignores null).
-    settings.SetByKey(key.c_str(), tokens.NextToken());
+// Notes in `outcome` that the line was skipped and why.
+void Skip(LineOutcome& outcome, LineSkip why, const std::string& word) {
+    outcome.effect = LineEffect::Skipped;
+    outcome.skip = why;
+    outcome.word = word;
 }
 
-ScriptResult ApplyDestination(TextTokenizer& tokens, InstallerFolders& folders) {
+void ApplyVar(TextTokenizer& tokens, SettingsTable& settings, LineOutcome& outcome) {
+    const char* token = tokens.NextToken();
+    if (token == nullptr) return Skip(outcome, LineSkip::NoKey, {});
+    std::string key = token;
+    // A missing value leaves the setting as it was (SetByKey ignores null).
+    const char* value = tokens.NextToken();
+    if (!settings.SetByKey(key.c_str(), value)) return Skip(outcome, LineSkip::UnknownSetting, key);
+    if (value == nullptr) return Skip(outcome, LineSkip::NoValue, key);
+    outcome.effect = LineEffect::Setting;
+    for (int i = 0; i < SettingsTable::kCount; ++i) {
+        if (key == SettingsTable::KeyOf(static_cast<Setting>(i))) {
+            outcome.setting = static_cast<Setting>(i);
+            break;
+        }
+    }
+}
+
+ScriptResult ApplyDestination(TextTokenizer& tokens, InstallerFolders& folders, LineOutcome& outcome) {
     const char* folder = tokens.NextToken();
-    if (folder == nullptr) return {};
+    if (folder == nullptr) {
+        Skip(outcome, LineSkip::NoFolder, {});
+        return {};
+    }
     if (!IsFolderBelowDriveRoot(folder)) {
         return ScriptResult::Damage(0, "dst_path " + Quoted(folder) + " is not a folder below a drive root");
     }
     if (!folders.SetDestination(folder)) {
         return ScriptResult::Damage(0, "dst_path " + Quoted(folder) + " is too long");
     }
+    outcome.effect = LineEffect::Destination;
     return {};
 }
 
-ScriptResult ApplyFileLine(TextTokenizer& tokens, const FileDirective& directive, FileList& list) {
+ScriptResult ApplyFileLine(TextTokenizer& tokens, const FileDirective& directive, FileList& list,
+                           LineOutcome& outcome) {
     std::string first;
     std::string second;
-    if (!ReadTwoNames(tokens, first, second)) return {};
+    if (!ReadTwoNames(tokens, first, second)) {
+        Skip(outcome, LineSkip::MissingName, directive.word);
+        return {};
+    }
     ScriptResult names = CheckNames(directive.word, first, second, kFirstName | kSecondName);
     if (!names.Ok()) return names;
     // The disc is the third field modulo 256.
@@ -116,19 +140,28 @@ ScriptResult ApplyFileLine(TextTokenizer& tokens, const FileDirective& directive
     }
     bool flag = tokens.NextInt() != 0;
     std::unique_ptr<FileEntry> entry = MakeFileEntry(first.c_str(), second.c_str(), disc, flag);
-    if (entry) list.push_back(std::move(entry));
+    if (entry) {
+        list.push_back(std::move(entry));
+        outcome.effect = LineEffect::Entry;
+    }
     return {};
 }
 
-ScriptResult ApplyShortcutLine(TextTokenizer& tokens, const ShortcutDirective& directive,
-                               ShortcutList& list) {
+ScriptResult ApplyShortcutLine(TextTokenizer& tokens, const ShortcutDirective& directive, ShortcutList& list,
+                               LineOutcome& outcome) {
     std::string first;
     std::string second;
-    if (!ReadTwoNames(tokens, first, second)) return {};
+    if (!ReadTwoNames(tokens, first, second)) {
+        Skip(outcome, LineSkip::MissingName, directive.word);
+        return {};
+    }
     ScriptResult names = CheckNames(directive.word, first, second, directive.checked);
     if (!names.Ok()) return names;
     std::unique_ptr<ShortcutEntry> entry = MakeShortcutEntry(first.c_str(), second.c_str());
-    if (entry) list.push_back(std::move(entry));
+    if (entry) {
+        list.push_back(std::move(entry));
+        outcome.effect = LineEffect::Entry;
+    }
     return {};
 }
 
@@ -161,33 +194,23 @@ struct Draft {
 
 ScriptResult ParseLines(const char* text, size_t size, const InstallScriptTarget& target) {
     char line[kMaxScriptLineLength + 1];
-    size_t position = 0;
-    uint32_t number = 0;
-    while (position < size) {
-        ++number;
-        const char* start = text + position;
-        size_t left = size - position;
-        const void* feed = std::memchr(start, '\n', left);
-        size_t length = feed != nullptr ? static_cast<size_t>(static_cast<const char*>(feed) - start) : left;
-        position += length;
-        if (feed != nullptr) ++position;
-        // The carriage return of a CR LF line end is no part of the line.
-        if (length > 0 && start[length - 1] == '\r') --length;
+    ScriptResult result;
+    ForEachScriptLine(text, size, [&](uint32_t number, const char* start, size_t length) {
         // A line is never cut: what follows the cut would be lost or read as
         // a line of its own.
         if (length > kMaxScriptLineLength) {
-            return ScriptResult::Damage(
+            result = ScriptResult::Damage(
                 number, "the line is longer than " + std::to_string(kMaxScriptLineLength) + " characters");
+            return false;
         }
         std::memcpy(line, start, length);
         line[length] = '\0';
-        ScriptResult applied = ApplyScriptLine(line, target);
-        if (!applied.Ok()) {
-            applied.line = number;
-            return applied;
-        }
-    }
-    return {};
+        result = ApplyScriptLine(line, target);
+        if (result.Ok()) return true;
+        result.line = number;
+        return false;
+    });
+    return result;
 }
 
 }  // namespace
@@ -215,28 +238,55 @@ std::unique_ptr<ShortcutEntry> MakeShortcutEntry(const char* firstName, const ch
     return entry;
 }
 
-ScriptResult ApplyScriptLine(const char* line, const InstallScriptTarget& target) {
+void ForEachScriptLine(const char* text, size_t size,
+                       const std::function<bool(uint32_t number, const char* start, size_t length)>& visit) {
+    if (text == nullptr) return;
+    size_t position = 0;
+    uint32_t number = 0;
+    while (position < size) {
+        ++number;
+        const char* start = text + position;
+        size_t left = size - position;
+        const void* feed = std::memchr(start, '\n', left);
+        size_t length = feed != nullptr ? static_cast<size_t>(static_cast<const char*>(feed) - start) : left;
+        position += length;
+        if (feed != nullptr) ++position;
+        // The carriage return of a CR LF line end is no part of the line.
+        if (length > 0 && start[length - 1] == '\r') --length;
+        if (!visit(number, start, length)) return;
+    }
+}
+
+ScriptResult ApplyScriptLine(const char* line, const InstallScriptTarget& target, LineOutcome* outcome) {
+    LineOutcome ignored;
+    LineOutcome& out = outcome != nullptr ? *outcome : ignored;
+    out = LineOutcome();
     TextTokenizer tokens;
     tokens.SetLine(line, kScriptSeparators, kScriptQuote);
     const char* token = tokens.NextToken();
     if (token == nullptr) return {};
-    if (std::strncmp(token, kCommentMark, 2) == 0) return {};
+    if (std::strncmp(token, kCommentMark, 2) == 0) {
+        out.effect = LineEffect::Comment;
+        return {};
+    }
     const std::string word = token;
 
     if (word == "var") {
-        ApplyVar(tokens, target.settings);
+        ApplyVar(tokens, target.settings, out);
         return {};
     }
-    if (word == "dst_path") return ApplyDestination(tokens, target.folders);
+    if (word == "dst_path") return ApplyDestination(tokens, target.folders, out);
     for (const FileDirective& directive : kFileDirectives) {
-        if (word == directive.word) return ApplyFileLine(tokens, directive, target.lists.*directive.list);
+        if (word == directive.word)
+            return ApplyFileLine(tokens, directive, target.lists.*directive.list, out);
     }
     for (const ShortcutDirective& directive : kShortcutDirectives) {
         if (word == directive.word) {
-            return ApplyShortcutLine(tokens, directive, target.lists.*directive.list);
+            return ApplyShortcutLine(tokens, directive, target.lists.*directive.list, out);
         }
     }
     // Anything else is not a directive and is ignored.
+    Skip(out, LineSkip::NotADirective, word);
     return {};
 }
 

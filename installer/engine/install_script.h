@@ -32,6 +32,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -125,11 +126,46 @@ struct ScriptResult {
     }
 };
 
+// What a line that breaks no rule came to, for tools that report on a
+// script line by line.
+enum class LineEffect {
+    None,         // empty, or separators only
+    Comment,      // the first token starts with "//"
+    Setting,      // a var line stored a value in `setting`
+    Destination,  // dst_path set the destination folder
+    Entry,        // a record was appended to a list
+    Skipped,      // passed over without effect: `skip` says why
+};
+enum class LineSkip {
+    None,
+    NotADirective,   // the first token is no directive word (`word`)
+    NoKey,           // var without a setting name
+    UnknownSetting,  // var with a name outside the table (`word`)
+    NoValue,         // var without a value (`word` is the setting name)
+    NoFolder,        // dst_path without a folder
+    MissingName,     // a file or shortcut line with fewer than two names (`word`: the directive)
+};
+struct LineOutcome {
+    LineEffect effect = LineEffect::None;
+    LineSkip skip = LineSkip::None;
+    Setting setting = Setting::GameName;  // for LineEffect::Setting
+    std::string word;                     // the word or name a skip is about
+};
+
 // Handles one line (without its line feed; up to its first zero byte).
 // Records are appended to the target's lists. A line that breaks a rule of
 // the script changes nothing and gives Damaged with the reason and line 0
-// (the caller knows the line).
-ScriptResult ApplyScriptLine(const char* line, const InstallScriptTarget& target);
+// (the caller knows the line). `outcome`, when given, receives what a line
+// that breaks no rule did.
+ScriptResult ApplyScriptLine(const char* line, const InstallScriptTarget& target,
+                             LineOutcome* outcome = nullptr);
+
+// Splits `size` bytes of script text into lines as the reader does: each
+// runs up to a line feed or the end, without the carriage return of a CR LF
+// end. Calls `visit` with each line's number (from 1), start and length
+// (possibly over kMaxScriptLineLength); stops when `visit` returns false.
+void ForEachScriptLine(const char* text, size_t size,
+                       const std::function<bool(uint32_t number, const char* start, size_t length)>& visit);
 
 // What ParseInstallScript checks beyond the lines.
 enum class ScriptCheck {

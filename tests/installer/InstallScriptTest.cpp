@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "installer/engine/install_script.h"
 
@@ -221,4 +222,58 @@ TEST(InstallScript, records_refuse_names_longer_than_their_field) {
     EXPECT_EQ(installer::MakeFileEntry(tooLong.c_str(), "b", 1, false), nullptr);
     EXPECT_EQ(installer::MakeShortcutEntry("a", tooLong.c_str()), nullptr);
     EXPECT_EQ(installer::MakeShortcutEntry("a", nullptr), nullptr);
+}
+
+TEST(InstallScript, each_line_tells_what_it_did_and_why_a_skipped_one_was_skipped) {
+    Parsed p;
+    struct Case {
+        const char* line;
+        installer::LineEffect effect;
+        installer::LineSkip skip;
+        const char* word;
+    };
+    const Case cases[] = {
+        {"   \r", installer::LineEffect::None, installer::LineSkip::None, ""},
+        {"//var game_name x", installer::LineEffect::Comment, installer::LineSkip::None, ""},
+        {"var version = 1.1", installer::LineEffect::Setting, installer::LineSkip::None, ""},
+        {"dst_path C:\\Games", installer::LineEffect::Destination, installer::LineSkip::None, ""},
+        {"add_file a b 1", installer::LineEffect::Entry, installer::LineSkip::None, ""},
+        {"Add_file a b 1", installer::LineEffect::Skipped, installer::LineSkip::NotADirective, "Add_file"},
+        {"var", installer::LineEffect::Skipped, installer::LineSkip::NoKey, ""},
+        {"var Game_Name Korvo", installer::LineEffect::Skipped, installer::LineSkip::UnknownSetting,
+         "Game_Name"},
+        {"var game_name", installer::LineEffect::Skipped, installer::LineSkip::NoValue, "game_name"},
+        {"dst_path", installer::LineEffect::Skipped, installer::LineSkip::NoFolder, ""},
+        {"add_shortcut only.lnk", installer::LineEffect::Skipped, installer::LineSkip::MissingName,
+         "add_shortcut"},
+    };
+    for (const Case& c : cases) {
+        installer::LineOutcome outcome;
+        outcome.word = "stale";
+        ASSERT_TRUE(installer::ApplyScriptLine(c.line, p.target, &outcome).Ok()) << c.line;
+        EXPECT_EQ(outcome.effect, c.effect) << c.line;
+        EXPECT_EQ(outcome.skip, c.skip) << c.line;
+        EXPECT_EQ(outcome.word, c.word) << c.line;
+    }
+    installer::LineOutcome outcome;
+    ASSERT_TRUE(installer::ApplyScriptLine("var validate_cd true", p.target, &outcome).Ok());
+    EXPECT_EQ(outcome.setting, Setting::ValidateCd);
+    // A line that breaks a rule says so through its result, as before.
+    EXPECT_TRUE(installer::ApplyScriptLine("add_file ..\\x y 1", p.target, &outcome).Damaged());
+}
+
+TEST(InstallScript, lines_split_at_line_feeds_without_the_carriage_return_and_stop_when_told) {
+    const std::string text = "one\r\n\ntwo\rthree\nlast";
+    std::vector<std::string> lines;
+    installer::ForEachScriptLine(text.data(), text.size(),
+                                 [&](uint32_t number, const char* start, size_t length) {
+                                     EXPECT_EQ(number, lines.size() + 1);
+                                     lines.emplace_back(start, length);
+                                     return true;
+                                 });
+    EXPECT_EQ(lines, (std::vector<std::string>{"one", "", "two\rthree", "last"}));
+    size_t visited = 0;
+    installer::ForEachScriptLine(text.data(), text.size(),
+                                 [&](uint32_t, const char*, size_t) { return ++visited < 2; });
+    EXPECT_EQ(visited, 2u);
 }
