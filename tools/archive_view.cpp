@@ -30,14 +30,14 @@ ArchiveView::~ArchiveView() = default;
 bool ArchiveView::Open(const std::string& path, uint32_t key1, uint32_t key2, std::string* error) {
     state_->entries.clear();
     state_->problems.clear();
-    {
-        // The system's reason when the file can't be read at all.
-        os::InputFile probe;
-        if (!probe.Open(path, error)) return false;
-    }
     Status status;
     if (!state_->archive.Open(path, key1, key2, &status)) {
         if (error) *error = path + ": " + Describe(status);
+        if (status.reason == Reason::CannotOpen) {
+            // The system's reason, when the file can't be opened at all.
+            os::InputFile probe;
+            if (!probe.Open(path, error) && error && error->empty()) *error = path + ": " + Describe(status);
+        }
         return false;
     }
     status = Status();
@@ -46,20 +46,9 @@ bool ArchiveView::Open(const std::string& path, uint32_t key1, uint32_t key2, st
     const size_t count = state_->archive.EntryCount();
     state_->entries.reserve(count);
     for (size_t i = 0; i < count; ++i) {
-        examine::EntryInfo info;
-        status = Status();
-        const bool sound = state_->archive.ReadEntry(i, &info, &status);
         EntryInfo e;
-        e.index = i;
-        e.name = info.nameRead ? info.name : std::string();
-        e.size = info.decodedSize;
-        e.blocks = info.blockCount;
-        e.fileTime = info.fileTime;
-        e.scrambled = info.scrambled;
-        e.wave = info.wave;
-        e.lossy = info.lossy;
-        e.methods = info.methods;
-        if (!sound) e.problem = Describe(status);
+        status = Status();
+        if (!state_->archive.ReadEntry(i, &e, &status)) e.problem = Describe(status);
         state_->entries.push_back(std::move(e));
     }
     return true;

@@ -5,7 +5,7 @@
 #include <exception>
 
 #include "tools/command.h"
-#include "tools/packer.h"
+#include "dta/pack/packer.h"
 #include "tools/progress.h"
 
 #ifndef DTA_TOOL_VERSION
@@ -57,7 +57,8 @@ const CommandEntry* FindCommand(const std::string& name) {
 
 bool ParseHexWord(const std::string& text, uint32_t* value) {
     std::string digits = text;
-    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) digits = digits.substr(2);
+    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X'))
+        digits = digits.substr(2);
     if (digits.empty() || digits.size() > 8) return false;
     for (char c : digits)
         if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
@@ -94,13 +95,14 @@ void Console::Note(const std::string& text) {
 }
 
 void AddCommonOptions(CLI::App& app, CommonOptions* options, Console* console) {
-    options->key1 = kDefaultKey1;
-    options->key2 = kDefaultKey2;
+    options->key1 = pack::kDefaultKey1;
+    options->key2 = pack::kDefaultKey2;
     auto addKey = [&app](const std::string& flag, uint32_t* word, const char* help) {
         app.add_option_function<std::string>(
                flag,
                [flag, word](const std::string& text) {
-                   if (!ParseHexWord(text, word)) throw CLI::ValidationError(flag, "takes up to 8 hex digits");
+                   if (!ParseHexWord(text, word))
+                       throw CLI::ValidationError(flag, "takes up to 8 hex digits");
                },
                help)
             ->type_name("HEX");
@@ -118,7 +120,8 @@ int RunDta(const std::vector<std::string>& args, std::ostream& out, std::ostream
     Console console(out, err, terminal);
     if (args.empty()) return err << kUsage, kExitUsage;
     const std::string& first = args[0];
-    if (first == "--help" || first == "-h" || (first == "help" && args.size() == 1)) return out << kUsage, kExitOk;
+    if (first == "--help" || first == "-h" || (first == "help" && args.size() == 1))
+        return out << kUsage, kExitOk;
     if (first == "--version" || first == "-V") return out << "dta " << DTA_TOOL_VERSION << "\n", kExitOk;
 
     const bool helpFor = first == "help";

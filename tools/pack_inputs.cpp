@@ -80,7 +80,8 @@ bool WalkFolder(const fs::path& folder, const std::string& prefix, const OutputF
     if (ec) return fail(folder, ec);
     for (; it != fs::recursive_directory_iterator(); it.increment(ec)) {
         const fs::path& path = it->path();
-        std::vector<std::string> parts = prefix.empty() ? std::vector<std::string>{} : std::vector<std::string>{prefix};
+        std::vector<std::string> parts =
+            prefix.empty() ? std::vector<std::string>{} : std::vector<std::string>{prefix};
         for (const fs::path& part : path.lexically_relative(folder)) parts.push_back(part.string());
         const std::string name = Join(parts);
 
@@ -153,7 +154,8 @@ bool GatherInputs(const std::vector<PackArgument>& arguments, const std::string&
     for (const PackArgument& arg : arguments) {
         const fs::path given(arg.path);
         const fs::path onDisk =
-            (arg.baseFolder.empty() || given.is_absolute() ? given : fs::path(arg.baseFolder) / given).lexically_normal();
+            (arg.baseFolder.empty() || given.is_absolute() ? given : fs::path(arg.baseFolder) / given)
+                .lexically_normal();
         bool dropped = false;
         const std::string prefix = EntryNameFor(arg.path, &dropped);
         if (dropped && !noted) {
@@ -178,7 +180,8 @@ bool GatherInputs(const std::vector<PackArgument>& arguments, const std::string&
             const uint64_t size = fs::file_size(onDisk, ec);
             if (ec) return Fail(error, "cannot read " + onDisk.string() + ": " + ec.message());
             if (output.IsArchive(onDisk, size)) {
-                gathered->warnings.push_back("skipped " + onDisk.string() + ": it is the archive being written");
+                gathered->warnings.push_back("skipped " + onDisk.string() +
+                                             ": it is the archive being written");
                 continue;
             }
             found.push_back({name, onDisk.string(), size});
@@ -187,7 +190,8 @@ bool GatherInputs(const std::vector<PackArgument>& arguments, const std::string&
         }
 
         const bool walked = fs::is_directory(status);
-        const Method method = walked && arg.method == Method::Wave ? Method::WaveIfSound : arg.method;
+        const pack::Method method =
+            walked && arg.method == pack::Method::Wave ? pack::Method::WaveIfSound : arg.method;
         for (Found& f : found) {
             // Archive names ignore the case of ASCII letters: of two names
             // that differ only there, one can be packed.
@@ -198,7 +202,7 @@ bool GatherInputs(const std::vector<PackArgument>& arguments, const std::string&
                                              " is taken (by " + at->second + "; names ignore letter case)");
                 continue;
             }
-            PackItem item;
+            pack::PackItem item;
             item.name = std::move(f.name);
             item.path = std::move(f.path);
             item.method = method;

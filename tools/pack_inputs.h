@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/archive_writer.h"
+#include "dta/pack/archive_writer.h"
 
 namespace dta::tools {
 
@@ -29,12 +29,12 @@ struct PackArgument {
     std::string path;
     std::string baseFolder;  // -C: `path` is read relative to it (unless absolute)
     std::string entryName;   // --as: the entry name of a file
-    Method method = Method::Auto;
+    pack::Method method = pack::Method::Auto;
     bool scrambled = true;
 };
 
 struct GatheredInputs {
-    std::vector<PackItem> items;
+    std::vector<pack::PackItem> items;
     uint64_t totalBytes = 0;            // the files' sizes as the walk saw them
     std::vector<std::string> warnings;  // skipped links and other files, names that lost parts
 };

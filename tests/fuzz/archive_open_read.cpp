@@ -16,6 +16,7 @@
 
 #include "dta/dta.h"
 #include "dta/format.h"
+#include "dta/installer_keys.h"
 #include "dta/examine.h"
 #include "dta/library_state.h"
 
@@ -32,8 +33,8 @@ namespace {
 constexpr size_t kMaxInput = 1 << 20;
 constexpr size_t kMaxEntries = 64;
 constexpr uint32_t kMaxReadPerEntry = 256 * 1024;
-constexpr uint32_t kKey1 = 0x5E91C07B;
-constexpr uint32_t kKey2 = 0x3C6A2F19;
+constexpr uint32_t kKey1 = dta::kInstallerKey1;
+constexpr uint32_t kKey2 = dta::kInstallerKey2;
 
 const std::string& ArchivePath() {
     static const std::string path =

@@ -8,10 +8,11 @@
 #include "tests/tools/run_dta.h"
 #include "tests/tools/temp_folder.h"
 #include "tools/cli.h"
-#include "tools/packer.h"
+#include "dta/pack/packer.h"
 #include "tools/safe_path.h"
 
 using namespace dta::tools;
+using namespace dta::pack;
 namespace fs = std::filesystem;
 
 namespace {
@@ -71,9 +72,9 @@ TEST(Cli, options_apply_to_the_files_after_them) {
     const std::string a = dir.Write("a.txt", Bytes(std::string(100, 'a')));
     const std::string b = dir.Write("b.txt", Bytes(std::string(100, 'b')));
     const std::string archive = dir / "o.dta";
-    Outcome pack = Dta({"pack", "--key1", "0x1234", "--key2", "abcd", archive, "-C", dir.path().string(), "--method",
-                        "stored", "--no-scramble", "a.txt", "--method", "lz", "--scramble", "--as", "folder/named.txt",
-                        b});
+    Outcome pack = Dta({"pack", "--key1", "0x1234", "--key2", "abcd", archive, "-C", dir.path().string(),
+                        "--method", "stored", "--no-scramble", "a.txt", "--method", "lz", "--scramble",
+                        "--as", "folder/named.txt", b});
     ASSERT_EQ(pack.code, 0) << pack.err;
     Outcome list = Dta({"list", "--key1", "1234", "--key2", "ABCD", archive});
     ASSERT_EQ(list.code, 0) << list.err;
