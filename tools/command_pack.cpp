@@ -195,6 +195,13 @@ public:
             else
                 console.Line(summary);
         }
+        // As tar does: an archive that lacks something given is a failure.
+        if (inputs.leftOut > 0) {
+            console.Error(std::to_string(inputs.leftOut) +
+                          (inputs.leftOut == 1 ? " file was" : " files were") +
+                          " left out (see the warnings above)");
+            return kExitFailed;
+        }
         return kExitOk;
     }
 

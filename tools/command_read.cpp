@@ -356,9 +356,9 @@ private:
         fs::path target;
         std::string error;
         if (!e.problem.empty()) return console.Error(e.problem), Outcome::Failed;
-        if (!SplitEntryName(e.name, &parts))
-            return console.Error(e.Label() + ": refused: the name is absolute or leaves the folder"),
-                   Outcome::Failed;
+        std::string why;
+        if (!SplitEntryName(e.name, &parts, &why))
+            return console.Error(e.Label() + ": refused: " + why), Outcome::Failed;
         if (!PrepareFolders(dir, parts, &target, &error)) return console.Error(error), Outcome::Stop;
 
         std::error_code ec;

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "dta/format.h"
 #include "tests/tools/run_dta.h"
 #include "tests/tools/temp_folder.h"
 #include "tools/cli.h"
@@ -173,6 +176,64 @@ TEST(Cli, split_entry_name_accepts_only_plain_relative_names) {
     EXPECT_TRUE(SplitEntryName("..data", &parts));
     for (const char* bad : {"", "\\x", "x\\", ".", "..", "a\\.\\b", "a\\..", "C:x", "a\\\\b"})
         EXPECT_FALSE(SplitEntryName(bad, &parts)) << bad;
+}
+
+TEST(Cli, one_name_rule_gives_the_real_reason) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"b 2024-01-01 12:00.log", "':' is not allowed in a name"},
+        {"dir\\", "trailing backslash"},
+        {"\\abs", "the name is absolute (leading backslash)"},
+        {"C:\\x", "':' is not allowed in a name"},
+        {"..\\evil.txt", "a '..' part leaves the folder"},
+        {".\\x", "a '.' part in the name"},
+        {"a\\\\b", "two backslashes in a row"},
+        {"line\nbreak", "control characters are not allowed in a name"},
+        {"", "the name is empty"},
+    };
+    for (const auto& [name, reason] : cases) EXPECT_EQ(EntryNameProblem(name), reason) << name;
+    EXPECT_EQ(EntryNameProblem(std::string("a\0b", 3)), "a NUL byte is not allowed in a name");
+    EXPECT_EQ(EntryNameProblem(std::string(260, 'x')), "the name is longer than 259 bytes");
+    EXPECT_EQ(EntryNameProblem(std::string(259, 'x')), "");
+    EXPECT_EQ(EntryNameProblem("data\\maps\\..a.map"), "");
+
+    // Extract gives the same reason; --as refuses what extract would.
+    TempFolder dir;
+    const std::string archive = PackNames(dir, {"x:y.txt", "ok.txt"});
+    const Outcome extract = Dta({"extract", "-C", dir.path().string(), archive});
+    EXPECT_EQ(extract.code, 1);
+    EXPECT_NE(extract.err.find("refused: ':' is not allowed in a name"), std::string::npos) << extract.err;
+    dir.Write("in.txt", Bytes("i"));
+    for (const char* as : {"..\\evil.txt", "\\abs", "C:\\x", "a\nb"}) {
+        const Outcome pack = Dta({"pack", "-q", dir / "as.dta", "--as", as, dir / "in.txt"});
+        EXPECT_EQ(pack.code, 1) << as;
+        EXPECT_NE(pack.err.find("refused: " + EntryNameProblem(as)), std::string::npos) << pack.err;
+        EXPECT_FALSE(fs::exists(dir / "as.dta"));
+    }
+}
+
+TEST(Cli, a_garbage_directory_is_given_up_early_with_one_summary_line) {
+    TempFolder dir;
+    // A sound header, then a directory of zeros: unscrambled, its keys
+    // alternate between two values, so the order breaks at entry 1.
+    namespace format = dta::format;
+    const size_t claimed = 40000;
+    std::vector<uint8_t> garbage(format::kMagicSize + format::archive_header::kSize + claimed * 28, 0);
+    std::memcpy(garbage.data(), "PWD0", 4);
+    uint8_t* header = garbage.data() + format::archive_header::kOffset;
+    format::WriteLe32(header + format::archive_header::kDirectoryOffset, 20);
+    format::WriteLe32(header + format::archive_header::kDirectorySize, claimed * 28);
+    format::ScrambleRun(header, format::archive_header::kSize, format::MakeKey(kDefaultKey1, kDefaultKey2));
+    const std::string archive = dir.Write("garbage.dta", garbage);
+    for (const char* command : {"list", "verify"}) {
+        const Outcome run = Dta({command, archive});
+        EXPECT_EQ(run.code, 1) << command;
+        EXPECT_NE(run.err.find("directory not sorted by lookup key"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("directory entries from there on were not read"), std::string::npos)
+            << run.err;
+        size_t lines = 0;
+        for (char c : run.out + run.err) lines += c == '\n';
+        EXPECT_LT(lines, 10u) << command;
+    }
 }
 
 TEST(Cli, verify_reports_a_damaged_entry) {
