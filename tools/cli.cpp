@@ -70,28 +70,70 @@ bool ParseHexWord(const std::string& text, uint32_t* value) {
 
 // ---- Console -------------------------------------------------------------------
 
+std::string Escaped(const std::string& text) {
+    std::string shown;
+    shown.reserve(text.size());
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u >= 0x20 && u != 0x7F) {
+            shown += c;
+            continue;
+        }
+        switch (c) {
+            case '\a':
+                shown += "\\a";
+                break;
+            case '\b':
+                shown += "\\b";
+                break;
+            case '\t':
+                shown += "\\t";
+                break;
+            case '\n':
+                shown += "\\n";
+                break;
+            case '\v':
+                shown += "\\v";
+                break;
+            case '\f':
+                shown += "\\f";
+                break;
+            case '\r':
+                shown += "\\r";
+                break;
+            default: {
+                const char octal[] = {'\\', static_cast<char>('0' + (u >> 6)),
+                                      static_cast<char>('0' + ((u >> 3) & 7)),
+                                      static_cast<char>('0' + (u & 7))};
+                shown.append(octal, sizeof octal);
+            }
+        }
+    }
+    return shown;
+}
+
 void Console::ClearProgress() {
     if (progress_ != nullptr) progress_->Clear();
 }
 
 void Console::Error(const std::string& message) {
     ClearProgress();
-    err_ << "dta: " << message << "\n";
+    err_ << "dta: " << Escaped(message) << "\n";
 }
 
 void Console::Warning(const std::string& message) {
     ClearProgress();
-    err_ << "dta: warning: " << message << "\n";
+    err_ << "dta: warning: " << Escaped(message) << "\n";
 }
 
 void Console::Line(const std::string& text) {
     ClearProgress();
-    out_ << text << "\n";
+    out_ << Escaped(text) << "\n";
 }
 
 void Console::Note(const std::string& text) {
     ClearProgress();
-    err_ << text << "\n";
+    err_ << Escaped(text) << "\n";
 }
 
 void AddCommonOptions(CLI::App& app, CommonOptions* options, Console* console) {

@@ -11,6 +11,7 @@
 #include "tests/tools/run_dta.h"
 #include "tests/tools/temp_folder.h"
 #include "tools/cli.h"
+#include "tools/command.h"
 #include "dta/pack/packer.h"
 #include "tools/safe_path.h"
 
@@ -234,6 +235,28 @@ TEST(Cli, a_garbage_directory_is_given_up_early_with_one_summary_line) {
         for (char c : run.out + run.err) lines += c == '\n';
         EXPECT_LT(lines, 10u) << command;
     }
+}
+
+TEST(Cli, control_characters_in_names_are_shown_escaped) {
+    TempFolder dir;
+    const std::string archive = PackNames(dir, {"a\nb   1 entry", "title\033]0;owned\007.txt", "tab\there"});
+    for (const char* command : {"list", "verify"}) {
+        const Outcome run = Dta({command, archive});
+        const std::string all = run.out + run.err;
+        EXPECT_EQ(all.find('\033'), std::string::npos) << command;
+        EXPECT_EQ(all.find('\007'), std::string::npos) << command;
+        EXPECT_EQ(all.find('\t'), std::string::npos) << command;
+        EXPECT_NE(all.find("a\\nb   1 entry"), std::string::npos) << all;
+        EXPECT_NE(all.find("title\\033]0;owned\\a.txt"), std::string::npos) << all;
+        EXPECT_NE(all.find("tab\\there"), std::string::npos) << all;
+    }
+    // Extract refuses the names, and its messages escape them too.
+    const Outcome extract = Dta({"extract", "-C", dir.path().string(), archive});
+    EXPECT_EQ(extract.code, 1);
+    EXPECT_EQ(extract.err.find('\033'), std::string::npos);
+    EXPECT_NE(extract.err.find("(a\\nb   1 entry): refused: control characters"), std::string::npos)
+        << extract.err;
+    EXPECT_EQ(Escaped(std::string("\x01\x7f\r", 3)), "\\001\\177\\r");
 }
 
 TEST(Cli, verify_reports_a_damaged_entry) {
