@@ -3,6 +3,7 @@
 #include "tools/command.h"
 
 #include <filesystem>
+#include <optional>
 
 #include "dta/pack/archive_writer.h"
 #include "tools/pack_inputs.h"
@@ -11,6 +12,8 @@
 
 namespace dta::tools {
 namespace {
+
+namespace fs = std::filesystem;
 
 const char kPackFooter[] =
     "The options --method, --scramble, --no-scramble, --as and -C apply to the\n"
@@ -165,6 +168,20 @@ public:
         for (const std::string& warning : inputs.warnings) console.Warning(warning);
         if (inputs.items.empty()) return console.Error("nothing to pack: no files found"), kExitFailed;
 
+        // An existing archive is replaced as tar and zstd replace it: through
+        // a symbolic link, at the file the link leads to, and keeping its
+        // permissions.
+        std::optional<fs::perms> keptPermissions;
+        if (!toStdout) {
+            const fs::path link(archive);
+            if (fs::is_symlink(link, ec)) {
+                const fs::path target = fs::weakly_canonical(link, ec);
+                if (!ec) archive = target.string();
+            }
+            const fs::file_status existing = fs::status(archive, ec);
+            if (fs::is_regular_file(existing)) keptPermissions = existing.permissions();
+        }
+
         os::NewFile file;
         if (!(toStdout ? file.CreateScratch(&error) : file.CreateFor(archive, &error)))
             return console.Error(error), kExitFailed;
@@ -183,6 +200,7 @@ public:
             console.Error(error);
             return kExitFailed;
         }
+        if (keptPermissions) fs::permissions(archive, *keptPermissions, fs::perm_options::replace, ec);
         progress.Clear();
         console.Attach(nullptr);
         if (!console.quiet) {

@@ -160,6 +160,23 @@ TEST(ToolPosix, special_files_and_refused_names_are_left_out_with_exit_1) {
     EXPECT_EQ(folders.err.find("letter case"), std::string::npos) << folders.err;
 }
 
+TEST(ToolPosix, pack_keeps_the_replaced_archives_mode_and_writes_through_a_link) {
+    TempFolder dir;
+    dir.Write("src/a.txt", Bytes("a"));
+    const fs::path archive = dir.path() / "real.dta";
+    ASSERT_EQ(Dta({"pack", "-q", archive.string(), dir / "src"}).code, 0);
+    fs::permissions(archive, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::replace);
+    fs::create_symlink("real.dta", dir.path() / "link.dta");
+
+    dir.Write("src/b.txt", Bytes("b"));
+    const Outcome pack = Dta({"pack", "-q", dir / "link.dta", dir / "src"});
+    ASSERT_EQ(pack.code, 0) << pack.err;
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "link.dta"));
+    EXPECT_EQ(fs::status(archive).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_NE(Dta({"list", archive.string()}).out.find("2 entries"), std::string::npos);
+}
+
 TEST(ToolPosix, a_planted_temporary_link_is_never_followed) {
     TempFolder dir;
     dir.Write("src/e.txt", Bytes("entry"));
