@@ -162,7 +162,8 @@ int RunDta(const std::vector<std::string>& args, std::ostream& out, std::ostream
     Console console(out, err, terminal);
     if (args.empty()) return err << kUsage, kExitUsage;
     const std::string& first = args[0];
-    if (first == "--help" || first == "-h" || (first == "help" && args.size() == 1))
+    // "dta help" and "dta help help" both ask for the overview.
+    if (first == "--help" || first == "-h" || (first == "help" && (args.size() == 1 || args[1] == "help")))
         return out << kUsage, kExitOk;
     if (first == "--version" || first == "-V") return out << "dta " << DTA_TOOL_VERSION << "\n", kExitOk;
 
@@ -188,7 +189,10 @@ int RunDta(const std::vector<std::string>& args, std::ostream& out, std::ostream
         out << app.help();
         return kExitOk;
     } catch (const CLI::ParseError& e) {
-        console.Error(std::string(e.what()) + " (see dta help " + name + ")");
+        std::string what = e.what();
+        // CLI11 names a missing positional by its internal name.
+        if (what == "names is required") what = "no entry name given: name the entries to write";
+        console.Error(what + " (see dta help " + name + ")");
         return kExitUsage;
     }
     try {

@@ -153,7 +153,7 @@ public:
             std::stable_sort(order.begin(), order.end(),
                              [](const EntryInfo* a, const EntryInfo* b) { return a->name < b->name; });
         }
-        console.Line("      size blocks methods            flags time                name");
+        console.Line("      size blocks methods            flags time (UTC)          name");
         size_t lossy = 0;
         for (const EntryInfo* e : order) {
             std::string methods;

@@ -259,6 +259,18 @@ TEST(Cli, control_characters_in_names_are_shown_escaped) {
     EXPECT_EQ(Escaped(std::string("\x01\x7f\r", 3)), "\\001\\177\\r");
 }
 
+TEST(Cli, help_help_a_missing_entry_name_and_the_time_zone_are_plain) {
+    const Outcome help = Dta({"help", "help"});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_EQ(help.out, Dta({"help"}).out);
+    TempFolder dir;
+    const std::string archive = PackNames(dir, {"a.txt"});
+    const Outcome cat = Dta({"cat", archive});
+    EXPECT_EQ(cat.code, 2);
+    EXPECT_NE(cat.err.find("no entry name given"), std::string::npos) << cat.err;
+    EXPECT_NE(Dta({"list", archive}).out.find("time (UTC)"), std::string::npos);
+}
+
 TEST(Cli, verify_reports_a_damaged_entry) {
     TempFolder dir;
     dir.Write("src/good.txt", Bytes(std::string(5000, 'g')));
