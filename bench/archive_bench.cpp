@@ -32,13 +32,13 @@
 #include "dta/dta.h"
 #include "dta/format.h"
 #include "dta/examine.h"
-#include "tools/packer.h"
+#include "dta/pack/packer.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-using dta::tools::Method;
-using dta::tools::PackInput;
+using dta::pack::Method;
+using dta::pack::PackInput;
 
 constexpr size_t kBlock = dta::format::block::kDecodedSize;
 constexpr int kPasses = 9;
@@ -162,9 +162,8 @@ Archive Pack(const std::string& file, const std::vector<PackInput>& inputs) {
     a.path = (std::filesystem::temp_directory_path() / file).string();
     Bytes image;
     std::string error;
-    if (!dta::tools::BuildArchive(inputs, dta::tools::kDefaultKey1, dta::tools::kDefaultKey2, &image,
-                                  &error) ||
-        !dta::tools::WriteFileAtomically(a.path, image, &error))
+    if (!dta::pack::BuildArchive(inputs, dta::pack::kDefaultKey1, dta::pack::kDefaultKey2, &image, &error) ||
+        !dta::pack::WriteFileAtomically(a.path, image, &error))
         Die("cannot build " + file + ": " + error);
     for (const PackInput& in : inputs) {
         a.names.push_back(in.name);
@@ -194,7 +193,7 @@ Archive PackEntries(const std::string& file, const Bytes& data, size_t entrySize
 class Registered {
 public:
     explicit Registered(Archive a) : archive_(std::move(a)), object_(dtaCreate(archive_.path.c_str())) {
-        if (object_ == nullptr || !object_->LoadDirectory(dta::tools::kDefaultKey1, dta::tools::kDefaultKey2))
+        if (object_ == nullptr || !object_->LoadDirectory(dta::pack::kDefaultKey1, dta::pack::kDefaultKey2))
             Die("cannot register " + archive_.path);
     }
     ~Registered() {
@@ -245,7 +244,7 @@ struct Spans {
 Spans StoredSpans(const Archive& a) {
     dta::examine::Archive inspected;
     dta::Status status;
-    if (!inspected.Open(a.path, dta::tools::kDefaultKey1, dta::tools::kDefaultKey2, &status))
+    if (!inspected.Open(a.path, dta::pack::kDefaultKey1, dta::pack::kDefaultKey2, &status))
         Die(dta::Describe(status));
     Spans s;
     for (size_t i = 0; i < inspected.EntryCount(); ++i) {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <random>
 
-#include "tools/wave_file.h"
+#include "dta/pack/wave_file.h"
 
 namespace bench {
 
@@ -37,7 +37,7 @@ std::vector<uint8_t> Records(size_t size) {
 std::vector<uint8_t> WaveFile(uint16_t channels, size_t frames) {
     const size_t bytes = frames * channels * 2;
     std::vector<uint8_t> f(dta::format::wave_header::kSize + bytes);
-    dta::tools::WriteWaveHeader(f.data(), channels, 22050, 16, static_cast<uint32_t>(bytes));
+    dta::pack::WriteWaveHeader(f.data(), channels, 22050, 16, static_cast<uint32_t>(bytes));
     std::mt19937 rng(3);
     std::normal_distribution<double> noise(0, 200);
     for (size_t i = 0; i < frames; ++i) {

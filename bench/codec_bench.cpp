@@ -3,8 +3,8 @@
 
 #include "bench/bench_data.h"
 #include "dta/codecs/codecs.h"
-#include "tools/entry_coder.h"
-#include "tools/lz_encoder.h"
+#include "dta/pack/entry_coder.h"
+#include "dta/pack/lz_encoder.h"
 
 namespace {
 
@@ -12,7 +12,7 @@ namespace codecs = dta::codecs;
 namespace format = dta::format;
 
 void LzDecode(benchmark::State& state, std::vector<uint8_t> block) {
-    const std::vector<uint8_t> payload = dta::tools::EncodeLz(block.data(), block.size());
+    const std::vector<uint8_t> payload = dta::pack::EncodeLz(block.data(), block.size());
     std::vector<uint8_t> out(format::block::kDecodedSize);
     for (auto _ : state) {
         int32_t n = codecs::DecodeLz(payload.data(), payload.size(), out.data(), out.size(), 0);
@@ -24,15 +24,15 @@ void LzDecode(benchmark::State& state, std::vector<uint8_t> block) {
 }
 
 void LzEncode(benchmark::State& state, std::vector<uint8_t> block) {
-    for (auto _ : state) benchmark::DoNotOptimize(dta::tools::EncodeLz(block.data(), block.size()));
+    for (auto _ : state) benchmark::DoNotOptimize(dta::pack::EncodeLz(block.data(), block.size()));
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(block.size()));
 }
 
 // Decodes every block of a delta-coded wave entry.
 void WaveDecode(benchmark::State& state, uint16_t channels) {
     const std::vector<uint8_t> file = bench::WaveFile(channels, 200000 / channels);
-    dta::tools::EncodedEntry entry;
-    dta::tools::EncodeEntry(file.data(), file.size(), dta::tools::Method::Wave, &entry, nullptr);
+    dta::pack::EncodedEntry entry;
+    dta::pack::EncodeEntry(file.data(), file.size(), dta::pack::Method::Wave, &entry, nullptr);
     const uint8_t* header = entry.bodies[0].data() + 1;
     std::vector<uint8_t> out(format::block::kDecodedSize);
     for (auto _ : state) {

@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "dta/format.h"
-#include "tools/packer.h"
-#include "tools/wave_file.h"
+#include "dta/pack/packer.h"
+#include "dta/pack/wave_file.h"
 
 namespace {
 
@@ -258,7 +258,7 @@ Picture WaterTexture() {
 std::vector<uint8_t> IntroSound() {
     const uint32_t frames = kRate;
     std::vector<uint8_t> f(dta::format::wave_header::kSize + frames * 2);
-    dta::tools::WriteWaveHeader(f.data(), 1, kRate, 16, frames * 2);
+    dta::pack::WriteWaveHeader(f.data(), 1, kRate, 16, frames * 2);
     for (uint32_t i = 0; i < frames; ++i) {
         // A falling chime with a soft attack and decay.
         const double t = double(i) / kRate;
@@ -275,7 +275,7 @@ bool Write(const std::filesystem::path& path, const std::vector<uint8_t>& bytes)
     std::error_code ec;
     std::filesystem::create_directories(path.parent_path(), ec);
     std::string error;
-    if (ec || !dta::tools::WriteFileAtomically(path.string(), bytes, &error)) {
+    if (ec || !dta::pack::WriteFileAtomically(path.string(), bytes, &error)) {
         std::fprintf(stderr, "korvo_demo_assets: cannot write %s\n", path.string().c_str());
         return false;
     }
@@ -295,7 +295,6 @@ int main(int argc, char** argv) {
               Write(dir / "textures" / "brick.bmp", BrickTexture().Bitmap()) &&
               Write(dir / "textures" / "water.bmp", WaterTexture().Bitmap());
     for (int i = 0; ok && i < pictures; ++i)
-        ok = Write(dir / "pictures" / ("bilboard" + std::to_string(i) + ".bmp"),
-                   Billboard(i).Bitmap());
+        ok = Write(dir / "pictures" / ("bilboard" + std::to_string(i) + ".bmp"), Billboard(i).Bitmap());
     return ok ? 0 : 1;
 }

@@ -78,8 +78,13 @@ bool ReadArchiveHeader(io::FileHandle file, const format::Key& key, ArchiveHeade
     return true;
 }
 
-bool ReadDirectory(io::FileHandle file, const format::Key& key, const ArchiveHeader& header,
-                   std::vector<DirEntry>* directory, Status* status) {
+namespace {
+
+// Reads the directory chunk by chunk. `sortedOnly`: stop before the first
+// key below its predecessor and say where in `*unsorted`.
+bool ReadDirectoryEntries(io::FileHandle file, const format::Key& key, const ArchiveHeader& header,
+                          bool sortedOnly, std::vector<DirEntry>* directory, size_t* unsorted,
+                          Status* status) {
     const uint64_t offset = header.directoryOffset;
     const size_t count = header.directorySize / de::kSize;
     // A directory that claims more bytes than the file holds is a short read:
@@ -93,31 +98,54 @@ bool ReadDirectory(io::FileHandle file, const format::Key& key, const ArchiveHea
     std::vector<DirEntry> entries;
     std::unique_ptr<uint8_t[]> chunk(new (std::nothrow) uint8_t[kDirectoryChunk]);
     if (!chunk) return Fail(status, Reason::OutOfMemory);
+    size_t done = 0;
+    bool sorted = true;
     try {
-        entries.resize(count);
+        // Grown chunk by chunk when reading may stop early, so that memory
+        // follows the entries read, not the count claimed.
+        if (!sortedOnly) entries.reserve(count);
+        while (sorted && done < count) {
+            const size_t n = std::min<size_t>(count - done, kDirectoryChunk / de::kSize);
+            const uint32_t length = static_cast<uint32_t>(n * de::kSize);
+            const uint64_t at = offset + done * de::kSize;
+            if (!ReadAt(file, at, chunk.get(), length, Reason::DirectoryOutsideFile, status)) return false;
+            format::ScrambleRun(chunk.get(), length, key);
+            for (size_t i = 0; i < n; ++i) {
+                const uint8_t* raw = chunk.get() + i * de::kSize;
+                DirEntry entry;
+                entry.key = format::ReadLe32(raw + de::kKey);
+                entry.entryHeaderOffset = format::ReadLe32(raw + de::kEntryHeaderOffset);
+                entry.firstBlockOffset = format::ReadLe32(raw + de::kFirstBlockOffset);
+                std::memcpy(entry.nameTail, raw + de::kNameTail, de::kNameTailSize);
+                // Keys compare as signed values, as the lookup compares them.
+                if (sortedOnly && !entries.empty() &&
+                    static_cast<int32_t>(entry.key) < static_cast<int32_t>(entries.back().key)) {
+                    sorted = false;
+                    break;
+                }
+                entries.push_back(entry);
+                ++done;
+            }
+        }
     } catch (const std::bad_alloc&) {
         return Fail(status, Reason::OutOfMemory);
     }
-    size_t done = 0;
-    while (done < count) {
-        const size_t n = std::min<size_t>(count - done, kDirectoryChunk / de::kSize);
-        const uint32_t length = static_cast<uint32_t>(n * de::kSize);
-        const uint64_t at = offset + done * de::kSize;
-        if (!ReadAt(file, at, chunk.get(), length, Reason::DirectoryOutsideFile, status)) return false;
-        format::ScrambleRun(chunk.get(), length, key);
-        for (size_t i = 0; i < n; ++i) {
-            const uint8_t* raw = chunk.get() + i * de::kSize;
-            DirEntry& entry = entries[done + i];
-            entry.key = format::ReadLe32(raw + de::kKey);
-            entry.entryHeaderOffset = format::ReadLe32(raw + de::kEntryHeaderOffset);
-            entry.firstBlockOffset = format::ReadLe32(raw + de::kFirstBlockOffset);
-            std::memcpy(entry.nameTail, raw + de::kNameTail, de::kNameTailSize);
-        }
-        done += n;
-    }
+    if (unsorted != nullptr) *unsorted = done;
     IndexDirectory(entries);
     directory->swap(entries);
     return true;
+}
+
+}  // namespace
+
+bool ReadDirectory(io::FileHandle file, const format::Key& key, const ArchiveHeader& header,
+                   std::vector<DirEntry>* directory, Status* status) {
+    return ReadDirectoryEntries(file, key, header, false, directory, nullptr, status);
+}
+
+bool ReadSortedDirectory(io::FileHandle file, const format::Key& key, const ArchiveHeader& header,
+                         std::vector<DirEntry>* directory, size_t* unsorted, Status* status) {
+    return ReadDirectoryEntries(file, key, header, true, directory, unsorted, status);
 }
 
 bool ReadEntryHead(io::FileHandle file, const DirEntry& entry, const format::Key& key, EntryHead* head,

@@ -44,6 +44,14 @@ bool ReadArchiveHeader(io::FileHandle file, const format::Key& key, ArchiveHeade
 bool ReadDirectory(io::FileHandle file, const format::Key& key, const ArchiveHeader& header,
                    std::vector<DirEntry>* directory, Status* status);
 
+// Reads the directory as ReadDirectory does, but only as far as its keys
+// ascend: `directory` holds the entries before the first key below its
+// predecessor, and `*unsorted` is that entry's index (the entry count when
+// all ascend). Memory grows with the entries read, never with what the
+// header claims, so a garbage directory costs little.
+bool ReadSortedDirectory(io::FileHandle file, const format::Key& key, const ArchiveHeader& header,
+                         std::vector<DirEntry>* directory, size_t* unsorted, Status* status);
+
 // An entry's header and name, unscrambled.
 struct EntryHead {
     uint64_t fileTime = 0;

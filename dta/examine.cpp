@@ -63,6 +63,7 @@ void Archive::Close() {
     file_ = io::kInvalidFile;
     summary_ = ArchiveSummary();
     directory_.clear();
+    unsorted_ = 0;
 }
 
 bool Archive::Open(const std::string& path, uint32_t key1, uint32_t key2, Status* status) {
@@ -75,14 +76,14 @@ bool Archive::Open(const std::string& path, uint32_t key1, uint32_t key2, Status
     detail::ArchiveHeader header;
     if (!io::Size(file_, &summary_.fileSize) || !detail::ReadMagic(file_, status) ||
         !detail::ReadArchiveHeader(file_, key, &header, status) ||
-        !detail::ReadDirectory(file_, key, header, &directory_, status)) {
+        !detail::ReadSortedDirectory(file_, key, header, &directory_, &unsorted_, status)) {
         if (status != nullptr && status->Ok()) status->reason = Reason::ReadFailed;
         Close();
         return false;
     }
     summary_.directoryOffset = header.directoryOffset;
     summary_.directorySize = header.directorySize;
-    summary_.entryCount = directory_.size();
+    summary_.entryCount = header.directorySize / format::directory_entry::kSize;
     return true;
 }
 
@@ -92,13 +93,10 @@ bool Archive::CheckDirectory(Status* status) const {
         return FailAt(status, Reason::DirectorySizeNotMultiple,
                       static_cast<uint64_t>(summary_.directoryOffset) + summary_.directorySize);
     }
-    for (size_t i = 1; i < directory_.size(); ++i) {
-        // Keys compare as signed values, as the lookup compares them.
-        if (static_cast<int32_t>(directory_[i].key) < static_cast<int32_t>(directory_[i - 1].key)) {
-            if (status != nullptr) status->entry = static_cast<int64_t>(i);
-            return FailAt(status, Reason::DirectoryOutOfOrder,
-                          summary_.directoryOffset + i * format::directory_entry::kSize);
-        }
+    if (unsorted_ < summary_.entryCount) {
+        if (status != nullptr) status->entry = static_cast<int64_t>(unsorted_);
+        return FailAt(status, Reason::DirectoryOutOfOrder,
+                      summary_.directoryOffset + unsorted_ * format::directory_entry::kSize);
     }
     return true;
 }

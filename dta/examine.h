@@ -32,7 +32,7 @@ struct ArchiveSummary {
     uint64_t fileSize = 0;
     uint32_t directoryOffset = 0;
     uint32_t directorySize = 0;  // bytes, as stored in the archive header
-    size_t entryCount = 0;       // whole directory entries: directorySize / 28
+    size_t entryCount = 0;       // whole directory entries claimed: directorySize / 28
 };
 
 // What the directory, the entry header and the block chain say about one
@@ -70,11 +70,14 @@ public:
     // Opens the file at `path`, checks the magic and reads the archive header
     // and the directory with the two key words. False with CannotOpen,
     // NotAnArchive, ArchiveHeaderCut, DirectoryOutsideFile (a wrong key gives
-    // nonsense offsets), ReadFailed or OutOfMemory. Opening again first
-    // closes what was open.
+    // nonsense offsets), ReadFailed or OutOfMemory. The directory is read
+    // only as far as its keys ascend (see CheckDirectory), so memory follows
+    // the entries read, never the count a damaged header claims. Opening
+    // again first closes what was open.
     bool Open(const std::string& path, uint32_t key1, uint32_t key2, Status* status);
 
     const ArchiveSummary& Summary() const { return summary_; }
+    // The entries read: the directory's, up to the first key out of order.
     size_t EntryCount() const { return directory_.size(); }
 
     // The rules about the directory as a whole: its size is a multiple of 28
@@ -109,6 +112,7 @@ private:
     uint32_t key2_ = 0;
     ArchiveSummary summary_;
     std::vector<detail::DirEntry> directory_;
+    size_t unsorted_ = 0;  // index of the first key below its predecessor
 };
 
 // An entry's decoded bytes, one block at a time, with one block buffer.

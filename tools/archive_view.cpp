@@ -5,6 +5,12 @@
 #include "tools/tool_os.h"
 
 namespace dta::tools {
+namespace {
+
+// Damaged entries after which the rest of the directory is not examined.
+constexpr size_t kMaxDamagedEntries = 32;
+
+}  // namespace
 
 std::string EntryInfo::Label() const {
     std::string label = "entry " + std::to_string(index);
@@ -30,37 +36,43 @@ ArchiveView::~ArchiveView() = default;
 bool ArchiveView::Open(const std::string& path, uint32_t key1, uint32_t key2, std::string* error) {
     state_->entries.clear();
     state_->problems.clear();
-    {
-        // The system's reason when the file can't be read at all.
-        os::InputFile probe;
-        if (!probe.Open(path, error)) return false;
-    }
     Status status;
     if (!state_->archive.Open(path, key1, key2, &status)) {
         if (error) *error = path + ": " + Describe(status);
+        if (status.reason == Reason::CannotOpen) {
+            // The system's reason, when the file can't be opened at all.
+            os::InputFile probe;
+            if (!probe.Open(path, error) && error && error->empty()) *error = path + ": " + Describe(status);
+        }
         return false;
     }
     status = Status();
-    if (!state_->archive.CheckDirectory(&status)) state_->problems.push_back(Describe(status));
-
     const size_t count = state_->archive.EntryCount();
-    state_->entries.reserve(count);
+    if (!state_->archive.CheckDirectory(&status)) {
+        std::string problem = Describe(status);
+        const size_t claimed = state_->archive.Summary().entryCount;
+        if (status.reason == Reason::DirectoryOutOfOrder && claimed > count)
+            problem += "; the " + GroupedNumber(static_cast<int64_t>(claimed - count)) +
+                       " directory entries from there on were not read";
+        state_->problems.push_back(std::move(problem));
+    }
+
+    size_t damaged = 0;
     for (size_t i = 0; i < count; ++i) {
-        examine::EntryInfo info;
-        status = Status();
-        const bool sound = state_->archive.ReadEntry(i, &info, &status);
         EntryInfo e;
-        e.index = i;
-        e.name = info.nameRead ? info.name : std::string();
-        e.size = info.decodedSize;
-        e.blocks = info.blockCount;
-        e.fileTime = info.fileTime;
-        e.scrambled = info.scrambled;
-        e.wave = info.wave;
-        e.lossy = info.lossy;
-        e.methods = info.methods;
-        if (!sound) e.problem = Describe(status);
+        status = Status();
+        if (!state_->archive.ReadEntry(i, &e, &status)) e.problem = Describe(status);
+        const bool sound = e.problem.empty();
         state_->entries.push_back(std::move(e));
+        // A directory whose entries keep failing is garbage: give up on it
+        // rather than report (and hold) every entry it claims.
+        if (!sound && ++damaged == kMaxDamagedEntries && i + 1 < count) {
+            state_->problems.push_back("gave up after " + std::to_string(damaged) + " damaged entries; the " +
+                                       GroupedNumber(static_cast<int64_t>(count - i - 1)) +
+                                       " directory entries after entry " + std::to_string(i) +
+                                       " were not read");
+            break;
+        }
     }
     return true;
 }

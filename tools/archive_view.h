@@ -10,20 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "dta/examine.h"
+
 namespace dta::tools {
 
-struct EntryInfo {
-    size_t index = 0;  // place in the directory (the internal key order)
-    std::string name;  // as stored; empty when it could not be read
-    uint64_t size = 0;
-    uint64_t blocks = 0;
-    uint64_t fileTime = 0;
-    bool scrambled = false;
-    bool wave = false;
-    bool lossy = false;            // a wave entry of delta-coded 16-bit samples
-    std::vector<uint8_t> methods;  // distinct method bytes, in order of first use
-    std::string problem;           // empty when the entry's structure is sound, else the
-                                   // message, naming the entry, the block and the place
+// An entry as the library's examiner reads it, with what is wrong with it.
+struct EntryInfo : examine::EntryInfo {
+    std::string problem;  // empty when the entry's structure is sound, else the
+                          // message, naming the entry, the block and the place
 
     // "entry 12 (data\maps\a.map)", or "entry 12" when the name is unreadable.
     std::string Label() const;

@@ -5,7 +5,7 @@
 #include <exception>
 
 #include "tools/command.h"
-#include "tools/packer.h"
+#include "dta/pack/packer.h"
 #include "tools/progress.h"
 
 #ifndef DTA_TOOL_VERSION
@@ -57,7 +57,8 @@ const CommandEntry* FindCommand(const std::string& name) {
 
 bool ParseHexWord(const std::string& text, uint32_t* value) {
     std::string digits = text;
-    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) digits = digits.substr(2);
+    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X'))
+        digits = digits.substr(2);
     if (digits.empty() || digits.size() > 8) return false;
     for (char c : digits)
         if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
@@ -69,38 +70,81 @@ bool ParseHexWord(const std::string& text, uint32_t* value) {
 
 // ---- Console -------------------------------------------------------------------
 
+std::string Escaped(const std::string& text) {
+    std::string shown;
+    shown.reserve(text.size());
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u >= 0x20 && u != 0x7F) {
+            shown += c;
+            continue;
+        }
+        switch (c) {
+            case '\a':
+                shown += "\\a";
+                break;
+            case '\b':
+                shown += "\\b";
+                break;
+            case '\t':
+                shown += "\\t";
+                break;
+            case '\n':
+                shown += "\\n";
+                break;
+            case '\v':
+                shown += "\\v";
+                break;
+            case '\f':
+                shown += "\\f";
+                break;
+            case '\r':
+                shown += "\\r";
+                break;
+            default: {
+                const char octal[] = {'\\', static_cast<char>('0' + (u >> 6)),
+                                      static_cast<char>('0' + ((u >> 3) & 7)),
+                                      static_cast<char>('0' + (u & 7))};
+                shown.append(octal, sizeof octal);
+            }
+        }
+    }
+    return shown;
+}
+
 void Console::ClearProgress() {
     if (progress_ != nullptr) progress_->Clear();
 }
 
 void Console::Error(const std::string& message) {
     ClearProgress();
-    err_ << "dta: " << message << "\n";
+    err_ << "dta: " << Escaped(message) << "\n";
 }
 
 void Console::Warning(const std::string& message) {
     ClearProgress();
-    err_ << "dta: warning: " << message << "\n";
+    err_ << "dta: warning: " << Escaped(message) << "\n";
 }
 
 void Console::Line(const std::string& text) {
     ClearProgress();
-    out_ << text << "\n";
+    out_ << Escaped(text) << "\n";
 }
 
 void Console::Note(const std::string& text) {
     ClearProgress();
-    err_ << text << "\n";
+    err_ << Escaped(text) << "\n";
 }
 
 void AddCommonOptions(CLI::App& app, CommonOptions* options, Console* console) {
-    options->key1 = kDefaultKey1;
-    options->key2 = kDefaultKey2;
+    options->key1 = pack::kDefaultKey1;
+    options->key2 = pack::kDefaultKey2;
     auto addKey = [&app](const std::string& flag, uint32_t* word, const char* help) {
         app.add_option_function<std::string>(
                flag,
                [flag, word](const std::string& text) {
-                   if (!ParseHexWord(text, word)) throw CLI::ValidationError(flag, "takes up to 8 hex digits");
+                   if (!ParseHexWord(text, word))
+                       throw CLI::ValidationError(flag, "takes up to 8 hex digits");
                },
                help)
             ->type_name("HEX");
@@ -118,7 +162,9 @@ int RunDta(const std::vector<std::string>& args, std::ostream& out, std::ostream
     Console console(out, err, terminal);
     if (args.empty()) return err << kUsage, kExitUsage;
     const std::string& first = args[0];
-    if (first == "--help" || first == "-h" || (first == "help" && args.size() == 1)) return out << kUsage, kExitOk;
+    // "dta help" and "dta help help" both ask for the overview.
+    if (first == "--help" || first == "-h" || (first == "help" && (args.size() == 1 || args[1] == "help")))
+        return out << kUsage, kExitOk;
     if (first == "--version" || first == "-V") return out << "dta " << DTA_TOOL_VERSION << "\n", kExitOk;
 
     const bool helpFor = first == "help";
@@ -143,7 +189,10 @@ int RunDta(const std::vector<std::string>& args, std::ostream& out, std::ostream
         out << app.help();
         return kExitOk;
     } catch (const CLI::ParseError& e) {
-        console.Error(std::string(e.what()) + " (see dta help " + name + ")");
+        std::string what = e.what();
+        // CLI11 names a missing positional by its internal name.
+        if (what == "names is required") what = "no entry name given: name the entries to write";
+        console.Error(what + " (see dta help " + name + ")");
         return kExitUsage;
     }
     try {

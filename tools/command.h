@@ -18,11 +18,18 @@ inline constexpr int kExitUsage = 2;
 
 class Progress;
 
+// `text` safe for a terminal, as tar -t shows names: control characters as
+// \n, \t and the like or as octal (\033), so that a name can neither forge
+// a line nor send the terminal an escape sequence. Other bytes pass as they are.
+std::string Escaped(const std::string& text);
+
 // Standard output and standard error of one run. Every failure is printed
 // once, to standard error, after the progress line (if any) is cleared.
+// Every line passes through Escaped.
 class Console {
 public:
-    Console(std::ostream& out, std::ostream& err, bool terminal) : out_(out), err_(err), terminal_(terminal) {}
+    Console(std::ostream& out, std::ostream& err, bool terminal)
+        : out_(out), err_(err), terminal_(terminal) {}
 
     void Error(const std::string& message);    // "dta: message"
     void Warning(const std::string& message);  // "dta: warning: message"

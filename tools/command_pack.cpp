@@ -3,14 +3,17 @@
 #include "tools/command.h"
 
 #include <filesystem>
+#include <optional>
 
-#include "tools/archive_writer.h"
+#include "dta/pack/archive_writer.h"
 #include "tools/pack_inputs.h"
 #include "tools/progress.h"
 #include "tools/tool_os.h"
 
 namespace dta::tools {
 namespace {
+
+namespace fs = std::filesystem;
 
 const char kPackFooter[] =
     "The options --method, --scramble, --no-scramble, --as and -C apply to the\n"
@@ -27,10 +30,12 @@ const char kPackFooter[] =
     "complete; a folder never is.";
 
 // The archive goes to a NewFile.
-class FileSink : public ArchiveSink {
+class FileSink : public pack::ArchiveSink {
 public:
     explicit FileSink(os::NewFile* file) : file_(file) {}
-    bool Append(const uint8_t* data, size_t size, std::string* error) override { return file_->Write(data, size, error); }
+    bool Append(const uint8_t* data, size_t size, std::string* error) override {
+        return file_->Write(data, size, error);
+    }
     bool WriteAt(uint64_t offset, const uint8_t* data, size_t size, std::string* error) override {
         return file_->WriteAt(offset, data, size, error);
     }
@@ -39,12 +44,32 @@ private:
     os::NewFile* file_;
 };
 
-class PackReport : public PackObserver {
+// An input file, read through the tool's own file layer.
+class FileSource : public pack::PackSource {
+public:
+    bool Open(const std::string& path, std::string* error) { return file_.Open(path, error); }
+    bool Read(void* buffer, size_t count, size_t* got, std::string* error) override {
+        return file_.Read(buffer, count, got, error);
+    }
+    uint64_t size() const override { return file_.size(); }
+    uint64_t fileTime() const override { return file_.fileTime(); }
+
+private:
+    os::InputFile file_;
+};
+
+std::unique_ptr<pack::PackSource> OpenFileSource(const std::string& path, std::string* error) {
+    auto source = std::make_unique<FileSource>();
+    if (!source->Open(path, error)) return nullptr;
+    return source;
+}
+
+class PackReport : public pack::PackObserver {
 public:
     PackReport(Console& console, Progress& progress, bool dataOnStdout)
         : console_(console), progress_(progress), dataOnStdout_(dataOnStdout) {}
 
-    void EntryStarted(const PackItem& item, const EntryPlan& plan, uint64_t size) override {
+    void EntryStarted(const pack::PackItem& item, const pack::EntryPlan& plan, uint64_t size) override {
         progress_.Add(0, 1);
         std::string line;
         if (plan.wave && !console_.quiet)
@@ -75,11 +100,12 @@ public:
         app.add_option("-j,--threads", threads_, "coding threads (default: one per processor)")
             ->type_name("N")
             ->check(CLI::Range(1u, 256u));
-        method_ = app.add_option("--method", methods_, "block coding of the files after it: auto, stored, lz, wave")
-                      ->type_name("METHOD")
-                      ->check(CLI::IsMember({"auto", "stored", "lz", "wave"}))
-                      ->allow_extra_args(false)
-                      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+        method_ =
+            app.add_option("--method", methods_, "block coding of the files after it: auto, stored, lz, wave")
+                ->type_name("METHOD")
+                ->check(CLI::IsMember({"auto", "stored", "lz", "wave"}))
+                ->allow_extra_args(false)
+                ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
         scramble_ = app.add_flag("--scramble", "scramble the block bodies of the files after it (default)");
         noScramble_ = app.add_flag("--no-scramble", "store the block bodies of the files after it plainly");
         as_ = app.add_option("--as", names_, "entry name for the FILE right after it")
@@ -90,7 +116,8 @@ public:
                       ->type_name("DIR")
                       ->allow_extra_args(false)
                       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-        positional_ = app.add_option("names", positionals_, "ARCHIVE (unless -o is given), then the files and folders");
+        positional_ =
+            app.add_option("names", positionals_, "ARCHIVE (unless -o is given), then the files and folders");
         app.footer(kPackFooter);
     }
 
@@ -104,7 +131,7 @@ public:
         bool pendingName = false;
         for (const CLI::Option* option : app.parse_order()) {
             if (option == method_) {
-                ParseMethod(methods_[method++], &current.method);
+                pack::ParseMethod(methods_[method++], &current.method);
             } else if (option == scramble_ || option == noScramble_) {
                 current.scrambled = option == scramble_;
             } else if (option == as_) {
@@ -141,6 +168,20 @@ public:
         for (const std::string& warning : inputs.warnings) console.Warning(warning);
         if (inputs.items.empty()) return console.Error("nothing to pack: no files found"), kExitFailed;
 
+        // An existing archive is replaced as tar and zstd replace it: through
+        // a symbolic link, at the file the link leads to, and keeping its
+        // permissions.
+        std::optional<fs::perms> keptPermissions;
+        if (!toStdout) {
+            const fs::path link(archive);
+            if (fs::is_symlink(link, ec)) {
+                const fs::path target = fs::weakly_canonical(link, ec);
+                if (!ec) archive = target.string();
+            }
+            const fs::file_status existing = fs::status(archive, ec);
+            if (fs::is_regular_file(existing)) keptPermissions = existing.permissions();
+        }
+
         os::NewFile file;
         if (!(toStdout ? file.CreateScratch(&error) : file.CreateFor(archive, &error)))
             return console.Error(error), kExitFailed;
@@ -148,27 +189,36 @@ public:
         console.Attach(&progress);
         PackReport report(console, progress, toStdout);
         FileSink sink(&file);
-        PackOptions options;
+        pack::PackOptions options;
         options.key1 = common_.key1;
         options.key2 = common_.key2;
         options.threads = threads_;
+        options.openFile = OpenFileSource;
         uint64_t size = 0;
-        if (!WriteArchive(inputs.items, options, sink, &report, &size, &error) ||
+        if (!pack::WriteArchive(inputs.items, options, sink, &report, &size, &error) ||
             !(toStdout ? file.CopyTo(console.out(), &error) : file.Commit(archive, true, &error))) {
             console.Error(error);
             return kExitFailed;
         }
+        if (keptPermissions) fs::permissions(archive, *keptPermissions, fs::perm_options::replace, ec);
         progress.Clear();
         console.Attach(nullptr);
         if (!console.quiet) {
             const size_t n = inputs.items.size();
-            const std::string summary = "packed " + std::to_string(n) + (n == 1 ? " entry" : " entries") + " into " +
-                                        (toStdout ? std::string("standard output") : archive) + " (" +
-                                        std::to_string(size) + " bytes)";
+            const std::string summary = "packed " + std::to_string(n) + (n == 1 ? " entry" : " entries") +
+                                        " into " + (toStdout ? std::string("standard output") : archive) +
+                                        " (" + std::to_string(size) + " bytes)";
             if (toStdout)
                 console.Note(summary);
             else
                 console.Line(summary);
+        }
+        // As tar does: an archive that lacks something given is a failure.
+        if (inputs.leftOut > 0) {
+            console.Error(std::to_string(inputs.leftOut) +
+                          (inputs.leftOut == 1 ? " file was" : " files were") +
+                          " left out (see the warnings above)");
+            return kExitFailed;
         }
         return kExitOk;
     }

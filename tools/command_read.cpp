@@ -52,7 +52,8 @@ public:
             source = spool_.path();
         } else {
             std::error_code ec;
-            if (fs::is_directory(path, ec)) return console.Error(path + " is a folder, not an archive"), false;
+            if (fs::is_directory(path, ec))
+                return console.Error(path + " is a folder, not an archive"), false;
         }
         if (!view.Open(source, keys.key1, keys.key2, &error)) {
             if (path == "-") {
@@ -91,8 +92,8 @@ void AddArchiveArgument(CLI::App& app, std::string* archive) {
 
 // The entries that `patterns` select, in directory order; all of them when
 // there are no patterns. A pattern that selects nothing is reported.
-std::vector<size_t> Select(const ArchiveView& view, const std::vector<std::string>& patterns, Console& console,
-                           bool* missing) {
+std::vector<size_t> Select(const ArchiveView& view, const std::vector<std::string>& patterns,
+                           Console& console, bool* missing) {
     std::vector<size_t> chosen;
     std::vector<bool> used(patterns.size(), false);
     for (const EntryInfo& e : view.entries()) {
@@ -116,7 +117,7 @@ std::vector<size_t> Select(const ArchiveView& view, const std::vector<std::strin
 uint64_t TotalSize(const ArchiveView& view, const std::vector<size_t>& chosen) {
     uint64_t total = 0;
     for (size_t i : chosen)
-        if (view.entries()[i].problem.empty()) total += view.entries()[i].size;
+        if (view.entries()[i].problem.empty()) total += view.entries()[i].decodedSize;
     return total;
 }
 
@@ -149,11 +150,10 @@ public:
         std::vector<const EntryInfo*> order;
         for (const EntryInfo& e : entries) order.push_back(&e);
         if (sort_ == "name") {
-            std::stable_sort(order.begin(), order.end(), [](const EntryInfo* a, const EntryInfo* b) {
-                return a->name < b->name;
-            });
+            std::stable_sort(order.begin(), order.end(),
+                             [](const EntryInfo* a, const EntryInfo* b) { return a->name < b->name; });
         }
-        console.Line("      size blocks methods            flags time                name");
+        console.Line("      size blocks methods            flags time (UTC)          name");
         size_t lossy = 0;
         for (const EntryInfo* e : order) {
             std::string methods;
@@ -162,8 +162,9 @@ public:
                 std::string(e->scrambled ? "s" : "-") + (e->wave ? "w" : "-") + (e->lossy ? "l" : "-");
             char line[160];
             std::snprintf(line, sizeof line, "%10llu %6llu %-18s %-5s %-19s ",
-                          static_cast<unsigned long long>(e->size), static_cast<unsigned long long>(e->blocks),
-                          methods.c_str(), flags.c_str(), FormatTime(e->fileTime).c_str());
+                          static_cast<unsigned long long>(e->decodedSize),
+                          static_cast<unsigned long long>(e->blockCount), methods.c_str(), flags.c_str(),
+                          FormatTime(e->fileTime).c_str());
             std::string text = line + (e->name.empty() ? "?" : e->name);
             if (!e->problem.empty()) {
                 text += "  [damaged]";
@@ -220,8 +221,8 @@ public:
         size_t clean = 0, lossy = 0;
         for (const EntryInfo& e : view.entries()) {
             std::string error;
-            const bool ok = view.ReadEntry(e.index, [&](const uint8_t*, size_t n) { return progress.Add(n, 0), true; },
-                                           &error);
+            const bool ok = view.ReadEntry(
+                e.index, [&](const uint8_t*, size_t n) { return progress.Add(n, 0), true; }, &error);
             progress.Add(0, 1);
             if (!ok) {
                 console.Error(error);
@@ -234,8 +235,8 @@ public:
         }
         progress.Clear();
         console.Attach(nullptr);
-        std::string summary = std::to_string(clean) + " of " + Plural(view.entries().size(), "entry", "entries") +
-                              " decode cleanly";
+        std::string summary = std::to_string(clean) + " of " +
+                              Plural(view.entries().size(), "entry", "entries") + " decode cleanly";
         if (lossy > 0) summary += "; " + std::to_string(lossy) + " of them lossy (wave-coded 16-bit sound)";
         if (!console.quiet) console.Line(summary);
         return failed == 0 ? kExitOk : kExitFailed;
@@ -270,7 +271,8 @@ public:
                 const bool ok = archive.view.ReadEntry(
                     i,
                     [&](const uint8_t* data, size_t n) {
-                        written = static_cast<bool>(console.out().write(reinterpret_cast<const char*>(data), n));
+                        written =
+                            static_cast<bool>(console.out().write(reinterpret_cast<const char*>(data), n));
                         return written;
                     },
                     &error);
@@ -296,12 +298,14 @@ class ExtractCommand : public Command {
 public:
     void Define(CLI::App& app, Console& console) override {
         AddCommonOptions(app, &common_, &console);
-        app.add_option("-C,--directory", folder_, "write below DIR (made if missing) instead of the current folder")
+        app.add_option("-C,--directory", folder_,
+                       "write below DIR (made if missing) instead of the current folder")
             ->type_name("DIR");
         app.add_flag("-f,--force", force_, "overwrite existing files");
         app.add_flag("-k,--keep", keep_, "keep existing files and go on with the others");
         AddArchiveArgument(app, &archive_);
-        app.add_option("names", names_, "entry names or patterns to extract (default: every entry)")->type_name("NAME");
+        app.add_option("names", names_, "entry names or patterns to extract (default: every entry)")
+            ->type_name("NAME");
         app.footer(
             "Entries whose names are absolute, hold a drive or \"..\", or lead through\n"
             "a symbolic link are refused: nothing is written outside DIR. Each file is\n"
@@ -312,7 +316,8 @@ public:
     }
 
     int Run(CLI::App&, Console& console) override {
-        if (force_ && keep_) return console.Error("-f and -k exclude each other (see dta help extract)"), kExitUsage;
+        if (force_ && keep_)
+            return console.Error("-f and -k exclude each other (see dta help extract)"), kExitUsage;
         OpenArchive archive;
         if (!archive.Open(archive_, common_, console)) return kExitFailed;
         ArchiveView& view = archive.view;
@@ -323,7 +328,8 @@ public:
         std::error_code ec;
         if (!fs::is_directory(dir, ec)) {
             fs::create_directories(dir, ec);
-            if (ec) return console.Error("cannot create folder " + folder_ + ": " + ec.message()), kExitFailed;
+            if (ec)
+                return console.Error("cannot create folder " + folder_ + ": " + ec.message()), kExitFailed;
         }
         Progress progress(console.err(), console.ProgressWanted(), TotalSize(view, chosen), chosen.size());
         console.Attach(&progress);
@@ -350,8 +356,9 @@ private:
         fs::path target;
         std::string error;
         if (!e.problem.empty()) return console.Error(e.problem), Outcome::Failed;
-        if (!SplitEntryName(e.name, &parts))
-            return console.Error(e.Label() + ": refused: the name is absolute or leaves the folder"), Outcome::Failed;
+        std::string why;
+        if (!SplitEntryName(e.name, &parts, &why))
+            return console.Error(e.Label() + ": refused: " + why), Outcome::Failed;
         if (!PrepareFolders(dir, parts, &target, &error)) return console.Error(error), Outcome::Stop;
 
         std::error_code ec;
@@ -361,7 +368,8 @@ private:
                 if (console.verbose) console.Line("kept " + target.string());
                 return Outcome::Done;
             }
-            if (fs::is_directory(existing)) return console.Error(target.string() + " is a folder"), Outcome::Stop;
+            if (fs::is_directory(existing))
+                return console.Error(target.string() + " is a folder"), Outcome::Stop;
             if (!force_)
                 return console.Error(target.string() + " exists (-f overwrites, -k keeps existing files)"),
                        Outcome::Stop;
@@ -379,7 +387,8 @@ private:
             &error);
         if (!writeError.empty()) return console.Error(writeError), Outcome::Stop;
         if (!read) return console.Error(error), Outcome::Failed;
-        if ((e.fileTime != 0 && !file.SetTime(e.fileTime, &error)) || !file.Commit(target.string(), force_, &error))
+        if ((e.fileTime != 0 && !file.SetTime(e.fileTime, &error)) ||
+            !file.Commit(target.string(), force_, &error))
             return console.Error(error), Outcome::Stop;
         if (console.verbose) console.Line(target.string());
         return Outcome::Done;

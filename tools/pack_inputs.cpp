@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "dta/format.h"
+#include "tools/safe_path.h"
 
 namespace dta::tools {
 namespace {
@@ -68,9 +69,26 @@ private:
     uint64_t size_ = 0;
 };
 
+// "a named pipe", "a socket", ... for what is neither file nor folder.
+std::string KindOf(const fs::file_status& status) {
+    switch (status.type()) {
+        case fs::file_type::fifo:
+            return "a named pipe";
+        case fs::file_type::socket:
+            return "a socket";
+        case fs::file_type::block:
+            return "a block device";
+        case fs::file_type::character:
+            return "a character device";
+        default:
+            return "not a file";
+    }
+}
+
 // Walks `folder`, adding its files under `prefix` (an entry name, or empty).
 bool WalkFolder(const fs::path& folder, const std::string& prefix, const OutputFilter& output,
-                std::vector<Found>* found, std::vector<std::string>* warnings, std::string* error) {
+                std::vector<Found>* found, std::vector<std::string>* warnings, size_t* leftOut,
+                std::string* error) {
     std::error_code ec;
     std::vector<Found> here;
     auto fail = [&](const fs::path& at, const std::error_code& code) {
@@ -80,7 +98,8 @@ bool WalkFolder(const fs::path& folder, const std::string& prefix, const OutputF
     if (ec) return fail(folder, ec);
     for (; it != fs::recursive_directory_iterator(); it.increment(ec)) {
         const fs::path& path = it->path();
-        std::vector<std::string> parts = prefix.empty() ? std::vector<std::string>{} : std::vector<std::string>{prefix};
+        std::vector<std::string> parts =
+            prefix.empty() ? std::vector<std::string>{} : std::vector<std::string>{prefix};
         for (const fs::path& part : path.lexically_relative(folder)) parts.push_back(part.string());
         const std::string name = Join(parts);
 
@@ -97,7 +116,14 @@ bool WalkFolder(const fs::path& folder, const std::string& prefix, const OutputF
             continue;
         }
         if (!fs::is_regular_file(target)) {
-            warnings->push_back("skipped " + path.string() + ": not a regular file");
+            warnings->push_back("skipped " + path.string() + ": " + KindOf(target) + ", not a regular file");
+            ++*leftOut;
+            continue;
+        }
+        const std::string problem = EntryNameProblem(name);
+        if (!problem.empty()) {
+            warnings->push_back("skipped " + path.string() + ": " + problem);
+            ++*leftOut;
             continue;
         }
         const uint64_t size = fs::file_size(path, statError);
@@ -146,6 +172,7 @@ bool GatherInputs(const std::vector<PackArgument>& arguments, const std::string&
     gathered->items.clear();
     gathered->totalBytes = 0;
     gathered->warnings.clear();
+    gathered->leftOut = 0;
     const OutputFilter output(archivePath);
     bool noted = false;
     std::unordered_map<std::string, std::string> taken;  // upper-cased entry name, path
@@ -153,7 +180,8 @@ bool GatherInputs(const std::vector<PackArgument>& arguments, const std::string&
     for (const PackArgument& arg : arguments) {
         const fs::path given(arg.path);
         const fs::path onDisk =
-            (arg.baseFolder.empty() || given.is_absolute() ? given : fs::path(arg.baseFolder) / given).lexically_normal();
+            (arg.baseFolder.empty() || given.is_absolute() ? given : fs::path(arg.baseFolder) / given)
+                .lexically_normal();
         bool dropped = false;
         const std::string prefix = EntryNameFor(arg.path, &dropped);
         if (dropped && !noted) {
@@ -170,15 +198,21 @@ bool GatherInputs(const std::vector<PackArgument>& arguments, const std::string&
         std::vector<Found> found;
         if (fs::is_directory(status)) {
             if (!arg.entryName.empty()) return Fail(error, "--as names a file, not a folder: " + arg.path);
-            if (!WalkFolder(onDisk, prefix, output, &found, &gathered->warnings, error)) return false;
+            if (!WalkFolder(onDisk, prefix, output, &found, &gathered->warnings, &gathered->leftOut, error))
+                return false;
         } else if (fs::is_regular_file(status)) {
             std::string name = arg.entryName.empty() ? prefix : arg.entryName;
             std::replace(name.begin(), name.end(), '/', '\\');
             if (name.empty()) return Fail(error, "no entry name for " + arg.path + " (use --as NAME)");
+            const std::string problem = EntryNameProblem(name);
+            if (!problem.empty())
+                return Fail(error, (arg.entryName.empty() ? "entry name of " + arg.path : "--as " + name) +
+                                       " refused: " + problem);
             const uint64_t size = fs::file_size(onDisk, ec);
             if (ec) return Fail(error, "cannot read " + onDisk.string() + ": " + ec.message());
             if (output.IsArchive(onDisk, size)) {
-                gathered->warnings.push_back("skipped " + onDisk.string() + ": it is the archive being written");
+                gathered->warnings.push_back("skipped " + onDisk.string() +
+                                             ": it is the archive being written");
                 continue;
             }
             found.push_back({name, onDisk.string(), size});
@@ -187,18 +221,28 @@ bool GatherInputs(const std::vector<PackArgument>& arguments, const std::string&
         }
 
         const bool walked = fs::is_directory(status);
-        const Method method = walked && arg.method == Method::Wave ? Method::WaveIfSound : arg.method;
+        const pack::Method method =
+            walked && arg.method == pack::Method::Wave ? pack::Method::WaveIfSound : arg.method;
         for (Found& f : found) {
             // Archive names ignore the case of ASCII letters: of two names
             // that differ only there, one can be packed.
             auto [at, fresh] = taken.emplace(UpperName(f.name), f.path);
             if (!fresh) {
                 if (!walked) return Fail(error, "entry name given twice: " + f.name);
-                gathered->warnings.push_back("skipped " + f.path + ": its entry name " + f.name +
-                                             " is taken (by " + at->second + "; names ignore letter case)");
+                // The same file reached twice (a folder given twice) is in
+                // the archive already; another file under the name is lost.
+                std::error_code same;
+                if (fs::equivalent(f.path, at->second, same)) {
+                    gathered->warnings.push_back("skipped " + f.path + ": given twice");
+                } else {
+                    gathered->warnings.push_back("skipped " + f.path + ": its entry name " + f.name +
+                                                 " is taken by " + at->second +
+                                                 " (entry names ignore letter case)");
+                    ++gathered->leftOut;
+                }
                 continue;
             }
-            PackItem item;
+            pack::PackItem item;
             item.name = std::move(f.name);
             item.path = std::move(f.path);
             item.method = method;

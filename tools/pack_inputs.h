@@ -12,7 +12,8 @@
 // links and anything that is neither file nor folder (pipes, devices) are
 // skipped with a warning. Names given on the command line are followed.
 // Archive names ignore letter case: a walked file whose name differs from an
-// earlier one only there is skipped with a warning.
+// earlier one only there is skipped with a warning, and so is a walked file
+// whose name breaks the entry name rule (EntryNameProblem in safe_path.h).
 #ifndef TOOLS_PACK_INPUTS_H
 #define TOOLS_PACK_INPUTS_H
 
@@ -20,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/archive_writer.h"
+#include "dta/pack/archive_writer.h"
 
 namespace dta::tools {
 
@@ -29,20 +30,23 @@ struct PackArgument {
     std::string path;
     std::string baseFolder;  // -C: `path` is read relative to it (unless absolute)
     std::string entryName;   // --as: the entry name of a file
-    Method method = Method::Auto;
+    pack::Method method = pack::Method::Auto;
     bool scrambled = true;
 };
 
 struct GatheredInputs {
-    std::vector<PackItem> items;
+    std::vector<pack::PackItem> items;
     uint64_t totalBytes = 0;            // the files' sizes as the walk saw them
     std::vector<std::string> warnings;  // skipped links and other files, names that lost parts
+    size_t leftOut = 0;                 // files found but not packed: special files, names
+                                        // taken or refused by the entry name rule
 };
 
 // Gathers the entries for `arguments`. Files equal to `archivePath` (the
 // archive being written, when it exists already) are skipped with a
 // warning. False with a message when a name cannot be read or a folder
-// cannot be walked, or --as names a folder.
+// cannot be walked, --as names a folder, or a file named on the command line
+// (or by --as) gets a name that the entry name rule refuses.
 bool GatherInputs(const std::vector<PackArgument>& arguments, const std::string& archivePath,
                   GatheredInputs* gathered, std::string* error);
 

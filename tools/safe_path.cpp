@@ -6,18 +6,45 @@ namespace dta::tools {
 
 namespace fs = std::filesystem;
 
-bool SplitEntryName(const std::string& name, std::vector<std::string>* parts) {
-    parts->clear();
-    if (name.empty()) return false;
+std::string EntryNameProblem(const std::string& name) {
+    if (name.empty()) return "the name is empty";
+    if (name.size() > 259) return "the name is longer than 259 bytes";
+    for (const char c : name) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u == 0) return "a NUL byte is not allowed in a name";
+        if (u < 0x20 || u == 0x7F) return "control characters are not allowed in a name";
+        if (c == ':') return "':' is not allowed in a name";
+    }
+    const auto separator = [](char c) { return c == '\\' || c == '/'; };
+    if (separator(name.front())) return "the name is absolute (leading backslash)";
+    if (separator(name.back())) return "trailing backslash";
     std::string part;
     for (size_t i = 0; i <= name.size(); ++i) {
-        const char c = i < name.size() ? name[i] : '\\';
-        if (c == ':' || c == '\0') return false;
-        if (c != '\\' && c != '/') {
-            part += c;
+        if (i < name.size() && !separator(name[i])) {
+            part += name[i];
             continue;
         }
-        if (part.empty() || part == "." || part == "..") return false;
+        if (part.empty()) return "two backslashes in a row";
+        if (part == ".") return "a '.' part in the name";
+        if (part == "..") return "a '..' part leaves the folder";
+        part.clear();
+    }
+    return std::string();
+}
+
+bool SplitEntryName(const std::string& name, std::vector<std::string>* parts, std::string* problem) {
+    parts->clear();
+    const std::string why = EntryNameProblem(name);
+    if (!why.empty()) {
+        if (problem) *problem = why;
+        return false;
+    }
+    std::string part;
+    for (size_t i = 0; i <= name.size(); ++i) {
+        if (i < name.size() && name[i] != '\\' && name[i] != '/') {
+            part += name[i];
+            continue;
+        }
         parts->push_back(part);
         part.clear();
     }

@@ -26,6 +26,7 @@
 #include <string>
 
 #include "dta/dta_handle.h"
+#include "dta/installer_keys.h"
 #include "installer/engine/copy_journal.h"
 #include "installer/engine/flow_host.h"
 #include "installer/engine/install_script.h"
@@ -34,8 +35,8 @@
 namespace installer {
 
 // Key words of the installer's data archive and of the billboard archives.
-inline constexpr uint32_t kDataArchiveKey1 = 0x5E91C07B;
-inline constexpr uint32_t kDataArchiveKey2 = 0x3C6A2F19;
+inline constexpr uint32_t kDataArchiveKey1 = dta::kInstallerKey1;
+inline constexpr uint32_t kDataArchiveKey2 = dta::kInstallerKey2;
 inline constexpr char kDataArchiveName[] = "PWdata.dta";
 
 class InstallerFlow {

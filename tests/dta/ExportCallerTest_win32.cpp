@@ -12,7 +12,7 @@
 
 #include "tests/dta/export_image_win32.h"
 #include "tests/support/wine_fixture_win32.h"
-#include "tools/packer.h"
+#include "dta/pack/packer.h"
 
 using korvo::test::ReadWholeFile;
 using korvo::test::ScratchFolder;
@@ -107,7 +107,7 @@ protected:
         e_.force = Find<ForceFn>("_dtaSetDtaFirstForce@0");
         e_.leaks = Find<LeaksFn>("_dtaDumpMemoryLeaks@4");
 
-        std::vector<dta::tools::PackInput> inputs(2);
+        std::vector<dta::pack::PackInput> inputs(2);
         inputs[0].name = "idata.txt";
         inputs[0].data.assign(kScript.begin(), kScript.end());
         inputs[0].fileTime = kScriptTime;
@@ -115,8 +115,8 @@ protected:
         inputs[1].data = BigData();
         std::vector<uint8_t> archive;
         std::string error;
-        ASSERT_TRUE(dta::tools::BuildArchive(inputs, dta::tools::kDefaultKey1, dta::tools::kDefaultKey2,
-                                             &archive, &error))
+        ASSERT_TRUE(dta::pack::BuildArchive(inputs, dta::pack::kDefaultKey1, dta::pack::kDefaultKey2,
+                                            &archive, &error))
             << error;
         archivePath_ = *folder_ / "PWdata.dta";
         ASSERT_TRUE(WriteWholeFile(archivePath_, std::string(archive.begin(), archive.end())));
@@ -149,7 +149,7 @@ protected:
     void* OpenArchive() {
         void* archive = e_.create(archivePath_.c_str());
         if (archive != nullptr && !Slot<LoadDirectoryFn>(archive, kSlotLoadDirectory)(
-                                      archive, dta::tools::kDefaultKey1, dta::tools::kDefaultKey2)) {
+                                      archive, dta::pack::kDefaultKey1, dta::pack::kDefaultKey2)) {
             ADD_FAILURE() << "LoadDirectory failed";
         }
         return archive;

@@ -10,13 +10,14 @@
 #include <vector>
 
 #include "dta/dta.h"
+#include "dta/installer_keys.h"
 
 namespace dtatest {
 
 using Bytes = std::vector<uint8_t>;
 
-inline constexpr uint32_t kKey1 = 0x5E91C07B;
-inline constexpr uint32_t kKey2 = 0x3C6A2F19;
+inline constexpr uint32_t kKey1 = dta::kInstallerKey1;
+inline constexpr uint32_t kKey2 = dta::kInstallerKey2;
 
 struct TestEntry {
     std::string name;

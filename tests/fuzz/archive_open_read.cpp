@@ -16,6 +16,7 @@
 
 #include "dta/dta.h"
 #include "dta/format.h"
+#include "dta/installer_keys.h"
 #include "dta/examine.h"
 #include "dta/library_state.h"
 
@@ -32,8 +33,8 @@ namespace {
 constexpr size_t kMaxInput = 1 << 20;
 constexpr size_t kMaxEntries = 64;
 constexpr uint32_t kMaxReadPerEntry = 256 * 1024;
-constexpr uint32_t kKey1 = 0x5E91C07B;
-constexpr uint32_t kKey2 = 0x3C6A2F19;
+constexpr uint32_t kKey1 = dta::kInstallerKey1;
+constexpr uint32_t kKey2 = dta::kInstallerKey2;
 
 const std::string& ArchivePath() {
     static const std::string path =
@@ -133,9 +134,12 @@ void Inspect(bool registered) {
         if (!whole || streamed.size() > kMaxReadPerEntry || !info.nameRead) continue;
         if (streamed.size() != stream.Size()) std::abort();
         // The exports find the name at this index unless an earlier entry of
-        // the directory has the same name.
+        // the directory has the same name. The examiner stops reading the
+        // directory at its first key out of order, so that holds only when
+        // it read the whole directory, as the reader does.
         size_t found = 0;
-        if (!registered || info.name.find_first_of(std::string("/:\0", 3)) != std::string::npos ||
+        if (!registered || archive.EntryCount() != archive.Summary().entryCount ||
+            info.name.find_first_of(std::string("/:\0", 3)) != std::string::npos ||
             !archive.Find(info.name, &found, &status) || found != i)
             continue;
         std::vector<uint8_t> exported;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "dta/codecs/codecs.h"
-#include "tools/lz_encoder.h"
+#include "dta/pack/lz_encoder.h"
 
 namespace codecs = dta::codecs;
 namespace format = dta::format;
@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     if (start > size) start = size;
 
-    const std::vector<uint8_t> payload = dta::tools::EncodeLz(data, size, start);
+    const std::vector<uint8_t> payload = dta::pack::EncodeLz(data, size, start);
     std::vector<uint8_t> out(size);
     std::memcpy(out.data(), data, start);
     const int32_t n = codecs::DecodeLz(payload.data(), payload.size(), out.data(), out.size(), start);

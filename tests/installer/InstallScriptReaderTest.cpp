@@ -8,7 +8,7 @@
 
 #include "dta/dta.h"
 #include "installer/engine/install_script.h"
-#include "tools/packer.h"
+#include "dta/pack/packer.h"
 
 namespace fs = std::filesystem;
 using installer::Setting;
@@ -43,14 +43,14 @@ protected:
 
     // An archive holding `script` as idata.txt (LZ blocks, scrambled).
     std::string PackScript(const std::string& script) {
-        dta::tools::PackInput input;
+        dta::pack::PackInput input;
         input.name = "idata.txt";
         input.data.assign(script.begin(), script.end());
-        input.method = dta::tools::Method::Lz;
+        input.method = dta::pack::Method::Lz;
         std::vector<uint8_t> image;
         std::string error;
-        EXPECT_TRUE(dta::tools::BuildArchive({input}, dta::tools::kDefaultKey1, dta::tools::kDefaultKey2,
-                                             &image, &error))
+        EXPECT_TRUE(dta::pack::BuildArchive({input}, dta::pack::kDefaultKey1, dta::pack::kDefaultKey2, &image,
+                                            &error))
             << error;
         std::string path = (folder_ / "PWdata.dta").string();
         WriteFile(path, std::string(image.begin(), image.end()));
@@ -97,7 +97,7 @@ TEST_F(InstallScriptReader, reads_a_script_of_several_blocks_from_the_archive_an
     ASSERT_GT(script.size(), 2u * 32768u);
     Dta_read* archive = dtaCreate(PackScript(script).c_str());
     ASSERT_NE(archive, nullptr);
-    ASSERT_TRUE(archive->LoadDirectory(dta::tools::kDefaultKey1, dta::tools::kDefaultKey2));
+    ASSERT_TRUE(archive->LoadDirectory(dta::pack::kDefaultKey1, dta::pack::kDefaultKey2));
 
     ASSERT_TRUE(installer::ReadInstallScript(target_).Ok());
     EXPECT_STREQ(settings_.Text(Setting::Version), "2.0");
@@ -117,7 +117,7 @@ TEST_F(InstallScriptReader, a_damaged_or_incomplete_script_is_refused_with_its_r
     script += "add_file data\\last.bin ..\\..\\last.bin 1 0\n";
     Dta_read* archive = dtaCreate(PackScript(script).c_str());
     ASSERT_NE(archive, nullptr);
-    ASSERT_TRUE(archive->LoadDirectory(dta::tools::kDefaultKey1, dta::tools::kDefaultKey2));
+    ASSERT_TRUE(archive->LoadDirectory(dta::pack::kDefaultKey1, dta::pack::kDefaultKey2));
     installer::ScriptResult result = installer::ReadInstallScript(target_);
     EXPECT_EQ(result.status, installer::ScriptStatus::Damaged);
     EXPECT_EQ(result.line, 2006u);

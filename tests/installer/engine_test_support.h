@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "tests/tools/temp_folder.h"
-#include "tools/packer.h"
+#include "dta/pack/packer.h"
 
 namespace engine_test {
 
@@ -60,16 +60,16 @@ public:
     // Packs the named texts into an archive at `name` with the key words.
     std::string Pack(const std::string& name, const std::vector<std::pair<std::string, std::string>>& entries,
                      uint32_t key1, uint32_t key2) const {
-        std::vector<dta::tools::PackInput> inputs;
+        std::vector<dta::pack::PackInput> inputs;
         for (const auto& [entryName, text] : entries) {
-            dta::tools::PackInput input;
+            dta::pack::PackInput input;
             input.name = entryName;
             input.data.assign(text.begin(), text.end());
             inputs.push_back(std::move(input));
         }
         std::vector<uint8_t> image;
         std::string error;
-        EXPECT_TRUE(dta::tools::BuildArchive(inputs, key1, key2, &image, &error)) << error;
+        EXPECT_TRUE(dta::pack::BuildArchive(inputs, key1, key2, &image, &error)) << error;
         return folder_.Write(name, image);
     }
 

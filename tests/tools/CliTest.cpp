@@ -1,17 +1,22 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "dta/format.h"
 #include "tests/tools/run_dta.h"
 #include "tests/tools/temp_folder.h"
 #include "tools/cli.h"
-#include "tools/packer.h"
+#include "tools/command.h"
+#include "dta/pack/packer.h"
 #include "tools/safe_path.h"
 
 using namespace dta::tools;
+using namespace dta::pack;
 namespace fs = std::filesystem;
 
 namespace {
@@ -71,9 +76,9 @@ TEST(Cli, options_apply_to_the_files_after_them) {
     const std::string a = dir.Write("a.txt", Bytes(std::string(100, 'a')));
     const std::string b = dir.Write("b.txt", Bytes(std::string(100, 'b')));
     const std::string archive = dir / "o.dta";
-    Outcome pack = Dta({"pack", "--key1", "0x1234", "--key2", "abcd", archive, "-C", dir.path().string(), "--method",
-                        "stored", "--no-scramble", "a.txt", "--method", "lz", "--scramble", "--as", "folder/named.txt",
-                        b});
+    Outcome pack = Dta({"pack", "--key1", "0x1234", "--key2", "abcd", archive, "-C", dir.path().string(),
+                        "--method", "stored", "--no-scramble", "a.txt", "--method", "lz", "--scramble",
+                        "--as", "folder/named.txt", b});
     ASSERT_EQ(pack.code, 0) << pack.err;
     Outcome list = Dta({"list", "--key1", "1234", "--key2", "ABCD", archive});
     ASSERT_EQ(list.code, 0) << list.err;
@@ -172,6 +177,98 @@ TEST(Cli, split_entry_name_accepts_only_plain_relative_names) {
     EXPECT_TRUE(SplitEntryName("..data", &parts));
     for (const char* bad : {"", "\\x", "x\\", ".", "..", "a\\.\\b", "a\\..", "C:x", "a\\\\b"})
         EXPECT_FALSE(SplitEntryName(bad, &parts)) << bad;
+}
+
+TEST(Cli, one_name_rule_gives_the_real_reason) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"b 2024-01-01 12:00.log", "':' is not allowed in a name"},
+        {"dir\\", "trailing backslash"},
+        {"\\abs", "the name is absolute (leading backslash)"},
+        {"C:\\x", "':' is not allowed in a name"},
+        {"..\\evil.txt", "a '..' part leaves the folder"},
+        {".\\x", "a '.' part in the name"},
+        {"a\\\\b", "two backslashes in a row"},
+        {"line\nbreak", "control characters are not allowed in a name"},
+        {"", "the name is empty"},
+    };
+    for (const auto& [name, reason] : cases) EXPECT_EQ(EntryNameProblem(name), reason) << name;
+    EXPECT_EQ(EntryNameProblem(std::string("a\0b", 3)), "a NUL byte is not allowed in a name");
+    EXPECT_EQ(EntryNameProblem(std::string(260, 'x')), "the name is longer than 259 bytes");
+    EXPECT_EQ(EntryNameProblem(std::string(259, 'x')), "");
+    EXPECT_EQ(EntryNameProblem("data\\maps\\..a.map"), "");
+
+    // Extract gives the same reason; --as refuses what extract would.
+    TempFolder dir;
+    const std::string archive = PackNames(dir, {"x:y.txt", "ok.txt"});
+    const Outcome extract = Dta({"extract", "-C", dir.path().string(), archive});
+    EXPECT_EQ(extract.code, 1);
+    EXPECT_NE(extract.err.find("refused: ':' is not allowed in a name"), std::string::npos) << extract.err;
+    dir.Write("in.txt", Bytes("i"));
+    for (const char* as : {"..\\evil.txt", "\\abs", "C:\\x", "a\nb"}) {
+        const Outcome pack = Dta({"pack", "-q", dir / "as.dta", "--as", as, dir / "in.txt"});
+        EXPECT_EQ(pack.code, 1) << as;
+        EXPECT_NE(pack.err.find("refused: " + EntryNameProblem(as)), std::string::npos) << pack.err;
+        EXPECT_FALSE(fs::exists(dir / "as.dta"));
+    }
+}
+
+TEST(Cli, a_garbage_directory_is_given_up_early_with_one_summary_line) {
+    TempFolder dir;
+    // A sound header, then a directory of zeros: unscrambled, its keys
+    // alternate between two values, so the order breaks at entry 1.
+    namespace format = dta::format;
+    const size_t claimed = 40000;
+    std::vector<uint8_t> garbage(format::kMagicSize + format::archive_header::kSize + claimed * 28, 0);
+    std::memcpy(garbage.data(), "PWD0", 4);
+    uint8_t* header = garbage.data() + format::archive_header::kOffset;
+    format::WriteLe32(header + format::archive_header::kDirectoryOffset, 20);
+    format::WriteLe32(header + format::archive_header::kDirectorySize, claimed * 28);
+    format::ScrambleRun(header, format::archive_header::kSize, format::MakeKey(kDefaultKey1, kDefaultKey2));
+    const std::string archive = dir.Write("garbage.dta", garbage);
+    for (const char* command : {"list", "verify"}) {
+        const Outcome run = Dta({command, archive});
+        EXPECT_EQ(run.code, 1) << command;
+        EXPECT_NE(run.err.find("directory not sorted by lookup key"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("directory entries from there on were not read"), std::string::npos)
+            << run.err;
+        size_t lines = 0;
+        for (char c : run.out + run.err) lines += c == '\n';
+        EXPECT_LT(lines, 10u) << command;
+    }
+}
+
+TEST(Cli, control_characters_in_names_are_shown_escaped) {
+    TempFolder dir;
+    const std::string archive = PackNames(dir, {"a\nb   1 entry", "title\033]0;owned\007.txt", "tab\there"});
+    for (const char* command : {"list", "verify"}) {
+        const Outcome run = Dta({command, archive});
+        const std::string all = run.out + run.err;
+        EXPECT_EQ(all.find('\033'), std::string::npos) << command;
+        EXPECT_EQ(all.find('\007'), std::string::npos) << command;
+        EXPECT_EQ(all.find('\t'), std::string::npos) << command;
+        EXPECT_NE(all.find("a\\nb   1 entry"), std::string::npos) << all;
+        EXPECT_NE(all.find("title\\033]0;owned\\a.txt"), std::string::npos) << all;
+        EXPECT_NE(all.find("tab\\there"), std::string::npos) << all;
+    }
+    // Extract refuses the names, and its messages escape them too.
+    const Outcome extract = Dta({"extract", "-C", dir.path().string(), archive});
+    EXPECT_EQ(extract.code, 1);
+    EXPECT_EQ(extract.err.find('\033'), std::string::npos);
+    EXPECT_NE(extract.err.find("(a\\nb   1 entry): refused: control characters"), std::string::npos)
+        << extract.err;
+    EXPECT_EQ(Escaped(std::string("\x01\x7f\r", 3)), "\\001\\177\\r");
+}
+
+TEST(Cli, help_help_a_missing_entry_name_and_the_time_zone_are_plain) {
+    const Outcome help = Dta({"help", "help"});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_EQ(help.out, Dta({"help"}).out);
+    TempFolder dir;
+    const std::string archive = PackNames(dir, {"a.txt"});
+    const Outcome cat = Dta({"cat", archive});
+    EXPECT_EQ(cat.code, 2);
+    EXPECT_NE(cat.err.find("no entry name given"), std::string::npos) << cat.err;
+    EXPECT_NE(Dta({"list", archive}).out.find("time (UTC)"), std::string::npos);
 }
 
 TEST(Cli, verify_reports_a_damaged_entry) {

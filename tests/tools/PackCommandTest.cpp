@@ -11,7 +11,7 @@
 #include "dta/format.h"
 #include "tests/tools/run_dta.h"
 #include "tests/tools/temp_folder.h"
-#include "tools/wave_file.h"
+#include "dta/pack/wave_file.h"
 
 namespace fs = std::filesystem;
 
@@ -20,14 +20,15 @@ namespace {
 std::vector<uint8_t> Noisy(size_t n, uint32_t seed) {
     std::mt19937 rng(seed);
     std::vector<uint8_t> out(n);
-    for (size_t i = 0; i < n; ++i) out[i] = (i / 700) % 2 ? static_cast<uint8_t>(rng()) : static_cast<uint8_t>(i / 9);
+    for (size_t i = 0; i < n; ++i)
+        out[i] = (i / 700) % 2 ? static_cast<uint8_t>(rng()) : static_cast<uint8_t>(i / 9);
     return out;
 }
 
 // A 16-bit mono sound with steps too steep for the delta coder to follow.
 std::vector<uint8_t> HarshSound(size_t frames) {
     std::vector<uint8_t> f(dta::format::wave_header::kSize + 2 * frames);
-    dta::tools::WriteWaveHeader(f.data(), 1, 22050, 16, static_cast<uint32_t>(2 * frames));
+    dta::pack::WriteWaveHeader(f.data(), 1, 22050, 16, static_cast<uint32_t>(2 * frames));
     std::mt19937 rng(5);
     for (size_t i = 0; i < frames; ++i)
         dta::format::WriteLe16(&f[dta::format::wave_header::kSize + 2 * i], static_cast<uint16_t>(rng()));
@@ -144,7 +145,8 @@ TEST(Pack, output_does_not_depend_on_the_thread_count) {
     std::vector<std::vector<uint8_t>> images;
     for (const char* threads : {"1", "2", "7"}) {
         const std::string archive = dir / (std::string("t") + threads + ".dta");
-        Outcome pack = Dta({"pack", "-q", "-j", threads, archive, "--method", "wave", "-C", dir / "src", "."});
+        Outcome pack =
+            Dta({"pack", "-q", "-j", threads, archive, "--method", "wave", "-C", dir / "src", "."});
         ASSERT_EQ(pack.code, 0) << pack.err;
         images.push_back(TempFolder::Read(archive));
     }

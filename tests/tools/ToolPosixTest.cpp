@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -125,14 +126,55 @@ TEST(ToolPosix, of_names_that_differ_only_in_letter_case_one_is_packed) {
     dir.Write("src/Index.html", Bytes("upper"));
     dir.Write("src/index.html", Bytes("lower"));
     Outcome pack = Dta({"pack", dir / "a.dta", "-C", dir / "src", "."});
-    ASSERT_EQ(pack.code, 0) << pack.err;
-    EXPECT_NE(pack.err.find("index.html is taken (by "), std::string::npos) << pack.err;
+    // The archive is written, but lacks a file: exit 1, as tar does.
+    ASSERT_EQ(pack.code, 1) << pack.err;
+    EXPECT_NE(pack.err.find("index.html is taken by "), std::string::npos) << pack.err;
+    EXPECT_NE(pack.err.find("1 file was left out"), std::string::npos) << pack.err;
     EXPECT_EQ(Dta({"cat", dir / "a.dta", "INDEX.HTML"}).out, "upper");
     // Named on the command line, the same clash is an error.
     Outcome twice = Dta({"pack", dir / "b.dta", "-C", dir / "src", "Index.html", "index.html"});
     EXPECT_EQ(twice.code, 1);
     EXPECT_NE(twice.err.find("entry name given twice"), std::string::npos) << twice.err;
     EXPECT_FALSE(fs::exists(dir.path() / "b.dta"));
+}
+
+TEST(ToolPosix, special_files_and_refused_names_are_left_out_with_exit_1) {
+    TempFolder dir;
+    dir.Write("src/keep.txt", Bytes("k"));
+    dir.Write("src/b 2024-01-01 12:00.log", Bytes("colon"));
+    dir.Write("src/new\nline.txt", Bytes("newline"));
+    ASSERT_EQ(mkfifo((dir.path() / "src/pipe").c_str(), 0600), 0);
+    Outcome pack = Dta({"pack", dir / "a.dta", "-C", dir / "src", "."});
+    EXPECT_EQ(pack.code, 1) << pack.err;
+    EXPECT_NE(pack.err.find("pipe: a named pipe, not a regular file"), std::string::npos) << pack.err;
+    EXPECT_NE(pack.err.find("12:00.log: ':' is not allowed in a name"), std::string::npos) << pack.err;
+    EXPECT_NE(pack.err.find("control characters are not allowed in a name"), std::string::npos) << pack.err;
+    EXPECT_NE(pack.err.find("3 files were left out"), std::string::npos) << pack.err;
+    EXPECT_EQ(Dta({"cat", dir / "a.dta", "keep.txt"}).out, "k");
+
+    // A folder given twice loses nothing: a warning that says so, exit 0.
+    dir.Write("med/m.txt", Bytes("m"));
+    Outcome folders = Dta({"pack", dir / "c.dta", "-C", dir.path().string(), "med", "med"});
+    EXPECT_EQ(folders.code, 0) << folders.err;
+    EXPECT_NE(folders.err.find("m.txt: given twice"), std::string::npos) << folders.err;
+    EXPECT_EQ(folders.err.find("letter case"), std::string::npos) << folders.err;
+}
+
+TEST(ToolPosix, pack_keeps_the_replaced_archives_mode_and_writes_through_a_link) {
+    TempFolder dir;
+    dir.Write("src/a.txt", Bytes("a"));
+    const fs::path archive = dir.path() / "real.dta";
+    ASSERT_EQ(Dta({"pack", "-q", archive.string(), dir / "src"}).code, 0);
+    fs::permissions(archive, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::replace);
+    fs::create_symlink("real.dta", dir.path() / "link.dta");
+
+    dir.Write("src/b.txt", Bytes("b"));
+    const Outcome pack = Dta({"pack", "-q", dir / "link.dta", dir / "src"});
+    ASSERT_EQ(pack.code, 0) << pack.err;
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "link.dta"));
+    EXPECT_EQ(fs::status(archive).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_NE(Dta({"list", archive.string()}).out.find("2 entries"), std::string::npos);
 }
 
 TEST(ToolPosix, a_planted_temporary_link_is_never_followed) {
@@ -205,7 +247,8 @@ TEST(ToolPosix, a_killed_pack_leaves_nothing_behind) {
 
 TEST(ToolPosix, a_full_disk_stops_extract_and_pack_at_the_first_failure) {
     TempFolder dir;
-    for (const char* name : {"a.bin", "b.bin", "c.bin", "d.bin"}) dir.Write(std::string("src/") + name, RandomBytes(40000));
+    for (const char* name : {"a.bin", "b.bin", "c.bin", "d.bin"})
+        dir.Write(std::string("src/") + name, RandomBytes(40000));
     const std::string archive = dir / "a.dta";
     ASSERT_EQ(Dta({"pack", "-q", "--method", "stored", archive, "-C", dir / "src", "."}).code, 0);
     const std::string errPath = dir / "err.txt";

@@ -11,9 +11,10 @@
 #include "dta/format.h"
 #include "tests/tools/run_dta.h"
 #include "tests/tools/temp_folder.h"
-#include "tools/packer.h"
+#include "dta/pack/packer.h"
 
 using namespace dta::tools;
+using namespace dta::pack;
 namespace format = dta::format;
 
 namespace {
@@ -62,7 +63,8 @@ void SetField16(Image& f, size_t run, size_t at, uint16_t value) {
 // The directory slot that points at big.bin's entry header.
 size_t BigSlot(const Image& f) {
     for (size_t slot = 0; slot < 2; ++slot)
-        if (Field(f, kDirectory, slot * format::directory_entry::kSize + format::directory_entry::kEntryHeaderOffset) ==
+        if (Field(f, kDirectory,
+                  slot * format::directory_entry::kSize + format::directory_entry::kEntryHeaderOffset) ==
             kFirstEntry)
             return slot;
     ADD_FAILURE() << "big.bin not in the directory";
@@ -95,9 +97,10 @@ TEST(Verify, finds_each_kind_of_damage_and_exits_nonzero) {
          "(big.bin): block 2: last block does not decode to the rest of the entry", false},
         {"entry header outside the file",
          [](Image& f) {
-             SetField(f, kDirectory,
-                      BigSlot(f) * format::directory_entry::kSize + format::directory_entry::kEntryHeaderOffset,
-                      0xFFFFFF00);
+             SetField(
+                 f, kDirectory,
+                 BigSlot(f) * format::directory_entry::kSize + format::directory_entry::kEntryHeaderOffset,
+                 0xFFFFFF00);
          },
          "entry header outside the file", true},
         {"file cut inside the last entry's block", [](Image& f) { f.resize(f.size() - 2); },
@@ -175,7 +178,8 @@ TEST(LargeArchive, entries_past_2_gib_list_verify_and_extract) {
         std::ofstream out(path, std::ios::binary);
         out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(entry));
         out.seekp(static_cast<std::streamoff>(far));
-        out.write(reinterpret_cast<const char*>(image.data() + entry), static_cast<std::streamsize>(image.size() - entry));
+        out.write(reinterpret_cast<const char*>(image.data() + entry),
+                  static_cast<std::streamsize>(image.size() - entry));
         ASSERT_TRUE(out.good());
     }
     Outcome list = Dta({"list", path});

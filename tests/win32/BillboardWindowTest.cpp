@@ -14,7 +14,7 @@
 #include "installer/wizard/billboard_window_win32.h"
 #include "tests/win32/dialog_script.h"
 #include "tests/support/wine_fixture_win32.h"
-#include "tools/packer.h"
+#include "dta/pack/packer.h"
 
 using namespace installer;
 
@@ -137,20 +137,20 @@ protected:
     // Packs the pictures of `entries` into "bilboard<disc>.dta" in the source
     // folder, with the installer's key words.
     void Pack(uint32_t disc, const std::vector<std::pair<std::string, std::vector<uint8_t>>>& entries) {
-        std::vector<dta::tools::PackInput> inputs;
+        std::vector<dta::pack::PackInput> inputs;
         for (const auto& [name, data] : entries) {
-            dta::tools::PackInput input;
+            dta::pack::PackInput input;
             input.name = name;
             input.data = data;
             inputs.push_back(input);
         }
         std::vector<uint8_t> image;
         std::string error;
-        ASSERT_TRUE(dta::tools::BuildArchive(inputs, dta::tools::kDefaultKey1, dta::tools::kDefaultKey2,
-                                             &image, &error))
+        ASSERT_TRUE(
+            dta::pack::BuildArchive(inputs, dta::pack::kDefaultKey1, dta::pack::kDefaultKey2, &image, &error))
             << error;
-        ASSERT_TRUE(dta::tools::WriteFileAtomically(source_ / ("bilboard" + std::to_string(disc) + ".dta"),
-                                                    image, &error))
+        ASSERT_TRUE(dta::pack::WriteFileAtomically(source_ / ("bilboard" + std::to_string(disc) + ".dta"),
+                                                   image, &error))
             << error;
     }
 

@@ -1,8 +1,8 @@
-#include "tools/lz_encoder.h"
+#include "dta/pack/lz_encoder.h"
 
 #include <algorithm>
 
-namespace dta::tools {
+namespace dta::pack {
 namespace {
 
 constexpr size_t kMaxOffset = 4095;
@@ -181,4 +181,4 @@ std::vector<uint8_t> EncodeLz(const uint8_t* data, size_t size, size_t start) {
     return writer.Finish();
 }
 
-}  // namespace dta::tools
+}  // namespace dta::pack

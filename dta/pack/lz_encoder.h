@@ -4,14 +4,14 @@
 // over hash chains with one step of lazy evaluation; through stretches that
 // find no matches it searches ever more sparsely, so that incompressible
 // data costs little time.
-#ifndef TOOLS_LZ_ENCODER_H
-#define TOOLS_LZ_ENCODER_H
+#ifndef DTA_PACK_LZ_ENCODER_H
+#define DTA_PACK_LZ_ENCODER_H
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-namespace dta::tools {
+namespace dta::pack {
 
 // Encodes data[start .. size) as an LZ payload (no method byte). The bytes
 // data[0 .. start) stand for output the decoder has already written to the
@@ -19,6 +19,6 @@ namespace dta::tools {
 // payload, which decodes to nothing.
 std::vector<uint8_t> EncodeLz(const uint8_t* data, size_t size, size_t start = 0);
 
-}  // namespace dta::tools
+}  // namespace dta::pack
 
-#endif  // TOOLS_LZ_ENCODER_H
+#endif  // DTA_PACK_LZ_ENCODER_H

@@ -1,13 +1,13 @@
-#include "tools/wave_encoder.h"
+#include "dta/pack/wave_encoder.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
 #include "dta/codecs/delta_table.h"
-#include "tools/wave_file.h"
+#include "dta/pack/wave_file.h"
 
-namespace dta::tools {
+namespace dta::pack {
 namespace {
 
 using codecs::DeltaRow;
@@ -144,4 +144,4 @@ std::vector<uint8_t> EncodeWaveBlock(const uint8_t* header, bool withHeader, con
     return body;
 }
 
-}  // namespace dta::tools
+}  // namespace dta::pack

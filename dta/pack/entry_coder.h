@@ -2,17 +2,17 @@
 // one into a block body (method byte first, unscrambled). Blocks are coded
 // independently, so a packer can code them in any order and on any thread;
 // the result depends only on the data.
-#ifndef TOOLS_ENTRY_CODER_H
-#define TOOLS_ENTRY_CODER_H
+#ifndef DTA_PACK_ENTRY_CODER_H
+#define DTA_PACK_ENTRY_CODER_H
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "tools/wave_file.h"
+#include "dta/pack/wave_file.h"
 
-namespace dta::tools {
+namespace dta::pack {
 
 enum class Method {
     Auto,         // lossless: per block the smaller of LZ and stored (the default)
@@ -62,6 +62,6 @@ bool EncodeEntry(const uint8_t* data, size_t size, Method method, EncodedEntry* 
 // Parses "auto", "stored", "lz" or "wave".
 bool ParseMethod(const std::string& text, Method* method);
 
-}  // namespace dta::tools
+}  // namespace dta::pack
 
-#endif  // TOOLS_ENTRY_CODER_H
+#endif  // DTA_PACK_ENTRY_CODER_H

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "dta/codecs/codecs.h"
-#include "tools/wave_encoder.h"
-#include "tools/wave_file.h"
+#include "dta/pack/wave_encoder.h"
+#include "dta/pack/wave_file.h"
 
-using namespace dta::tools;
+using namespace dta::pack;
 namespace codecs = dta::codecs;
 namespace format = dta::format;
 

@@ -1,10 +1,10 @@
-#include "tools/wave_file.h"
+#include "dta/pack/wave_file.h"
 
 #include <cstring>
 
 #include "dta/format.h"
 
-namespace dta::tools {
+namespace dta::pack {
 
 using format::ReadLe16;
 using format::ReadLe32;
@@ -53,4 +53,4 @@ void WriteWaveHeader(uint8_t* header, uint16_t channels, uint32_t sampleRate, ui
     WriteLe32(header + 40, dataSize);
 }
 
-}  // namespace dta::tools
+}  // namespace dta::pack

@@ -1,13 +1,13 @@
-#include "tools/entry_coder.h"
+#include "dta/pack/entry_coder.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "dta/format.h"
-#include "tools/lz_encoder.h"
-#include "tools/wave_encoder.h"
+#include "dta/pack/lz_encoder.h"
+#include "dta/pack/wave_encoder.h"
 
-namespace dta::tools {
+namespace dta::pack {
 namespace {
 
 namespace block = format::block;
@@ -145,4 +145,4 @@ bool ParseMethod(const std::string& text, Method* method) {
     return true;
 }
 
-}  // namespace dta::tools
+}  // namespace dta::pack

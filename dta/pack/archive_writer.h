@@ -7,16 +7,18 @@
 // keys keep the input order), then each entry's header, name and blocks in
 // input order. The header and directory are written last, into the space
 // kept for them at the front.
-#ifndef TOOLS_ARCHIVE_WRITER_H
-#define TOOLS_ARCHIVE_WRITER_H
+#ifndef DTA_PACK_ARCHIVE_WRITER_H
+#define DTA_PACK_ARCHIVE_WRITER_H
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "tools/entry_coder.h"
+#include "dta/pack/entry_coder.h"
 
-namespace dta::tools {
+namespace dta::pack {
 
 // One entry to pack.
 struct PackItem {
@@ -27,6 +29,21 @@ struct PackItem {
     Method method = Method::Auto;
     bool scrambled = true;  // scramble the block bodies
 };
+
+// Where a file's bytes come from: opened by the caller's PackOptions::openFile,
+// so the writer never touches the file system itself.
+class PackSource {
+public:
+    virtual ~PackSource() = default;
+    // Reads up to `count` bytes; `*got` is 0 only at the end.
+    virtual bool Read(void* buffer, size_t count, size_t* got, std::string* error) = 0;
+    virtual uint64_t size() const = 0;
+    virtual uint64_t fileTime() const = 0;  // Windows FILETIME
+};
+
+// Opens the file at `path`; null with a message when it cannot be read.
+using PackSourceOpener =
+    std::function<std::unique_ptr<PackSource>(const std::string& path, std::string* error)>;
 
 // Where the archive's bytes go.
 class ArchiveSink {
@@ -50,7 +67,8 @@ public:
 struct PackOptions {
     uint32_t key1 = 0;
     uint32_t key2 = 0;
-    unsigned threads = 0;  // coding threads; 0: one per processor
+    unsigned threads = 0;       // coding threads; 0: one per processor
+    PackSourceOpener openFile;  // needed when an item names a path
 };
 
 // Packs `items` into `sink`. `archiveSize` gets the bytes written. False
@@ -61,6 +79,6 @@ struct PackOptions {
 bool WriteArchive(const std::vector<PackItem>& items, const PackOptions& options, ArchiveSink& sink,
                   PackObserver* observer, uint64_t* archiveSize, std::string* error);
 
-}  // namespace dta::tools
+}  // namespace dta::pack
 
-#endif  // TOOLS_ARCHIVE_WRITER_H
+#endif  // DTA_PACK_ARCHIVE_WRITER_H

@@ -1,4 +1,4 @@
-#include "tools/archive_writer.h"
+#include "dta/pack/archive_writer.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -10,9 +10,8 @@
 #include <thread>
 
 #include "dta/format.h"
-#include "tools/tool_os.h"
 
-namespace dta::tools {
+namespace dta::pack {
 namespace {
 
 using namespace dta::format;
@@ -142,16 +141,18 @@ private:
 // An entry's data, from a file or from memory, read front to back.
 class EntrySource {
 public:
-    bool Open(const PackItem& item, std::string* error) {
+    bool Open(const PackItem& item, const PackSourceOpener& openFile, std::string* error) {
         item_ = &item;
         if (item.path.empty()) {
             size_ = item.memory ? item.memory->size() : 0;
             fileTime_ = item.fileTime;
             return true;
         }
-        if (!file_.Open(item.path, error)) return false;
-        size_ = file_.size();
-        fileTime_ = file_.fileTime();
+        if (!openFile) return Fail(error, "no way to read " + item.path);
+        file_ = openFile(item.path, error);
+        if (!file_) return false;
+        size_ = file_->size();
+        fileTime_ = file_->fileTime();
         return true;
     }
 
@@ -165,7 +166,7 @@ public:
         size_t done = 0;
         while (done < size) {
             size_t got = 0;
-            if (!file_.Read(out + done, size - done, &got, error)) return false;
+            if (!file_->Read(out + done, size - done, &got, error)) return false;
             if (got == 0) return Fail(error, item_->path + " shrank while it was being packed");
             done += got;
         }
@@ -177,7 +178,7 @@ public:
         if (item_->path.empty()) return true;
         uint8_t extra;
         size_t got = 0;
-        if (!file_.Read(&extra, 1, &got, error)) return false;
+        if (!file_->Read(&extra, 1, &got, error)) return false;
         return got == 0 || Fail(error, item_->path + " grew while it was being packed");
     }
 
@@ -186,7 +187,7 @@ public:
 
 private:
     const PackItem* item_ = nullptr;
-    os::InputFile file_;
+    std::unique_ptr<PackSource> file_;
     uint64_t size_ = 0;
     uint64_t fileTime_ = 0;
     size_t position_ = 0;
@@ -197,7 +198,8 @@ bool CheckNames(const std::vector<PackItem>& items, std::vector<std::string>* up
     upper->reserve(items.size());
     for (const PackItem& item : items) {
         if (item.name.empty()) return Fail(error, "empty entry name");
-        if (item.name.size() > kMaxNameLength) return Fail(error, "entry name longer than 259 bytes: " + item.name);
+        if (item.name.size() > kMaxNameLength)
+            return Fail(error, "entry name longer than 259 bytes: " + item.name);
         upper->push_back(Upper(item.name));
     }
     std::vector<std::string> sorted = *upper;
@@ -226,7 +228,8 @@ bool WriteArchive(const std::vector<PackItem>& items, const PackOptions& options
     if (!CheckNames(items, &upper, error)) return false;
     const Key key = MakeKey(options.key1, options.key2);
     const uint64_t dirSize = uint64_t{directory_entry::kSize} * items.size();
-    if (kDirectoryOffset + dirSize > kMaxArchiveSize) return Fail(error, "archive would be larger than 4 GiB");
+    if (kDirectoryOffset + dirSize > kMaxArchiveSize)
+        return Fail(error, "archive would be larger than 4 GiB");
 
     if (!sink.Append(reinterpret_cast<const uint8_t*>(kMagic), kMagicSize, error) ||
         !AppendZeros(sink, archive_header::kSize + dirSize, error))
@@ -245,7 +248,8 @@ bool WriteArchive(const std::vector<PackItem>& items, const PackOptions& options
         const PackItem& item = items[b.entry];
         EntryRecord& r = records[b.entry];
         const uint64_t headerBytes = b.index == 0 ? entry_header::kSize + item.name.size() : 0;
-        if (b.body.size() > block::kMaxBodySize || offset + headerBytes + block_header::kSize + b.body.size() > kMaxArchiveSize)
+        if (b.body.size() > block::kMaxBodySize ||
+            offset + headerBytes + block_header::kSize + b.body.size() > kMaxArchiveSize)
             return Fail(error, "archive would be larger than 4 GiB");
         if (b.index == 0) {
             r.headerOffset = offset;
@@ -255,7 +259,8 @@ bool WriteArchive(const std::vector<PackItem>& items, const PackOptions& options
             WriteLe32(header + entry_header::kDecodedSize, static_cast<uint32_t>(r.size));
             WriteLe32(header + entry_header::kBlockCount, static_cast<uint32_t>(r.blocks));
             WriteLe16(header + entry_header::kNameField,
-                      static_cast<uint16_t>(item.name.size() | (item.scrambled ? entry_header::kScrambledFlag : 0)));
+                      static_cast<uint16_t>(item.name.size() |
+                                            (item.scrambled ? entry_header::kScrambledFlag : 0)));
             ScrambleRun(header, sizeof header, key);
             std::vector<uint8_t> name(item.name.begin(), item.name.end());
             ScrambleRun(name.data(), name.size(), key);
@@ -267,7 +272,8 @@ bool WriteArchive(const std::vector<PackItem>& items, const PackOptions& options
         uint8_t blockHeader[block_header::kSize];
         WriteLe16(blockHeader, stored);
         WriteLe16(blockHeader + 2, previousStored);
-        if (!sink.Append(blockHeader, sizeof blockHeader, error) || !sink.Append(b.body.data(), b.body.size(), error))
+        if (!sink.Append(blockHeader, sizeof blockHeader, error) ||
+            !sink.Append(b.body.data(), b.body.size(), error))
             return false;
         previousStored = stored;
         offset += headerBytes + block_header::kSize + b.body.size();
@@ -283,7 +289,7 @@ bool WriteArchive(const std::vector<PackItem>& items, const PackOptions& options
     for (size_t i = 0; i < items.size(); ++i) {
         const PackItem& item = items[i];
         EntrySource source;
-        if (!source.Open(item, error)) return false;
+        if (!source.Open(item, options.openFile, error)) return false;
         const uint64_t size = source.size();
         if (size > kMaxEntrySize) return Fail(error, item.name + ": larger than 4 GiB");
 
@@ -292,7 +298,8 @@ bool WriteArchive(const std::vector<PackItem>& items, const PackOptions& options
         for (uint64_t b = 0; b < blocks; ++b) {
             Block* block = nextBlock();
             if (block == nullptr) return false;
-            const size_t n = static_cast<size_t>(std::min<uint64_t>(block::kDecodedSize, size - b * block::kDecodedSize));
+            const size_t n =
+                static_cast<size_t>(std::min<uint64_t>(block::kDecodedSize, size - b * block::kDecodedSize));
             block->data.resize(n);
             if (!source.Read(block->data.data(), n, error)) return false;
             if (b == 0) {
@@ -300,7 +307,8 @@ bool WriteArchive(const std::vector<PackItem>& items, const PackOptions& options
                 std::string why;
                 if (!PlanEntry(item.method, block->data.data(), n, size, plan.get(), &why))
                     return Fail(error, item.name + ": " + why);
-                records[i] = {LookupKey(item.name.data(), item.name.size()), 0, size, blocks, source.fileTime()};
+                records[i] = {LookupKey(item.name.data(), item.name.size()), 0, size, blocks,
+                              source.fileTime()};
                 if (observer) observer->EntryStarted(item, *plan, size);
             }
             block->entry = i;
@@ -319,15 +327,17 @@ bool WriteArchive(const std::vector<PackItem>& items, const PackOptions& options
     // input order.
     std::vector<size_t> order(items.size());
     std::iota(order.begin(), order.end(), size_t{0});
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return records[a].key < records[b].key; });
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return records[a].key < records[b].key; });
     std::vector<uint8_t> dir(static_cast<size_t>(dirSize));
     for (size_t slot = 0; slot < order.size(); ++slot) {
         const size_t i = order[slot];
         uint8_t* e = dir.data() + slot * directory_entry::kSize;
         WriteLe32(e + directory_entry::kKey, records[i].key);
         WriteLe32(e + directory_entry::kEntryHeaderOffset, static_cast<uint32_t>(records[i].headerOffset));
-        WriteLe32(e + directory_entry::kFirstBlockOffset,
-                  static_cast<uint32_t>(records[i].headerOffset + entry_header::kSize + items[i].name.size()));
+        WriteLe32(
+            e + directory_entry::kFirstBlockOffset,
+            static_cast<uint32_t>(records[i].headerOffset + entry_header::kSize + items[i].name.size()));
         const std::string& u = upper[i];
         const size_t tail = std::min(u.size(), directory_entry::kNameTailSize);
         std::memcpy(e + directory_entry::kNameTail, u.data() + u.size() - tail, tail);
@@ -345,4 +355,4 @@ bool WriteArchive(const std::vector<PackItem>& items, const PackOptions& options
     return true;
 }
 
-}  // namespace dta::tools
+}  // namespace dta::pack

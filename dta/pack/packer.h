@@ -1,20 +1,21 @@
 // Builds .dta archives in memory from named byte strings: test fixtures,
 // benchmarks and the demo's generated data. The `dta pack` command streams
 // files through the same writer (archive_writer.h).
-#ifndef TOOLS_PACKER_H
-#define TOOLS_PACKER_H
+#ifndef DTA_PACK_PACKER_H
+#define DTA_PACK_PACKER_H
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "tools/entry_coder.h"
+#include "dta/installer_keys.h"
+#include "dta/pack/entry_coder.h"
 
-namespace dta::tools {
+namespace dta::pack {
 
-// The key words the installer opens its own archives with.
-inline constexpr uint32_t kDefaultKey1 = 0x5E91C07B;
-inline constexpr uint32_t kDefaultKey2 = 0x3C6A2F19;
+// The key words archives are packed with unless others are given.
+inline constexpr uint32_t kDefaultKey1 = kInstallerKey1;
+inline constexpr uint32_t kDefaultKey2 = kInstallerKey2;
 
 struct PackInput {
     std::string name;  // relative path, backslash between folders, 1 to 259 bytes
@@ -37,6 +38,6 @@ bool BuildArchive(const std::vector<PackInput>& inputs, uint32_t key1, uint32_t 
 // and an existing file untouched, and a folder is never replaced.
 bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error);
 
-}  // namespace dta::tools
+}  // namespace dta::pack
 
-#endif  // TOOLS_PACKER_H
+#endif  // DTA_PACK_PACKER_H

@@ -1,13 +1,13 @@
 // The canonical 44-byte RIFF/WAVE header that wave entries begin with.
-#ifndef TOOLS_WAVE_FILE_H
-#define TOOLS_WAVE_FILE_H
+#ifndef DTA_PACK_WAVE_FILE_H
+#define DTA_PACK_WAVE_FILE_H
 
 #include <cstddef>
 #include <cstdint>
 
 #include "dta/format.h"
 
-namespace dta::tools {
+namespace dta::pack {
 
 struct WaveFormat {
     uint16_t formatTag = 0;  // 1 = PCM
@@ -33,6 +33,6 @@ bool IsDeltaCodable(const WaveFormat& format, size_t fileSize);
 void WriteWaveHeader(uint8_t* header, uint16_t channels, uint32_t sampleRate, uint16_t bitsPerSample,
                      uint32_t dataSize);
 
-}  // namespace dta::tools
+}  // namespace dta::pack
 
-#endif  // TOOLS_WAVE_FILE_H
+#endif  // DTA_PACK_WAVE_FILE_H

@@ -8,10 +8,10 @@
 #include "dta/dta.h"
 #include "dta/format.h"
 #include "tests/tools/temp_folder.h"
-#include "tools/packer.h"
-#include "tools/wave_file.h"
+#include "dta/pack/packer.h"
+#include "dta/pack/wave_file.h"
 
-using namespace dta::tools;
+using namespace dta::pack;
 using namespace dta::format;
 
 namespace {

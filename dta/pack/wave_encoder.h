@@ -2,14 +2,14 @@
 // byte chosen closed-loop: against the predictor the decoder will hold, the
 // step of the block's table row that lands nearest the true sample. Two
 // channels keep one predictor each; any other channel count shares one.
-#ifndef TOOLS_WAVE_ENCODER_H
-#define TOOLS_WAVE_ENCODER_H
+#ifndef DTA_PACK_WAVE_ENCODER_H
+#define DTA_PACK_WAVE_ENCODER_H
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-namespace dta::tools {
+namespace dta::pack {
 
 // Encodes one wave block body: method byte (which names the table row),
 // the 44-byte `header` copy when `withHeader`, the raw first sample (or
@@ -20,6 +20,6 @@ namespace dta::tools {
 std::vector<uint8_t> EncodeWaveBlock(const uint8_t* header, bool withHeader, const uint8_t* pcm, size_t size,
                                      uint16_t channels);
 
-}  // namespace dta::tools
+}  // namespace dta::pack
 
-#endif  // TOOLS_WAVE_ENCODER_H
+#endif  // DTA_PACK_WAVE_ENCODER_H

@@ -1,11 +1,13 @@
-#include "tools/packer.h"
+#include "dta/pack/packer.h"
 
+#include <algorithm>
 #include <cstring>
+#include <random>
 
-#include "tools/archive_writer.h"
-#include "tools/tool_os.h"
+#include "dta/file_io.h"
+#include "dta/pack/archive_writer.h"
 
-namespace dta::tools {
+namespace dta::pack {
 namespace {
 
 class MemorySink : public ArchiveSink {
@@ -48,9 +50,32 @@ bool BuildArchive(const std::vector<PackInput>& inputs, uint32_t key1, uint32_t 
 }
 
 bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error) {
-    os::NewFile file;
-    return file.CreateFor(path, error) && file.Write(bytes.data(), bytes.size(), error) &&
-           file.Commit(path, true, error);
+    // A fresh random name beside the target, so a reader of the target never
+    // sees a partial file and two writers never share a temporary file.
+    std::random_device random;
+    std::string temporary;
+    do {
+        temporary = path + ".tmp" + std::to_string(random() % 1000000000u);
+    } while (io::Exists(temporary.c_str()));
+    const io::FileHandle file = io::OpenWrite(temporary.c_str(), true, false);
+    if (file == io::kInvalidFile) {
+        if (error) *error = "cannot create " + temporary;
+        return false;
+    }
+    bool written = true;
+    for (size_t done = 0; written && done < bytes.size();) {
+        const uint32_t count = static_cast<uint32_t>(std::min<size_t>(bytes.size() - done, 1u << 30));
+        uint32_t wrote = 0;
+        written = io::Write(file, bytes.data() + done, count, &wrote) && wrote == count;
+        done += count;
+    }
+    const bool closed = io::Close(file);
+    if (!written || !closed || !io::Replace(temporary.c_str(), path.c_str())) {
+        io::Delete(temporary.c_str());
+        if (error) *error = "cannot write " + path;
+        return false;
+    }
+    return true;
 }
 
-}  // namespace dta::tools
+}  // namespace dta::pack

@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "dta/codecs/codecs.h"
-#include "tools/entry_coder.h"
-#include "tools/wave_file.h"
+#include "dta/pack/entry_coder.h"
+#include "dta/pack/wave_file.h"
 
-using namespace dta::tools;
+using namespace dta::pack;
 namespace codecs = dta::codecs;
 namespace format = dta::format;
 

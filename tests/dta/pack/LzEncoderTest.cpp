@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "dta/codecs/codecs.h"
-#include "tools/lz_encoder.h"
+#include "dta/pack/lz_encoder.h"
 
-using dta::tools::EncodeLz;
+using dta::pack::EncodeLz;
 namespace codecs = dta::codecs;
 namespace format = dta::format;
 
