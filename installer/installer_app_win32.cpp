@@ -6,10 +6,10 @@
 
 #include "installer/engine/install_script.h"
 #include "installer/engine/installer_flow.h"
-#include "installer/services/registry_installation.h"
-#include "installer/services/registry_values.h"
-#include "installer/services/system.h"
-#include "installer/services/uninstaller.h"
+#include "installer/records/registry_installation_win32.h"
+#include "installer/records/registry_values_win32.h"
+#include "installer/system/system.h"
+#include "installer/records/uninstaller_win32.h"
 #include "installer/ui/texts_win32.h"
 #include "installer/wizard/progress_dialog_win32.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "installer/engine/flow_host.h"
-#include "installer/services/registration_snapshot.h"
+#include "installer/records/registration_snapshot_win32.h"
 #include "installer/ui/application_win32.h"
 #include "installer/wizard/billboard_window_win32.h"
 #include "installer/wizard/destination_page_win32.h"

@@ -15,8 +15,8 @@
 #include "installer/engine/path_rules.h"
 #include "installer/engine/settings_table.h"
 #include "installer/resources/resource.h"
-#include "installer/services/system.h"
-#include "installer/services/uninstaller.h"
+#include "installer/system/system.h"
+#include "installer/records/uninstaller_win32.h"
 #include "installer/ui/texts_win32.h"
 
 namespace installer::wizard {

@@ -6,8 +6,8 @@
 #include "installer/engine/installer_folders.h"
 #include "installer/engine/settings_table.h"
 #include "installer/resources/resource.h"
-#include "installer/services/registry_values.h"
-#include "installer/services/shortcuts.h"
+#include "installer/records/registry_values_win32.h"
+#include "installer/records/shortcuts_win32.h"
 
 namespace installer::wizard {
 

@@ -7,7 +7,7 @@
 #include "common/path_builder.h"
 #include "installer/engine/flow_host.h"
 #include "installer/resources/resource.h"
-#include "installer/services/system.h"
+#include "installer/system/system.h"
 #include "installer/ui/texts_win32.h"
 #include "installer/wizard/page_win32.h"
 

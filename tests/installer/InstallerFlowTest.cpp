@@ -11,7 +11,7 @@
 #include "dta/leak_report.h"
 #include "installer/engine/installer_flow.h"
 #include "installer/engine/language_check.h"
-#include "installer/services/system.h"
+#include "installer/system/system.h"
 #include "tests/installer/engine_test_support.h"
 
 using engine_test::NativePath;

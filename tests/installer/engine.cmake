@@ -9,6 +9,7 @@ set(engine_test_sources
   ${CMAKE_CURRENT_LIST_DIR}/PathRulesTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MessageBoxTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CopyWorkerTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CopyLockTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CopyJournalTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CopyProgressLogicTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/BackupProgressLogicTest.cpp

@@ -11,7 +11,7 @@
 #include "installer/engine/flow_host.h"
 #include "installer/engine/install_script.h"
 #include "installer/resources/resource.h"
-#include "installer/services/system.h"
+#include "installer/system/system.h"
 #include "installer/wizard/billboard_window_win32.h"
 #include "installer/wizard/progress_dialog_win32.h"
 #include "tests/win32/dialog_script.h"

@@ -1,8 +1,8 @@
 // Keeping an older version's registration aside while an upgrade registers
 // itself, and putting it back.
-#include "installer/services/registration_snapshot.h"
-#include "installer/services/registry_installation.h"
-#include "installer/services/registry_values.h"
+#include "installer/records/registration_snapshot_win32.h"
+#include "installer/records/registry_installation_win32.h"
+#include "installer/records/registry_values_win32.h"
 #include "tests/win32/records_test_support.h"
 
 using namespace installer;

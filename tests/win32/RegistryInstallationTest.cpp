@@ -1,6 +1,6 @@
 // The registration step after a finished copy.
-#include "installer/services/registry_installation.h"
-#include "installer/services/registry_values.h"
+#include "installer/records/registry_installation_win32.h"
+#include "installer/records/registry_values_win32.h"
 #include "tests/win32/records_test_support.h"
 
 using namespace installer;

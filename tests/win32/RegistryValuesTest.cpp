@@ -1,7 +1,7 @@
 // The game's REG_BINARY text values in the prefix's registry.
 #include <cstring>
 
-#include "installer/services/registry_values.h"
+#include "installer/records/registry_values_win32.h"
 #include "tests/win32/records_test_support.h"
 
 using namespace installer;

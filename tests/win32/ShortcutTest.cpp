@@ -1,6 +1,6 @@
 // Shell links in the prefix's Desktop and Programs folders, read back
 // through IShellLinkA.
-#include "installer/services/shortcuts.h"
+#include "installer/records/shortcuts_win32.h"
 #include "tests/win32/records_test_support.h"
 
 using namespace installer;

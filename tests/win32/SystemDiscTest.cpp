@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "installer/services/system.h"
+#include "installer/system/system.h"
 #include "tests/win32/system_test_support.h"
 
 using namespace installer;

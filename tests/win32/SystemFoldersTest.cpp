@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "installer/engine/installer_folders.h"
-#include "installer/services/system.h"
+#include "installer/system/system.h"
 #include "tests/win32/system_test_support.h"
 #include "tests/win32/wine_fixture.h"
 

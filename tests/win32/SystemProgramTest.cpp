@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "installer/services/process_services.h"
-#include "installer/services/system.h"
+#include "installer/system/process_services.h"
+#include "installer/system/system.h"
 #include "tests/win32/system_test_support.h"
 #include "tests/win32/wine_fixture.h"
 
@@ -80,7 +80,8 @@ std::string PendingDeletions() {
     }
     DWORD size = 0;
     std::string text;
-    if (RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) {
+    if (RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr, nullptr, &size) ==
+        ERROR_SUCCESS) {
         text.resize(size);
         if (RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr,
                              reinterpret_cast<BYTE*>(&text[0]), &size) != ERROR_SUCCESS) {
@@ -106,7 +107,8 @@ TEST(StartProgramCopy, starts_a_copy_in_its_own_folder_that_the_system_deletes_a
     const std::string commandLine = "\"" + copy + "\" C:\\Games\\Korvo\\";
     ASSERT_TRUE(StartProgramCopy(program.c_str(), copy.c_str(), commandLine.c_str()));
     // Started with the command line given, in the copy's folder.
-    EXPECT_EQ(WaitForMarker(marker), commandLine + "\n" + scratch.path().substr(0, scratch.path().size() - 1) + "\n\n");
+    EXPECT_EQ(WaitForMarker(marker),
+              commandLine + "\n" + scratch.path().substr(0, scratch.path().size() - 1) + "\n\n");
     EXPECT_EQ(korvo::test::ReadWholeFile(copy), korvo::test::ReadWholeFile(program));
     std::string lowerCopy = copy;
     for (char& c : lowerCopy) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

@@ -1,8 +1,8 @@
 // An installation laid out on disk and registered for real, then removed.
-#include "installer/services/registry_installation.h"
-#include "installer/services/shortcuts.h"
-#include "installer/services/system.h"
-#include "installer/services/uninstaller.h"
+#include "installer/records/registry_installation_win32.h"
+#include "installer/records/shortcuts_win32.h"
+#include "installer/system/system.h"
+#include "installer/records/uninstaller_win32.h"
 #include "tests/win32/records_test_support.h"
 
 using namespace installer;

@@ -1,5 +1,5 @@
 // The game's entry in the system's list of installed programs.
-#include "installer/services/uninstall_record.h"
+#include "installer/records/uninstall_record_win32.h"
 #include "tests/win32/records_test_support.h"
 
 using namespace installer;

@@ -12,7 +12,7 @@
 #include "installer/engine/installer_folders.h"
 #include "installer/engine/settings_table.h"
 #include "installer/resources/resource.h"
-#include "installer/services/system.h"
+#include "installer/system/system.h"
 #include "installer/wizard/destination_page_win32.h"
 #include "installer/wizard/pages_win32.h"
 #include "tests/win32/dialog_script.h"

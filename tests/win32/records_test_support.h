@@ -15,7 +15,7 @@
 #include <string>
 
 #include "installer/engine/install_script.h"
-#include "installer/services/uninstall_record.h"
+#include "installer/records/uninstall_record_win32.h"
 
 namespace records_test {
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "installer/services/system.h"
+#include "installer/system/system.h"
 
 using namespace installer;
 

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "installer/services/system.h"
-#include "installer/services/system_rules.h"
+#include "installer/system/system.h"
+#include "installer/system/system_rules.h"
 
 using namespace installer;
 

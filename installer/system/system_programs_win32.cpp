@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "installer/services/system.h"
-#include "installer/services/system_rules.h"
+#include "installer/system/system.h"
+#include "installer/system/system_rules.h"
 
 namespace installer {
 
@@ -46,7 +46,8 @@ bool RunProgram(const char* programPath, const char* commandLine) {
     STARTUPINFOA startup = {};
     // The documented 68-byte record is the 32-bit one; a 64-bit build has wider
     // pointer fields and takes its own size from the headers.
-    static_assert(sizeof(void*) != 4 || sizeof startup == 68, "the start-up record of the ANSI call is 68 bytes");
+    static_assert(sizeof(void*) != 4 || sizeof startup == 68,
+                  "the start-up record of the ANSI call is 68 bytes");
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     if (!CreateProcessA(programPath, line.empty() ? nullptr : line.data(), nullptr, nullptr, FALSE,

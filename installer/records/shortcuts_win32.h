@@ -5,8 +5,8 @@
 // Optional properties are set only when given: a null description, working
 // folder, icon file or arguments leaves that property unset, and the icon
 // index is used only together with an icon file.
-#ifndef INSTALLER_SERVICES_SHORTCUTS_H
-#define INSTALLER_SERVICES_SHORTCUTS_H
+#ifndef INSTALLER_RECORDS_SHORTCUTS_WIN32_H
+#define INSTALLER_RECORDS_SHORTCUTS_WIN32_H
 
 namespace installer {
 
@@ -36,4 +36,4 @@ bool CreateProgramsShortcut(const char* linkName, const char* target, const char
 
 }  // namespace installer
 
-#endif  // INSTALLER_SERVICES_SHORTCUTS_H
+#endif  // INSTALLER_RECORDS_SHORTCUTS_WIN32_H

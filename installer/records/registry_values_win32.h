@@ -4,8 +4,8 @@
 // included; every reader here accepts only that type, so a value of any other
 // type reads as absent. Each call opens its key with KEY_ALL_ACCESS and closes
 // it again before returning; no key stays open between calls.
-#ifndef INSTALLER_SERVICES_REGISTRY_VALUES_H
-#define INSTALLER_SERVICES_REGISTRY_VALUES_H
+#ifndef INSTALLER_RECORDS_REGISTRY_VALUES_WIN32_H
+#define INSTALLER_RECORDS_REGISTRY_VALUES_WIN32_H
 
 #include <windows.h>
 
@@ -38,4 +38,4 @@ bool DeleteRegistryValue(HKEY root, const char* keyPath, const char* valueName);
 
 }  // namespace installer
 
-#endif  // INSTALLER_SERVICES_REGISTRY_VALUES_H
+#endif  // INSTALLER_RECORDS_REGISTRY_VALUES_WIN32_H

@@ -4,8 +4,8 @@
 // deletion so that the rest still runs; running them again is harmless.
 // A name that would reach outside its folder (IsSafeRelativeName) is never
 // deleted, nor are the folders it lies in.
-#ifndef INSTALLER_SERVICES_UNINSTALLER_H
-#define INSTALLER_SERVICES_UNINSTALLER_H
+#ifndef INSTALLER_RECORDS_UNINSTALLER_WIN32_H
+#define INSTALLER_RECORDS_UNINSTALLER_WIN32_H
 
 namespace installer {
 
@@ -37,4 +37,4 @@ bool RemoveBackupFiles();
 
 }  // namespace installer
 
-#endif  // INSTALLER_SERVICES_UNINSTALLER_H
+#endif  // INSTALLER_RECORDS_UNINSTALLER_WIN32_H

@@ -3,8 +3,8 @@
 // Keys are opened for the length of one operation and closed by the owner on
 // every path. Every open asks for KEY_ALL_ACCESS, so an account that may not
 // write a key cannot read it through these helpers either.
-#ifndef INSTALLER_SERVICES_REGISTRY_KEY_H
-#define INSTALLER_SERVICES_REGISTRY_KEY_H
+#ifndef INSTALLER_RECORDS_REGISTRY_KEY_H
+#define INSTALLER_RECORDS_REGISTRY_KEY_H
 
 #include <windows.h>
 
@@ -57,4 +57,4 @@ private:
 
 }  // namespace installer
 
-#endif  // INSTALLER_SERVICES_REGISTRY_KEY_H
+#endif  // INSTALLER_RECORDS_REGISTRY_KEY_H

@@ -1,5 +1,5 @@
 // Shell special folders and the game's folder in Programs.
-#include "installer/services/shortcuts_folders.h"
+#include "installer/records/shortcuts_folders_win32.h"
 
 #include <windows.h>
 #include <objbase.h>

@@ -8,10 +8,10 @@
 // GetWindowsVersion, GetTempFolder, CreatePath, RunProgram,
 // StartProgramCopy) exist in the
 // Windows build only; FormatByteSize and the rules in system_rules.h are
-// portable. The process-wide start-up (COM, copy lock) is in
+// portable. The process-wide start-up (COM) is in
 // process_services.h.
-#ifndef INSTALLER_SERVICES_SYSTEM_H
-#define INSTALLER_SERVICES_SYSTEM_H
+#ifndef INSTALLER_SYSTEM_SYSTEM_H
+#define INSTALLER_SYSTEM_SYSTEM_H
 
 #include <cstddef>
 #include <cstdint>
@@ -95,4 +95,4 @@ bool StartProgramCopy(const char* programPath, const char* copyPath, const char*
 
 }  // namespace installer
 
-#endif  // INSTALLER_SERVICES_SYSTEM_H
+#endif  // INSTALLER_SYSTEM_SYSTEM_H

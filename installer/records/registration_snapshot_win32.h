@@ -3,8 +3,8 @@
 // uninstall record, and the Start-menu links of the add_shortcut list. A
 // cancelled upgrade restores them, so the older version stays registered
 // exactly as it was; what did not exist before is removed again.
-#ifndef INSTALLER_SERVICES_REGISTRATION_SNAPSHOT_H
-#define INSTALLER_SERVICES_REGISTRATION_SNAPSHOT_H
+#ifndef INSTALLER_RECORDS_REGISTRATION_SNAPSHOT_WIN32_H
+#define INSTALLER_RECORDS_REGISTRATION_SNAPSHOT_WIN32_H
 
 #include <windows.h>
 
@@ -46,4 +46,4 @@ private:
 
 }  // namespace installer
 
-#endif  // INSTALLER_SERVICES_REGISTRATION_SNAPSHOT_H
+#endif  // INSTALLER_RECORDS_REGISTRATION_SNAPSHOT_WIN32_H

@@ -1,5 +1,5 @@
 // Shell links through the shell's link object (IShellLinkA, IPersistFile).
-#include "installer/services/shortcuts.h"
+#include "installer/records/shortcuts_win32.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -8,7 +8,7 @@
 #include "common/com_ptr_win32.h"
 #include "common/path_builder.h"
 #include "installer/engine/settings_table.h"
-#include "installer/services/shortcuts_folders.h"
+#include "installer/records/shortcuts_folders_win32.h"
 
 namespace installer {
 

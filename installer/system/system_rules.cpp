@@ -1,9 +1,9 @@
-#include "installer/services/system_rules.h"
+#include "installer/system/system_rules.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "installer/services/system.h"
+#include "installer/system/system.h"
 
 namespace installer {
 

@@ -1,6 +1,6 @@
 // The registration step that follows a finished copy (Win32 build only).
-#ifndef INSTALLER_SERVICES_REGISTRY_INSTALLATION_H
-#define INSTALLER_SERVICES_REGISTRY_INSTALLATION_H
+#ifndef INSTALLER_RECORDS_REGISTRY_INSTALLATION_WIN32_H
+#define INSTALLER_RECORDS_REGISTRY_INSTALLATION_WIN32_H
 
 namespace installer {
 
@@ -20,4 +20,4 @@ bool RegisterInstallation();
 
 }  // namespace installer
 
-#endif  // INSTALLER_SERVICES_REGISTRY_INSTALLATION_H
+#endif  // INSTALLER_RECORDS_REGISTRY_INSTALLATION_WIN32_H

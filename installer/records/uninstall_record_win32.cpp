@@ -1,11 +1,11 @@
 // The uninstall record on top of the Win32 registry.
-#include "installer/services/uninstall_record.h"
+#include "installer/records/uninstall_record_win32.h"
 
 #include <cstring>
 
 #include "common/path_builder.h"
 #include "installer/engine/settings_table.h"
-#include "installer/services/registry_key.h"
+#include "installer/records/registry_key.h"
 
 namespace installer {
 

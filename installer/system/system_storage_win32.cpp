@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "installer/services/system.h"
-#include "installer/services/system_rules.h"
+#include "installer/system/system.h"
+#include "installer/system/system_rules.h"
 
 // Exported by shell32 (and in its import library) but missing from the
 // mingw-w64 headers.

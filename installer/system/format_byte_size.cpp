@@ -1,6 +1,6 @@
 #include <cstdio>
 
-#include "installer/services/system.h"
+#include "installer/system/system.h"
 
 namespace installer {
 

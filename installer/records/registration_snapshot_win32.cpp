@@ -1,11 +1,11 @@
-#include "installer/services/registration_snapshot.h"
+#include "installer/records/registration_snapshot_win32.h"
 
 #include "common/path_builder.h"
 #include "installer/engine/install_script.h"
 #include "installer/engine/settings_table.h"
-#include "installer/services/registry_key.h"
-#include "installer/services/shortcuts_folders.h"
-#include "installer/services/uninstall_record.h"
+#include "installer/records/registry_key.h"
+#include "installer/records/shortcuts_folders_win32.h"
+#include "installer/records/uninstall_record_win32.h"
 
 namespace installer {
 

@@ -1,5 +1,5 @@
 // Uninstall and backup clean-up on top of the Win32 file system and shell.
-#include "installer/services/uninstaller.h"
+#include "installer/records/uninstaller_win32.h"
 
 #include <windows.h>
 
@@ -9,10 +9,10 @@
 #include "installer/engine/install_script.h"
 #include "installer/engine/path_rules.h"
 #include "installer/engine/settings_table.h"
-#include "installer/services/registry_values.h"
-#include "installer/services/shortcuts_folders.h"
-#include "installer/services/system.h"
-#include "installer/services/uninstall_record.h"
+#include "installer/records/registry_values_win32.h"
+#include "installer/records/shortcuts_folders_win32.h"
+#include "installer/system/system.h"
+#include "installer/records/uninstall_record_win32.h"
 
 namespace installer {
 

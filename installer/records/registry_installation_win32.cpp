@@ -1,5 +1,5 @@
 // The registration step: shortcuts, uninstall record and the game's values.
-#include "installer/services/registry_installation.h"
+#include "installer/records/registry_installation_win32.h"
 
 #include <windows.h>
 
@@ -7,9 +7,9 @@
 #include "installer/engine/install_script.h"
 #include "installer/engine/installer_folders.h"
 #include "installer/engine/settings_table.h"
-#include "installer/services/registry_values.h"
-#include "installer/services/shortcuts.h"
-#include "installer/services/uninstall_record.h"
+#include "installer/records/registry_values_win32.h"
+#include "installer/records/shortcuts_win32.h"
+#include "installer/records/uninstall_record_win32.h"
 
 namespace installer {
 

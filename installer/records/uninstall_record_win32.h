@@ -2,8 +2,8 @@
 // only): the key HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\<name>,
 // where <name> is the setting `uninstall_folder_name`, with the REG_SZ values
 // "DisplayName", "UninstallString" and "UninstallFiles".
-#ifndef INSTALLER_SERVICES_UNINSTALL_RECORD_H
-#define INSTALLER_SERVICES_UNINSTALL_RECORD_H
+#ifndef INSTALLER_RECORDS_UNINSTALL_RECORD_WIN32_H
+#define INSTALLER_RECORDS_UNINSTALL_RECORD_WIN32_H
 
 namespace installer {
 
@@ -32,4 +32,4 @@ void DeleteUninstallRecordNamed(const char* recordName);
 
 }  // namespace installer
 
-#endif  // INSTALLER_SERVICES_UNINSTALL_RECORD_H
+#endif  // INSTALLER_RECORDS_UNINSTALL_RECORD_WIN32_H

@@ -1,9 +1,9 @@
 // The game's REG_BINARY text values on top of the Win32 registry.
-#include "installer/services/registry_values.h"
+#include "installer/records/registry_values_win32.h"
 
 #include <cstring>
 
-#include "installer/services/registry_key.h"
+#include "installer/records/registry_key.h"
 
 namespace installer {
 

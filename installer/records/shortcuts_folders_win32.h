@@ -2,8 +2,8 @@
 //
 // COM must be initialised on the calling thread. Every item list the shell
 // hands out is freed before these functions return.
-#ifndef INSTALLER_SERVICES_SHORTCUTS_FOLDERS_H
-#define INSTALLER_SERVICES_SHORTCUTS_FOLDERS_H
+#ifndef INSTALLER_RECORDS_SHORTCUTS_FOLDERS_WIN32_H
+#define INSTALLER_RECORDS_SHORTCUTS_FOLDERS_WIN32_H
 
 #include "common/path_builder.h"
 
@@ -34,4 +34,4 @@ size_t ShortcutFolderLength(const char* levels);
 
 }  // namespace installer
 
-#endif  // INSTALLER_SERVICES_SHORTCUTS_FOLDERS_H
+#endif  // INSTALLER_RECORDS_SHORTCUTS_FOLDERS_WIN32_H

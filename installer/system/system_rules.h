@@ -2,8 +2,8 @@
 // from a path, how a volume label is matched, how the Windows version record
 // maps to a family, when free space suffices and how a folder text ends.
 // They touch no operating system, so the native tests check them directly.
-#ifndef INSTALLER_SERVICES_SYSTEM_RULES_H
-#define INSTALLER_SERVICES_SYSTEM_RULES_H
+#ifndef INSTALLER_SYSTEM_SYSTEM_RULES_H
+#define INSTALLER_SYSTEM_SYSTEM_RULES_H
 
 #include <cstddef>
 #include <cstdint>
@@ -44,4 +44,4 @@ bool EndFolderWithOneBackslash(char* folder, size_t size);
 
 }  // namespace installer
 
-#endif  // INSTALLER_SERVICES_SYSTEM_RULES_H
+#endif  // INSTALLER_SYSTEM_SYSTEM_RULES_H

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "installer/services/process_services.h"
+#include "installer/engine/copy_lock.h"
 
 using namespace installer;
 
@@ -12,8 +12,8 @@ namespace {
 bool OtherThreadCanLock() {
     bool taken = false;
     std::thread other([&taken] {
-        taken = ProcessServices::Instance().TryLockCopy();
-        if (taken) ProcessServices::Instance().UnlockCopy();
+        taken = CopyLock::Instance().TryLock();
+        if (taken) CopyLock::Instance().Unlock();
     });
     other.join();
     return taken;
@@ -21,7 +21,7 @@ bool OtherThreadCanLock() {
 
 }  // namespace
 
-TEST(ProcessServices, copy_lock_keeps_other_threads_out_while_held) {
+TEST(CopyLock, copy_lock_keeps_other_threads_out_while_held) {
     EXPECT_TRUE(OtherThreadCanLock());
     {
         CopyLockGuard guard;
@@ -30,13 +30,13 @@ TEST(ProcessServices, copy_lock_keeps_other_threads_out_while_held) {
     EXPECT_TRUE(OtherThreadCanLock());
 }
 
-TEST(ProcessServices, copy_lock_may_be_taken_again_by_its_holder) {
-    ProcessServices& services = ProcessServices::Instance();
-    services.LockCopy();
-    ASSERT_TRUE(services.TryLockCopy());
-    services.UnlockCopy();
+TEST(CopyLock, copy_lock_may_be_taken_again_by_its_holder) {
+    CopyLock& lock = CopyLock::Instance();
+    lock.Lock();
+    ASSERT_TRUE(lock.TryLock());
+    lock.Unlock();
     // Still held once by this thread.
     EXPECT_FALSE(OtherThreadCanLock());
-    services.UnlockCopy();
+    lock.Unlock();
     EXPECT_TRUE(OtherThreadCanLock());
 }
