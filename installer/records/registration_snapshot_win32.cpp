@@ -54,8 +54,8 @@ bool DeleteIfPresent(const std::string& path) {
 
 }  // namespace
 
-void RegistrationSnapshot::Take() {
-    const SettingsTable& settings = Settings();
+void RegistrationSnapshot::Take(const Installation& installation) {
+    const SettingsTable& settings = installation.settings;
     *this = RegistrationSnapshot();
     taken_ = true;
 
@@ -64,6 +64,7 @@ void RegistrationSnapshot::Take() {
     values_.push_back({gameKey, settings.Text(Setting::RegVersionKey)});
     const char* record = settings.Text(Setting::UninstallFolderName);
     if (record[0] != '\0') {
+        recordName_ = record;
         recordKeyPath_ = std::string(kUninstallKeyPath) + "\\" + record;
         recordPresent_ = KeyExists(recordKeyPath_);
         for (const char* name : kUninstallRecordValues) values_.push_back({recordKeyPath_, name});
@@ -96,7 +97,7 @@ void RegistrationSnapshot::Take() {
         if (holder.ok() && attributes == INVALID_FILE_ATTRIBUTES)
             linkFolder_ = holder.StripTrailingBackslashes().c_str();
     }
-    for (const auto& entry : ScriptEntries().addShortcut) {
+    for (const auto& entry : installation.lists.addShortcut) {
         PathBuilder path(folder);
         path.Append(entry->firstName);
         if (!path.ok() || entry->firstName[0] == '\0') continue;
@@ -125,7 +126,7 @@ bool RegistrationSnapshot::Restore() const {
     }
     // A record that did not exist goes again, key and all.
     if (!recordKeyPath_.empty() && !recordPresent_) {
-        DeleteUninstallRecord();
+        DeleteUninstallRecordNamed(recordName_.c_str());
         all = !KeyExists(recordKeyPath_) && all;
     }
     for (const Link& link : links_) {

@@ -11,13 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "installer/engine/installation.h"
+
 namespace installer {
 
 class RegistrationSnapshot {
 public:
     // Reads the current state from the registry and the Programs folder,
-    // through the settings and the script's lists in memory.
-    void Take();
+    // through `installation`'s settings and script lists.
+    void Take(const Installation& installation);
     // Writes the state taken back; false when any part could not be, or
     // when nothing was taken.
     bool Restore() const;
@@ -38,6 +40,7 @@ private:
 
     bool taken_ = false;
     std::vector<Value> values_;
+    std::string recordName_;
     std::string recordKeyPath_;  // empty when the settings name no record
     bool recordPresent_ = false;
     std::vector<Link> links_;

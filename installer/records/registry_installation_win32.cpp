@@ -22,24 +22,24 @@ constexpr char kUninstallProgram[] = "patch.exe";
 
 }  // namespace
 
-bool RegisterInstallation() {
-    const SettingsTable& settings = Settings();
-    const char* destination = Folders().Destination();
+bool RegisterInstallation(const Installation& installation) {
+    const SettingsTable& settings = installation.settings;
+    const char* destination = installation.folders.Destination();
     bool all = true;
 
-    for (const auto& entry : ScriptEntries().addShortcut) {
+    for (const auto& entry : installation.lists.addShortcut) {
         PathBuilder target(destination);
         target.Append(entry->secondName);
         all = target.ok() &&
-              CreateProgramsShortcut(entry->firstName, target.c_str(), entry->secondName, destination,
-                                     nullptr, 0, nullptr) &&
+              CreateProgramsShortcut(settings, entry->firstName, target.c_str(), entry->secondName,
+                                     destination, nullptr, 0, nullptr) &&
               all;
     }
 
     PathBuilder command(destination);
     command.Append(kUninstallProgram);
-    all = command.ok() && WriteUninstallRecord(settings.Text(Setting::UninstallItemName), command.c_str()) &&
-          all;
+    all = command.ok() &&
+          WriteUninstallRecord(settings, settings.Text(Setting::UninstallItemName), command.c_str()) && all;
 
     const char* keyPath = settings.Text(Setting::RegPath);
     all = WriteRegistryValue(HKEY_LOCAL_MACHINE, keyPath, settings.Text(Setting::RegIdirKey), destination) &&

@@ -2,9 +2,11 @@
 #ifndef INSTALLER_RECORDS_REGISTRY_INSTALLATION_WIN32_H
 #define INSTALLER_RECORDS_REGISTRY_INSTALLATION_WIN32_H
 
+#include "installer/engine/installation.h"
+
 namespace installer {
 
-// Records the installation in the installed folder (the installer's
+// Records `installation` in its installed folder (the installer's
 // destination folder), in this order:
 //   1. a Programs shortcut for each add_shortcut entry, first to last: link
 //      name = first name, target = destination folder + second name,
@@ -16,7 +18,7 @@ namespace installer {
 // Every step runs even when an earlier one failed (an entry whose paths do
 // not fit is skipped). Returns whether all of them succeeded; the installer
 // goes on either way.
-bool RegisterInstallation();
+bool RegisterInstallation(const Installation& installation);
 
 }  // namespace installer
 

@@ -47,9 +47,10 @@ bool CreateShellLink(const char* linkPath, const char* target, const char* descr
     return SUCCEEDED(file->Save(widePath, TRUE));
 }
 
-bool CreateDesktopShortcut(const char* target, const char* description, const char* workingFolder,
-                           const char* iconFile, int iconIndex, const char* arguments) {
-    const char* name = Settings().Text(Setting::DesktopShortcutName);
+bool CreateDesktopShortcut(const SettingsTable& settings, const char* target, const char* description,
+                           const char* workingFolder, const char* iconFile, int iconIndex,
+                           const char* arguments) {
+    const char* name = settings.Text(Setting::DesktopShortcutName);
     if (!UsableName(name)) return false;
     PathBuilder link;
     if (!GetDesktopFolder(link)) return false;
@@ -58,13 +59,13 @@ bool CreateDesktopShortcut(const char* target, const char* description, const ch
     return CreateShellLink(link.c_str(), target, description, workingFolder, iconFile, iconIndex, arguments);
 }
 
-bool CreateProgramsShortcut(const char* linkName, const char* target, const char* description,
-                            const char* workingFolder, const char* iconFile, int iconIndex,
-                            const char* arguments) {
+bool CreateProgramsShortcut(const SettingsTable& settings, const char* linkName, const char* target,
+                            const char* description, const char* workingFolder, const char* iconFile,
+                            int iconIndex, const char* arguments) {
     if (!UsableName(linkName)) return false;
     PathBuilder link;
     if (!GetProgramsFolder(link)) return false;
-    if (!AppendShortcutFolder(link, Settings().Text(Setting::ShortcutFolder), true)) return false;
+    if (!AppendShortcutFolder(link, settings.Text(Setting::ShortcutFolder), true)) return false;
     link.Append(linkName);
     if (!link.ok()) return false;
     return CreateShellLink(link.c_str(), target, description, workingFolder, iconFile, iconIndex, arguments);

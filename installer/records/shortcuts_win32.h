@@ -8,6 +8,8 @@
 #ifndef INSTALLER_RECORDS_SHORTCUTS_WIN32_H
 #define INSTALLER_RECORDS_SHORTCUTS_WIN32_H
 
+#include "installer/engine/settings_table.h"
+
 namespace installer {
 
 // Writes the shell link file `linkPath` (an existing file is replaced) that
@@ -18,21 +20,22 @@ namespace installer {
 bool CreateShellLink(const char* linkPath, const char* target, const char* description,
                      const char* workingFolder, const char* iconFile, int iconIndex, const char* arguments);
 
-// Creates the link named by the setting `desktop_shortcut_name` (a complete
+// Creates the link named by `settings`' `desktop_shortcut_name` (a complete
 // file name, extension included) in the user's desktop folder. False when the
 // desktop folder cannot be resolved, the name is empty or the path too long,
 // or the link cannot be written.
-bool CreateDesktopShortcut(const char* target, const char* description, const char* workingFolder,
-                           const char* iconFile, int iconIndex, const char* arguments);
+bool CreateDesktopShortcut(const SettingsTable& settings, const char* target, const char* description,
+                           const char* workingFolder, const char* iconFile, int iconIndex,
+                           const char* arguments);
 
 // Creates the link `linkName` (a complete file name) in the shortcut folder:
-// the Programs folder followed by the setting `shortcut_folder`, whose levels
+// the Programs folder followed by `settings`' `shortcut_folder`, whose levels
 // are created first. An empty setting puts the link directly into Programs.
 // False when Programs cannot be resolved, the name is null or empty, the path
 // is too long, or the link cannot be written.
-bool CreateProgramsShortcut(const char* linkName, const char* target, const char* description,
-                            const char* workingFolder, const char* iconFile, int iconIndex,
-                            const char* arguments);
+bool CreateProgramsShortcut(const SettingsTable& settings, const char* linkName, const char* target,
+                            const char* description, const char* workingFolder, const char* iconFile,
+                            int iconIndex, const char* arguments);
 
 }  // namespace installer
 

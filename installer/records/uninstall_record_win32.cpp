@@ -62,12 +62,12 @@ void DeleteUninstallRecordNamed(const char* recordName) {
     if (list.Open(HKEY_LOCAL_MACHINE, kUninstallKeyPath)) RegDeleteKeyA(list.get(), recordName);
 }
 
-bool WriteUninstallRecord(const char* displayName, const char* command) {
-    return WriteUninstallRecordNamed(Settings().Text(Setting::UninstallFolderName), displayName, command);
+bool WriteUninstallRecord(const SettingsTable& settings, const char* displayName, const char* command) {
+    return WriteUninstallRecordNamed(settings.Text(Setting::UninstallFolderName), displayName, command);
 }
 
-void DeleteUninstallRecord() {
-    DeleteUninstallRecordNamed(Settings().Text(Setting::UninstallFolderName));
+void DeleteUninstallRecord(const SettingsTable& settings) {
+    DeleteUninstallRecordNamed(settings.Text(Setting::UninstallFolderName));
 }
 
 }  // namespace installer

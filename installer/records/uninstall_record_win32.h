@@ -5,6 +5,8 @@
 #ifndef INSTALLER_RECORDS_UNINSTALL_RECORD_WIN32_H
 #define INSTALLER_RECORDS_UNINSTALL_RECORD_WIN32_H
 
+#include "installer/engine/settings_table.h"
+
 namespace installer {
 
 // The system's list of installed programs, under HKEY_LOCAL_MACHINE.
@@ -13,17 +15,17 @@ inline constexpr char kUninstallKeyPath[] = "Software\\Microsoft\\Windows\\Curre
 // The values of a record, in the order they are written.
 inline constexpr const char* kUninstallRecordValues[] = {"DisplayName", "UninstallString", "UninstallFiles"};
 
-// Writes the record named by `uninstall_folder_name`: "DisplayName" =
+// Writes the record named by `settings`' `uninstall_folder_name`: "DisplayName" =
 // `displayName`, "UninstallString" and "UninstallFiles" = `command`. False
 // when an argument is null, the record name is empty (the values would land
 // on the Uninstall key itself), the key cannot be created, or a value cannot
 // be set.
-bool WriteUninstallRecord(const char* displayName, const char* command);
+bool WriteUninstallRecord(const SettingsTable& settings, const char* displayName, const char* command);
 
 // Removes the record named by `uninstall_folder_name`: its three values and
 // the record key. A missing record leaves nothing behind; the Uninstall key
 // itself and other programs' records are never touched. Nothing is reported.
-void DeleteUninstallRecord();
+void DeleteUninstallRecord(const SettingsTable& settings);
 
 // The same two operations for an explicit record name (the settings-based
 // forms above call these).

@@ -95,12 +95,12 @@ void RemoveShortcuts(const SettingsTable& settings, const ScriptLists& lists) {
 
 }  // namespace
 
-bool UninstallGame(const char* destinationFolder) {
+bool UninstallGame(const Installation& installation, const char* destinationFolder) {
     if (destinationFolder == nullptr || std::strlen(destinationFolder) < kMinFolderLength) return false;
-    const SettingsTable& settings = Settings();
-    const ScriptLists& lists = ScriptEntries();
+    const SettingsTable& settings = installation.settings;
+    const ScriptLists& lists = installation.lists;
 
-    DeleteUninstallRecord();
+    DeleteUninstallRecord(settings);
 
     const PathBuilder folder(destinationFolder);
     if (folder.ok()) {
@@ -123,16 +123,16 @@ bool UninstallGame(const char* destinationFolder) {
     return true;
 }
 
-bool RemoveBackupFiles() {
+bool RemoveBackupFiles(const Installation& installation) {
     char temp[kPathBufferSize];
     // Without the temporary folder the names would be taken relative to the
     // current folder, where they name other files.
     if (!GetTempFolder(temp, sizeof temp) || temp[0] == '\0') return true;
     const PathBuilder folder(temp);
-    DeleteFiles(folder, ScriptEntries().backupFile);
+    DeleteFiles(folder, installation.lists.backupFile);
     // Backup names may hold folders, which the backup created below the
     // temporary folder; they go too when nothing else is left in them.
-    RemoveEmptyParents(folder, ScriptEntries().backupFile);
+    RemoveEmptyParents(folder, installation.lists.backupFile);
     return true;
 }
 

@@ -7,13 +7,15 @@
 #ifndef INSTALLER_RECORDS_UNINSTALLER_WIN32_H
 #define INSTALLER_RECORDS_UNINSTALLER_WIN32_H
 
+#include "installer/engine/installation.h"
+
 namespace installer {
 
 // Folder of saved games inside the installed folder; removed only when empty.
 inline constexpr char kSaveGameFolder[] = "savegame";
 
 // Removes the installation in `destinationFolder` (with or without a trailing
-// backslash):
+// backslash), by `installation`'s settings and lists:
 //   - the uninstall record;
 //   - every add_file and then every remove_file entry's second name in the
 //     folder, last entry first, and the subfolders those names lie in when
@@ -27,13 +29,14 @@ inline constexpr char kSaveGameFolder[] = "savegame";
 //     last level of the shortcut folder when empty (never Programs itself).
 // Returns false, touching nothing, when the folder is null or shorter than
 // two characters; true otherwise, whatever single steps failed.
-bool UninstallGame(const char* destinationFolder);
+bool UninstallGame(const Installation& installation, const char* destinationFolder);
 
-// Deletes the temporary folder's copy of every backup_file entry (its second
+// Deletes the temporary folder's copy of every backup_file entry of
+// `installation` (its second
 // name), last entry first, and the folders below the temporary folder that
 // those names lie in when they are left empty. Nothing is deleted when the
 // temporary folder cannot be found. Always true.
-bool RemoveBackupFiles();
+bool RemoveBackupFiles(const Installation& installation);
 
 }  // namespace installer
 

@@ -12,18 +12,20 @@
 
 #include <windows.h>
 
+#include "installer/engine/installation.h"
 #include "installer/engine/message_box.h"
 #include "installer/ui/dialog_win32.h"
 
 namespace installer::wizard {
 
-// Makes string `stringId`, with the product names substituted, the caption
-// of `window`. False, changing nothing, when the string does not exist.
-bool SetPageCaption(HWND window, int stringId);
+// Makes string `stringId`, with the names of `settings` substituted, the
+// caption of `window`. False, changing nothing, when the string does not
+// exist.
+bool SetPageCaption(const SettingsTable& settings, HWND window, int stringId);
 
 // The same for the child `controlId` of `dialog`; a missing control is
 // ignored (the result still says whether the string exists).
-bool SetControlText(HWND dialog, int controlId, int stringId);
+bool SetControlText(const SettingsTable& settings, HWND dialog, int controlId, int stringId);
 
 // Makes the entry `entryName` of the installer's archives (a plain file of
 // that name in the current folder first) the text of the child `controlId`.
@@ -38,7 +40,13 @@ inline constexpr int32_t kMaxPageTextSize = 4 * 1024 * 1024;
 
 class Page : public ui::Dialog {
 protected:
-    explicit Page(int templateId) : ui::Dialog(templateId) {}
+    // `installation` is the one the program works on; it outlives the page.
+    Page(int templateId, Installation& installation) : ui::Dialog(templateId), installation_(installation) {}
+
+    // String `stringId`, names substituted, as the text of control
+    // `controlId` or as the page's caption.
+    bool SetText(int controlId, int stringId);
+    bool SetCaption(int stringId);
 
     // Back 3, Next 4, Cancel 5 and the caption 51.
     void SetUsualTexts();
@@ -64,6 +72,8 @@ protected:
     // Whether control 52 is a header strip on this page (not on the finish
     // page, where it is the body text).
     virtual bool HasHeaderStrip() const { return true; }
+
+    Installation& installation_;
 
 private:
     // The KORVOCITY picture scaled to control 551, owned by the page while

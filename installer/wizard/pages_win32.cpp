@@ -21,18 +21,18 @@ constexpr char kGameProgram[] = "Game.exe";
 
 }  // namespace
 
-WelcomePage::WelcomePage() : Page(IDD_WELCOME) {}
+WelcomePage::WelcomePage(Installation& installation) : Page(IDD_WELCOME, installation) {}
 
 bool WelcomePage::OnInitDialog() {
     const bool focus = Page::OnInitDialog();
     SetUsualTexts();
-    SetControlText(Handle(), IDC_WELCOME_TITLE, IDS_WELCOME_TITLE);
-    SetControlText(Handle(), IDC_PAGE_TEXT, IDS_WELCOME_TEXT);
+    SetText(IDC_WELCOME_TITLE, IDS_WELCOME_TITLE);
+    SetText(IDC_PAGE_TEXT, IDS_WELCOME_TEXT);
     return focus;
 }
 
 void WelcomePage::OnOK() {
-    const char* keyPath = Settings().Text(Setting::RegPath);
+    const char* keyPath = installation_.settings.Text(Setting::RegPath);
     if (!WriteRegistryValue(HKEY_LOCAL_MACHINE, keyPath, kTestValueName, kTestValueData)) {
         Ask(Message(IDS_WARNING, IDS_REGISTRY_DENIED, Buttons::Ok));
         EndDialog(kResultRegistryDenied);
@@ -42,17 +42,17 @@ void WelcomePage::OnOK() {
     EndDialog(kResultNext);
 }
 
-LicencePage::LicencePage() : Page(IDD_LICENCE) {}
+LicencePage::LicencePage(Installation& installation) : Page(IDD_LICENCE, installation) {}
 
 bool LicencePage::OnInitDialog() {
     const bool focus = Page::OnInitDialog();
-    SetControlText(Handle(), IDC_HEADER_LINE, IDS_BLANK);
-    SetPageCaption(Handle(), IDS_INSTALLATION_TITLE);
-    SetControlText(Handle(), IDC_PAGE_CANCEL, IDS_CANCEL);
-    SetControlText(Handle(), IDC_BACK, IDS_BACK);
-    SetControlText(Handle(), IDC_LICENCE_QUESTION, IDS_LICENCE_QUESTION);
-    SetControlText(Handle(), IDC_NEXT, Settings().Bool(Setting::IsPatch) ? IDS_I_AGREE : IDS_NEXT);
-    SetControlText(Handle(), IDC_HEADER, IDS_LICENCE_HEADER);
+    SetText(IDC_HEADER_LINE, IDS_BLANK);
+    SetCaption(IDS_INSTALLATION_TITLE);
+    SetText(IDC_PAGE_CANCEL, IDS_CANCEL);
+    SetText(IDC_BACK, IDS_BACK);
+    SetText(IDC_LICENCE_QUESTION, IDS_LICENCE_QUESTION);
+    SetText(IDC_NEXT, installation_.settings.Bool(Setting::IsPatch) ? IDS_I_AGREE : IDS_NEXT);
+    SetText(IDC_HEADER, IDS_LICENCE_HEADER);
     LoadArchiveText(Handle(), IDC_TEXT_VIEW, "license.txt");
     return FocusNext(focus);
 }
@@ -61,14 +61,15 @@ void LicencePage::OnOK() {
     EndDialog(kResultNext);
 }
 
-TextPage::TextPage(const char* entryName) : Page(IDD_TEXT), entryName_(entryName) {}
+TextPage::TextPage(Installation& installation, const char* entryName)
+    : Page(IDD_TEXT, installation), entryName_(entryName) {}
 
 bool TextPage::OnInitDialog() {
     const bool focus = Page::OnInitDialog();
-    SetPageCaption(Handle(), IDS_INSTALLATION_TITLE);
-    SetControlText(Handle(), IDC_PAGE_CANCEL, IDS_CANCEL);
-    SetControlText(Handle(), IDC_BACK, IDS_BACK);
-    SetControlText(Handle(), IDC_NEXT, IDS_NEXT);
+    SetCaption(IDS_INSTALLATION_TITLE);
+    SetText(IDC_PAGE_CANCEL, IDS_CANCEL);
+    SetText(IDC_BACK, IDS_BACK);
+    SetText(IDC_NEXT, IDS_NEXT);
     LoadArchiveText(Handle(), IDC_TEXT_VIEW, entryName_);
     return FocusNext(focus);
 }
@@ -77,7 +78,7 @@ void TextPage::OnOK() {
     EndDialog(kResultNext);
 }
 
-OptionsPage::OptionsPage() : Page(IDD_OPTIONS) {}
+OptionsPage::OptionsPage(Installation& installation) : Page(IDD_OPTIONS, installation) {}
 
 void OptionsPage::DoDataExchange(ui::DataExchange& exchange) {
     exchange.Bind(IDC_DESKTOP_SHORTCUT, desktopShortcut_);
@@ -87,10 +88,10 @@ void OptionsPage::DoDataExchange(ui::DataExchange& exchange) {
 bool OptionsPage::OnInitDialog() {
     const bool focus = Page::OnInitDialog();
     SetUsualTexts();
-    SetControlText(Handle(), IDC_HEADER, IDS_OPTIONS_HEADER);
-    SetControlText(Handle(), IDC_DESKTOP_SHORTCUT, IDS_DESKTOP_SHORTCUT);
-    SetControlText(Handle(), IDC_INSTALL_DIRECTX, IDS_INSTALL_DIRECTX);
-    SetControlText(Handle(), IDC_HEADER_LINE, IDS_OPTIONS_TEXT);
+    SetText(IDC_HEADER, IDS_OPTIONS_HEADER);
+    SetText(IDC_DESKTOP_SHORTCUT, IDS_DESKTOP_SHORTCUT);
+    SetText(IDC_INSTALL_DIRECTX, IDS_INSTALL_DIRECTX);
+    SetText(IDC_HEADER_LINE, IDS_OPTIONS_TEXT);
     desktopShortcut_.SetChecked(true);
     directX_.SetChecked(false);
     return focus;
@@ -99,24 +100,25 @@ bool OptionsPage::OnInitDialog() {
 void OptionsPage::OnOK() {
     UpdateData(true);
     if (desktopShortcut_.Checked()) {
-        const char* destination = Folders().Destination();
+        const char* destination = installation_.folders.Destination();
         korvo::PathBuilder target(destination);
         target.Append(kGameProgram);
         // A missing shortcut never stops the installation.
         if (target.ok()) {
-            const char* name = Settings().Text(Setting::DesktopShortcutName);
-            CreateDesktopShortcut(target.c_str(), name, destination, nullptr, 0, nullptr);
+            const char* name = installation_.settings.Text(Setting::DesktopShortcutName);
+            CreateDesktopShortcut(installation_.settings, target.c_str(), name, destination, nullptr, 0,
+                                  nullptr);
         }
     }
     installDirectX_ = directX_.Checked();
     EndDialog(kResultNext);
 }
 
-FinishPage::FinishPage() : Page(IDD_FINISH) {}
+FinishPage::FinishPage(Installation& installation) : Page(IDD_FINISH, installation) {}
 
 bool FinishPage::OnInitDialog() {
     const bool focus = Page::OnInitDialog();
-    SetControlText(Handle(), IDC_NEXT, IDS_FINISH);
+    SetText(IDC_NEXT, IDS_FINISH);
     struct Texts {
         int32_t mode;
         int body;
@@ -133,9 +135,9 @@ bool FinishPage::OnInitDialog() {
     // Any other mode keeps the template's texts.
     for (const Texts& texts : kByMode) {
         if (texts.mode != finishMode_) continue;
-        SetControlText(Handle(), IDC_HEADER, texts.body);
-        SetControlText(Handle(), IDC_FINISH_HEADING, texts.heading);
-        SetPageCaption(Handle(), texts.caption);
+        SetText(IDC_HEADER, texts.body);
+        SetText(IDC_FINISH_HEADING, texts.heading);
+        SetCaption(texts.caption);
     }
     return focus;
 }

@@ -36,8 +36,8 @@ TEST_F(RegistrationSnapshotTest, puts_the_older_registration_back_byte_for_byte)
     ASSERT_TRUE(MakeFile(oldLink));
 
     RegistrationSnapshot snapshot;
-    snapshot.Take();
-    RegisterInstallation();
+    snapshot.Take(installation_);
+    RegisterInstallation(installation_);
     ASSERT_EQ(Text(gameKey_, "Version"), std::string("1.0") + '\0');
     ASSERT_TRUE(PathExists(programs_ + shortcutFolder_ + "Manual.lnk"));
 
@@ -55,8 +55,8 @@ TEST_F(RegistrationSnapshotTest, removes_what_did_not_exist_before) {
     Script("add_shortcut \"Korvo.lnk\" korvo.exe");
     RegistrationSnapshot snapshot;
     EXPECT_FALSE(snapshot.Restore());  // nothing taken yet
-    snapshot.Take();
-    RegisterInstallation();
+    snapshot.Take(installation_);
+    RegisterInstallation(installation_);
 
     EXPECT_TRUE(snapshot.Restore());
     EXPECT_FALSE(ValueExists(gameKey_, "InstallDir"));

@@ -11,11 +11,11 @@ namespace {
 class RegistryInstallation : public GameInstall {};
 
 TEST_F(RegistryInstallation, records_links_uninstall_entry_and_game_values) {
-    Settings().Set(Setting::UninstallItemName, "Korvo: The Game");
+    installation_.settings.Set(Setting::UninstallItemName, "Korvo: The Game");
     Script("add_shortcut \"Korvo.lnk\" korvo.exe");
     Script("add_shortcut \"Korvo Manual.lnk\" docs\\manual.txt");
 
-    EXPECT_TRUE(RegisterInstallation());
+    EXPECT_TRUE(RegisterInstallation(installation_));
 
     const LinkProperties game = ReadLink(programs_ + shortcutFolder_ + "Korvo.lnk");
     EXPECT_EQ(game.target, destination_ + "korvo.exe");
@@ -39,10 +39,10 @@ TEST_F(RegistryInstallation, records_links_uninstall_entry_and_game_values) {
 }
 
 TEST_F(RegistryInstallation, failed_step_does_not_stop_the_later_ones) {
-    Settings().Set(Setting::UninstallFolderName, "");  // the record cannot be written
+    installation_.settings.Set(Setting::UninstallFolderName, "");  // the record cannot be written
     Script("add_shortcut \"Korvo.lnk\" korvo.exe");
 
-    EXPECT_FALSE(RegisterInstallation());
+    EXPECT_FALSE(RegisterInstallation(installation_));
 
     EXPECT_EQ(ReadLink(programs_ + shortcutFolder_ + "Korvo.lnk").target, destination_ + "korvo.exe");
     EXPECT_EQ(QueryRegistryValueSize(HKEY_LOCAL_MACHINE, gameKey_.c_str(), "Version"), 4);

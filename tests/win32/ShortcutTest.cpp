@@ -41,8 +41,8 @@ TEST_F(Shortcut, link_that_cannot_be_saved_is_reported) {
 }
 
 TEST_F(Shortcut, desktop_link_is_named_by_the_setting) {
-    ASSERT_TRUE(CreateDesktopShortcut("C:\\Korvo\\korvo.exe", "Korvo", "C:\\Korvo\\", "C:\\Korvo\\k.ico", 3,
-                                      "-safe"));
+    ASSERT_TRUE(CreateDesktopShortcut(installation_.settings, "C:\\Korvo\\korvo.exe", "Korvo", "C:\\Korvo\\",
+                                      "C:\\Korvo\\k.ico", 3, "-safe"));
     const LinkProperties read = ReadLink(desktop_ + desktopLink_);
     EXPECT_EQ(read.target, "C:\\Korvo\\korvo.exe");
     EXPECT_EQ(read.description, "Korvo");
@@ -51,37 +51,39 @@ TEST_F(Shortcut, desktop_link_is_named_by_the_setting) {
     EXPECT_EQ(read.iconIndex, 3);
     EXPECT_EQ(read.arguments, "-safe");
 
-    Settings().Set(Setting::DesktopShortcutName, "");
-    EXPECT_FALSE(CreateDesktopShortcut("C:\\Korvo\\korvo.exe", nullptr, nullptr, nullptr, 0, nullptr));
+    installation_.settings.Set(Setting::DesktopShortcutName, "");
+    EXPECT_FALSE(CreateDesktopShortcut(installation_.settings, "C:\\Korvo\\korvo.exe", nullptr, nullptr,
+                                       nullptr, 0, nullptr));
 }
 
 TEST_F(Shortcut, programs_link_creates_each_level_of_the_shortcut_folder) {
     ASSERT_FALSE(PathExists(programs_ + studio_));
-    ASSERT_TRUE(CreateProgramsShortcut("Korvo.lnk", "C:\\Korvo\\korvo.exe", "korvo.exe", "C:\\Korvo\\",
-                                       "C:\\Korvo\\k.ico", 1, "-window"));
+    ASSERT_TRUE(CreateProgramsShortcut(installation_.settings, "Korvo.lnk", "C:\\Korvo\\korvo.exe",
+                                       "korvo.exe", "C:\\Korvo\\", "C:\\Korvo\\k.ico", 1, "-window"));
     const LinkProperties read = ReadLink(programs_ + studio_ + "\\Korvo\\Korvo.lnk");
     EXPECT_EQ(read.target, "C:\\Korvo\\korvo.exe");
     EXPECT_EQ(read.description, "korvo.exe");
     EXPECT_EQ(read.workingFolder, "C:\\Korvo\\");
     EXPECT_EQ(read.iconFile + "," + std::to_string(read.iconIndex), "C:\\Korvo\\k.ico,1");
     EXPECT_EQ(read.arguments, "-window");
-    EXPECT_FALSE(CreateProgramsShortcut("", "C:\\Korvo\\korvo.exe", nullptr, nullptr, nullptr, 0, nullptr));
-    EXPECT_FALSE(CreateProgramsShortcut(std::string(1100, 'n').c_str(), "C:\\k.exe", nullptr, nullptr,
+    EXPECT_FALSE(CreateProgramsShortcut(installation_.settings, "", "C:\\Korvo\\korvo.exe", nullptr, nullptr,
                                         nullptr, 0, nullptr));
+    EXPECT_FALSE(CreateProgramsShortcut(installation_.settings, std::string(1100, 'n').c_str(), "C:\\k.exe",
+                                        nullptr, nullptr, nullptr, 0, nullptr));
 }
 
 TEST_F(Shortcut, last_level_without_backslash_prefixes_the_link_name) {
     // "Korvo" and "Korvo.lnk" make "Programs\KorvoKorvo.lnk"; no folder is made.
-    Settings().Set(Setting::ShortcutFolder, studio_.c_str());
-    ASSERT_TRUE(
-        CreateProgramsShortcut("Korvo.lnk", "C:\\Korvo\\korvo.exe", nullptr, nullptr, nullptr, 0, nullptr));
+    installation_.settings.Set(Setting::ShortcutFolder, studio_.c_str());
+    ASSERT_TRUE(CreateProgramsShortcut(installation_.settings, "Korvo.lnk", "C:\\Korvo\\korvo.exe", nullptr,
+                                       nullptr, nullptr, 0, nullptr));
     EXPECT_EQ(ReadLink(programs_ + studio_ + "Korvo.lnk").target, "C:\\Korvo\\korvo.exe");
     EXPECT_FALSE(PathExists(programs_ + studio_));
 
     // Only the levels closed by a backslash are folders.
-    Settings().Set(Setting::ShortcutFolder, (studio_ + "\\Korvo").c_str());
-    ASSERT_TRUE(
-        CreateProgramsShortcut("Game.lnk", "C:\\Korvo\\korvo.exe", nullptr, nullptr, nullptr, 0, nullptr));
+    installation_.settings.Set(Setting::ShortcutFolder, (studio_ + "\\Korvo").c_str());
+    ASSERT_TRUE(CreateProgramsShortcut(installation_.settings, "Game.lnk", "C:\\Korvo\\korvo.exe", nullptr,
+                                       nullptr, nullptr, 0, nullptr));
     EXPECT_EQ(ReadLink(programs_ + studio_ + "\\KorvoGame.lnk").target, "C:\\Korvo\\korvo.exe");
 }
 

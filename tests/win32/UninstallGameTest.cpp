@@ -22,9 +22,9 @@ protected:
             Script(line);
         ASSERT_NO_FATAL_FAILURE(LayOutFiles());
         ASSERT_TRUE(CreateDirectoryA((destination_ + "savegame").c_str(), nullptr));
-        ASSERT_TRUE(RegisterInstallation());
-        ASSERT_TRUE(CreateDesktopShortcut((destination_ + "korvo.exe").c_str(), nullptr, nullptr, nullptr, 0,
-                                          nullptr));
+        ASSERT_TRUE(RegisterInstallation(installation_));
+        ASSERT_TRUE(CreateDesktopShortcut(installation_.settings, (destination_ + "korvo.exe").c_str(),
+                                          nullptr, nullptr, nullptr, 0, nullptr));
         ASSERT_TRUE(SetRawValue(gameKey_, "VX7R_setup", REG_BINARY, "settings", 9));
     }
 
@@ -43,15 +43,16 @@ protected:
 
 TEST_F(UninstallGame, removes_everything_the_installation_made_and_runs_twice) {
     ASSERT_NO_FATAL_FAILURE(Install());
-    EXPECT_TRUE(installer::UninstallGame(destination_.c_str()));
+    EXPECT_TRUE(installer::UninstallGame(installation_, destination_.c_str()));
     ExpectRemoved();
-    EXPECT_TRUE(installer::UninstallGame(destination_.c_str()));
+    EXPECT_TRUE(installer::UninstallGame(installation_, destination_.c_str()));
     ExpectRemoved();
 }
 
 TEST_F(UninstallGame, folder_without_trailing_backslash_removes_the_same) {
     ASSERT_NO_FATAL_FAILURE(Install());
-    EXPECT_TRUE(installer::UninstallGame(destination_.substr(0, destination_.size() - 1).c_str()));
+    EXPECT_TRUE(
+        installer::UninstallGame(installation_, destination_.substr(0, destination_.size() - 1).c_str()));
     ExpectRemoved();
 }
 
@@ -62,7 +63,7 @@ TEST_F(UninstallGame, files_of_the_player_keep_their_folders) {
     const std::string otherLink = programs_ + shortcutFolder_ + "Editor.lnk";
     ASSERT_TRUE(CreateShellLink(otherLink.c_str(), "C:\\editor.exe", nullptr, nullptr, nullptr, 0, nullptr));
 
-    EXPECT_TRUE(installer::UninstallGame(destination_.c_str()));
+    EXPECT_TRUE(installer::UninstallGame(installation_, destination_.c_str()));
 
     EXPECT_TRUE(PathExists(destination_ + "savegame\\slot1.sav"));
     EXPECT_TRUE(PathExists(destination_ + "data\\maps\\custom.map"));
@@ -80,7 +81,7 @@ TEST_F(UninstallGame, listed_removals_go_too) {
     ASSERT_TRUE(MakeFile(destination_ + "old.cfg"));
     ASSERT_TRUE(CreateShellLink((programs_ + shortcutFolder_ + "Korvo Old.lnk").c_str(), "C:\\old.exe",
                                 nullptr, nullptr, nullptr, 0, nullptr));
-    EXPECT_TRUE(installer::UninstallGame(destination_.c_str()));
+    EXPECT_TRUE(installer::UninstallGame(installation_, destination_.c_str()));
     ExpectRemoved();
 }
 
@@ -88,20 +89,20 @@ TEST_F(UninstallGame, other_shortcut_folder_forms_are_cleaned_up) {
     // Written without its closing backslash, the last level prefixes the link
     // name, and the uninstall finds the link there; with no folder at all the
     // links sit in Programs, which stays.
-    Settings().Set(Setting::ShortcutFolder, (studio_ + "\\Korvo").c_str());
+    installation_.settings.Set(Setting::ShortcutFolder, (studio_ + "\\Korvo").c_str());
     Script("add_shortcut \"Korvo.lnk\" korvo.exe");
-    ASSERT_TRUE(RegisterInstallation());
+    ASSERT_TRUE(RegisterInstallation(installation_));
     ASSERT_TRUE(PathExists(programs_ + studio_ + "\\KorvoKorvo.lnk"));
-    EXPECT_TRUE(installer::UninstallGame(destination_.c_str()));
+    EXPECT_TRUE(installer::UninstallGame(installation_, destination_.c_str()));
     EXPECT_FALSE(PathExists(programs_ + studio_ + "\\KorvoKorvo.lnk"));
     EXPECT_FALSE(PathExists(programs_ + studio_));
 
-    Settings().Set(Setting::ShortcutFolder, "");
-    ScriptEntries().Clear();
+    installation_.settings.Set(Setting::ShortcutFolder, "");
+    installation_.lists.Clear();
     Script("add_shortcut \"" + desktopLink_ + "\" korvo.exe");
-    ASSERT_TRUE(RegisterInstallation());
+    ASSERT_TRUE(RegisterInstallation(installation_));
     ASSERT_TRUE(PathExists(programs_ + desktopLink_));
-    EXPECT_TRUE(installer::UninstallGame(destination_.c_str()));
+    EXPECT_TRUE(installer::UninstallGame(installation_, destination_.c_str()));
     EXPECT_FALSE(PathExists(programs_ + desktopLink_));
     EXPECT_TRUE(PathExists(programs_));
 }
@@ -112,7 +113,7 @@ TEST_F(UninstallGame, rollback_before_registration_leaves_no_keys) {
     ASSERT_NO_FATAL_FAILURE(LayOutFiles());
     ASSERT_TRUE(DeleteFileA((destination_ + "data\\b.dta").c_str()));  // copy cancelled before it
 
-    EXPECT_TRUE(installer::UninstallGame(destination_.c_str()));
+    EXPECT_TRUE(installer::UninstallGame(installation_, destination_.c_str()));
 
     EXPECT_FALSE(PathExists(destination_));
     EXPECT_FALSE(KeyExists(record_));
@@ -121,8 +122,8 @@ TEST_F(UninstallGame, rollback_before_registration_leaves_no_keys) {
 
 TEST_F(UninstallGame, null_or_one_character_folder_is_refused_untouched) {
     ASSERT_NO_FATAL_FAILURE(Install());
-    EXPECT_FALSE(installer::UninstallGame(nullptr));
-    EXPECT_FALSE(installer::UninstallGame("C"));
+    EXPECT_FALSE(installer::UninstallGame(installation_, nullptr));
+    EXPECT_FALSE(installer::UninstallGame(installation_, "C"));
     EXPECT_TRUE(PathExists(destination_ + "korvo.exe"));
     EXPECT_TRUE(ValueExists(gameKey_, "InstallDir"));
     EXPECT_TRUE(KeyExists(record_));
@@ -135,12 +136,12 @@ TEST_F(UninstallGame, names_leaving_the_folder_never_remove_files_or_folders_out
     ASSERT_TRUE(CreateDirectoryA((root_ + "\\Games\\Other").c_str(), nullptr));
     ASSERT_TRUE(MakeFile(root_ + "\\Games\\Other\\x"));
     Script("add_file x ..\\Other\\x 1 0");
-    EXPECT_TRUE(ScriptEntries().addFile.empty());
+    EXPECT_TRUE(installation_.lists.addFile.empty());
     for (const std::string& name :
          {std::string("..\\Other\\x"), std::string("a\\..\\..\\Other\\x"), root_ + "\\Games\\Other\\x"})
-        ScriptEntries().addFile.push_back(MakeFileEntry("x", name.c_str(), 1, false));
-    ScriptEntries().removeFile.push_back(MakeFileEntry("x", "..\\Other\\x", 0, false));
-    EXPECT_TRUE(installer::UninstallGame(destination_.c_str()));
+        installation_.lists.addFile.push_back(MakeFileEntry("x", name.c_str(), 1, false));
+    installation_.lists.removeFile.push_back(MakeFileEntry("x", "..\\Other\\x", 0, false));
+    EXPECT_TRUE(installer::UninstallGame(installation_, destination_.c_str()));
     EXPECT_TRUE(PathExists(root_ + "\\Games\\Other\\x"));
 }
 
@@ -157,8 +158,8 @@ TEST_F(RemoveBackupFiles, deletes_listed_copies_in_the_temporary_folder_only) {
     for (const char* name : {"1.bak", "2.bak", "kept.bak", "data\\maps\\a.map"})
         ASSERT_TRUE(MakeFile(temp + copy + name));
 
-    EXPECT_TRUE(installer::RemoveBackupFiles());
-    EXPECT_TRUE(installer::RemoveBackupFiles());
+    EXPECT_TRUE(installer::RemoveBackupFiles(installation_));
+    EXPECT_TRUE(installer::RemoveBackupFiles(installation_));
 
     EXPECT_FALSE(PathExists(temp + copy + "1.bak"));
     EXPECT_FALSE(PathExists(temp + copy + "2.bak"));

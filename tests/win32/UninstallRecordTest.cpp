@@ -12,7 +12,7 @@ class UninstallRecord : public GameInstall {};
 TEST_F(UninstallRecord, written_as_three_strings_and_deleted_without_trace) {
     const std::string sibling = std::string(kUninstallKeyPath) + "\\Other " + TestName();
     ASSERT_TRUE(SetRawValue(sibling, "DisplayName", REG_SZ, "Other", 6));
-    ASSERT_TRUE(WriteUninstallRecord("Korvo", "D:\\Games\\Korvo\\patch.exe"));
+    ASSERT_TRUE(WriteUninstallRecord(installation_.settings, "Korvo", "D:\\Games\\Korvo\\patch.exe"));
 
     std::string output;
     ASSERT_EQ(RegQuery(record_, &output), 0);
@@ -24,7 +24,7 @@ TEST_F(UninstallRecord, written_as_three_strings_and_deleted_without_trace) {
     SHGetValueA(HKEY_LOCAL_MACHINE, record_.c_str(), "DisplayName", nullptr, nullptr, &size);
     EXPECT_EQ(size, 6u);  // "Korvo" and its zero
 
-    DeleteUninstallRecord();
+    DeleteUninstallRecord(installation_.settings);
     EXPECT_FALSE(KeyExists(record_));
     output.clear();
     EXPECT_NE(RegQuery(record_, &output), 0) << output;
@@ -33,17 +33,17 @@ TEST_F(UninstallRecord, written_as_three_strings_and_deleted_without_trace) {
 }
 
 TEST_F(UninstallRecord, deleting_a_missing_record_leaves_no_key_behind) {
-    DeleteUninstallRecord();
+    DeleteUninstallRecord(installation_.settings);
     EXPECT_FALSE(KeyExists(record_));
 }
 
 TEST_F(UninstallRecord, empty_name_never_touches_the_uninstall_key_itself) {
     const std::string sibling = std::string(kUninstallKeyPath) + "\\Other " + TestName();
     ASSERT_TRUE(SetRawValue(sibling, "DisplayName", REG_SZ, "Other", 6));
-    Settings().Set(Setting::UninstallFolderName, "");
+    installation_.settings.Set(Setting::UninstallFolderName, "");
 
-    EXPECT_FALSE(WriteUninstallRecord("Korvo", "D:\\Games\\Korvo\\patch.exe"));
-    DeleteUninstallRecord();
+    EXPECT_FALSE(WriteUninstallRecord(installation_.settings, "Korvo", "D:\\Games\\Korvo\\patch.exe"));
+    DeleteUninstallRecord(installation_.settings);
 
     EXPECT_FALSE(ValueExists(kUninstallKeyPath, "UninstallString"));
     EXPECT_TRUE(ValueExists(sibling, "DisplayName"));

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "installer/engine/install_script.h"
+#include "installer/engine/installation.h"
 #include "installer/records/uninstall_record_win32.h"
 
 namespace records_test {
@@ -163,8 +164,8 @@ protected:
                                                           {Setting::UninstallFolderName, "Korvo " + name},
                                                           {Setting::DesktopShortcutName, desktopLink_},
                                                           {Setting::ShortcutFolder, shortcutFolder_}};
-        for (const auto& value : values) Settings().Set(value.first, value.second.c_str());
-        ASSERT_TRUE(Folders().SetDestination(destination_.c_str()));
+        for (const auto& value : values) installation_.settings.Set(value.first, value.second.c_str());
+        ASSERT_TRUE(installation_.folders.SetDestination(destination_.c_str()));
     }
 
     void TearDown() override {
@@ -174,19 +175,17 @@ protected:
         DeleteFileA((desktop_ + desktopLink_).c_str());
         DeleteKeyTree(gameKey_);
         DeleteKeyTree(record_);
-        installer::ScriptEntries().Clear();
-        installer::Settings().Clear();
+        installation_.lists.Clear();
+        installation_.settings.Clear();
     }
 
-    // Feeds one install script line to the process-wide lists and settings.
-    static void Script(const std::string& line) {
-        installer::ApplyScriptLine(line.c_str(), installer::ProcessScriptTarget());
-    }
+    // Feeds one install script line to the installation's lists and settings.
+    void Script(const std::string& line) { installer::ApplyScriptLine(line.c_str(), installation_.Target()); }
 
     // Makes the file of every add_file entry, with the folders it lies in.
     void LayOutFiles() {
         CreateDirectoryA(destination_.c_str(), nullptr);
-        for (const auto& entry : installer::ScriptEntries().addFile) {
+        for (const auto& entry : installation_.lists.addFile) {
             const std::string name = entry->secondName;
             for (size_t at = name.find('\\'); at != std::string::npos; at = name.find('\\', at + 1))
                 CreateDirectoryA((destination_ + name.substr(0, at)).c_str(), nullptr);
@@ -198,6 +197,8 @@ protected:
         Com() { CoInitialize(nullptr); }
         ~Com() { CoUninitialize(); }
     } com_;
+    // The installation the code under test is handed.
+    installer::Installation installation_;
     std::string root_, destination_, programs_, desktop_, studio_, shortcutFolder_, gameKey_, record_,
         desktopLink_;
 };
