@@ -62,14 +62,14 @@ void DestinationPage::DoDataExchange(ui::DataExchange& exchange) {
 
 bool DestinationPage::OnInitDialog() {
     const bool focus = Page::OnInitDialog();
-    SetText(IDC_BACK, IDS_BACK);
-    SetText(IDC_NEXT, IDS_NEXT);
-    SetText(IDC_PAGE_CANCEL, IDS_CANCEL);
-    SetCaption(IDS_INSTALLATION_TITLE);
-    SetText(IDC_BROWSE, IDS_BROWSE);
-    SetText(IDC_HEADER, IDS_DESTINATION_HEADER);
-    SetText(IDC_PAGE_TEXT, IDS_DESTINATION_TEXT);
-    SetText(IDC_DESTINATION_GROUP, IDS_DESTINATION_GROUP);
+    static constexpr ControlText kTexts[] = {
+        {IDC_BROWSE, IDS_BROWSE},
+        {IDC_HEADER, IDS_DESTINATION_HEADER},
+        {IDC_PAGE_TEXT, IDS_DESTINATION_TEXT},
+        {IDC_DESTINATION_GROUP, IDS_DESTINATION_GROUP},
+    };
+    SetUsualTexts();
+    ApplyTexts(kTexts);
     folder_.SetText(installation_.folders.Destination());
     return focus;
 }

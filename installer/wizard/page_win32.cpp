@@ -104,11 +104,23 @@ bool Page::SetCaption(int stringId) {
     return SetPageCaption(installation_.settings, Handle(), stringId);
 }
 
+void Page::ApplyTexts(const ControlText* table, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        if (table[i].controlId == kPageCaption)
+            SetCaption(table[i].stringId);
+        else
+            SetText(table[i].controlId, table[i].stringId);
+    }
+}
+
 void Page::SetUsualTexts() {
-    SetText(IDC_BACK, IDS_BACK);
-    SetText(IDC_NEXT, IDS_NEXT);
-    SetText(IDC_PAGE_CANCEL, IDS_CANCEL);
-    SetCaption(IDS_INSTALLATION_TITLE);
+    static constexpr ControlText kUsualTexts[] = {
+        {IDC_BACK, IDS_BACK},
+        {IDC_NEXT, IDS_NEXT},
+        {IDC_PAGE_CANCEL, IDS_CANCEL},
+        {kPageCaption, IDS_INSTALLATION_TITLE},
+    };
+    ApplyTexts(kUsualTexts);
 }
 
 bool Page::ConfirmExit() {

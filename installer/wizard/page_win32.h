@@ -12,6 +12,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
 #include "installer/engine/installation.h"
 #include "installer/engine/message_box.h"
 #include "installer/ui/dialog_win32.h"
@@ -34,6 +36,14 @@ bool SetControlText(const SettingsTable& settings, HWND dialog, int controlId, i
 // too large (kMaxPageTextSize) or cannot be read whole.
 bool LoadArchiveText(HWND dialog, int controlId, const char* entryName);
 
+// One row of a page's text table: string `stringId`, names substituted,
+// becomes the text of control `controlId` (kPageCaption: the page's caption).
+struct ControlText {
+    int controlId;
+    int stringId;
+};
+inline constexpr int kPageCaption = -1;
+
 // Largest entry LoadArchiveText shows; licences and patch notes are a few
 // kilobytes.
 inline constexpr int32_t kMaxPageTextSize = 4 * 1024 * 1024;
@@ -48,6 +58,12 @@ protected:
     bool SetText(int controlId, int stringId);
     bool SetCaption(int stringId);
 
+    // Sets the text of every row of `table`, in order.
+    void ApplyTexts(const ControlText* table, size_t count);
+    template <size_t N>
+    void ApplyTexts(const ControlText (&table)[N]) {
+        ApplyTexts(table, N);
+    }
     // Back 3, Next 4, Cancel 5 and the caption 51.
     void SetUsualTexts();
     // The exit confirmation (text 69, caption 68, OK and Cancel): true when

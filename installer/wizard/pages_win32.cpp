@@ -25,9 +25,12 @@ WelcomePage::WelcomePage(Installation& installation) : Page(IDD_WELCOME, install
 
 bool WelcomePage::OnInitDialog() {
     const bool focus = Page::OnInitDialog();
+    static constexpr ControlText kTexts[] = {
+        {IDC_WELCOME_TITLE, IDS_WELCOME_TITLE},
+        {IDC_PAGE_TEXT, IDS_WELCOME_TEXT},
+    };
     SetUsualTexts();
-    SetText(IDC_WELCOME_TITLE, IDS_WELCOME_TITLE);
-    SetText(IDC_PAGE_TEXT, IDS_WELCOME_TEXT);
+    ApplyTexts(kTexts);
     return focus;
 }
 
@@ -46,13 +49,17 @@ LicencePage::LicencePage(Installation& installation) : Page(IDD_LICENCE, install
 
 bool LicencePage::OnInitDialog() {
     const bool focus = Page::OnInitDialog();
-    SetText(IDC_HEADER_LINE, IDS_BLANK);
-    SetCaption(IDS_INSTALLATION_TITLE);
-    SetText(IDC_PAGE_CANCEL, IDS_CANCEL);
-    SetText(IDC_BACK, IDS_BACK);
-    SetText(IDC_LICENCE_QUESTION, IDS_LICENCE_QUESTION);
+    static constexpr ControlText kTexts[] = {
+        {IDC_HEADER_LINE, IDS_BLANK},
+        {kPageCaption, IDS_INSTALLATION_TITLE},
+        {IDC_PAGE_CANCEL, IDS_CANCEL},
+        {IDC_BACK, IDS_BACK},
+        {IDC_LICENCE_QUESTION, IDS_LICENCE_QUESTION},
+        {IDC_HEADER, IDS_LICENCE_HEADER},
+    };
+    ApplyTexts(kTexts);
+    // A patch's licence is agreed to rather than passed.
     SetText(IDC_NEXT, installation_.settings.Bool(Setting::IsPatch) ? IDS_I_AGREE : IDS_NEXT);
-    SetText(IDC_HEADER, IDS_LICENCE_HEADER);
     LoadArchiveText(Handle(), IDC_TEXT_VIEW, "license.txt");
     return FocusNext(focus);
 }
@@ -66,10 +73,8 @@ TextPage::TextPage(Installation& installation, const char* entryName)
 
 bool TextPage::OnInitDialog() {
     const bool focus = Page::OnInitDialog();
-    SetCaption(IDS_INSTALLATION_TITLE);
-    SetText(IDC_PAGE_CANCEL, IDS_CANCEL);
-    SetText(IDC_BACK, IDS_BACK);
-    SetText(IDC_NEXT, IDS_NEXT);
+    // Nothing of its own: the usual buttons and caption.
+    SetUsualTexts();
     LoadArchiveText(Handle(), IDC_TEXT_VIEW, entryName_);
     return FocusNext(focus);
 }
@@ -87,11 +92,14 @@ void OptionsPage::DoDataExchange(ui::DataExchange& exchange) {
 
 bool OptionsPage::OnInitDialog() {
     const bool focus = Page::OnInitDialog();
+    static constexpr ControlText kTexts[] = {
+        {IDC_HEADER, IDS_OPTIONS_HEADER},
+        {IDC_DESKTOP_SHORTCUT, IDS_DESKTOP_SHORTCUT},
+        {IDC_INSTALL_DIRECTX, IDS_INSTALL_DIRECTX},
+        {IDC_HEADER_LINE, IDS_OPTIONS_TEXT},
+    };
     SetUsualTexts();
-    SetText(IDC_HEADER, IDS_OPTIONS_HEADER);
-    SetText(IDC_DESKTOP_SHORTCUT, IDS_DESKTOP_SHORTCUT);
-    SetText(IDC_INSTALL_DIRECTX, IDS_INSTALL_DIRECTX);
-    SetText(IDC_HEADER_LINE, IDS_OPTIONS_TEXT);
+    ApplyTexts(kTexts);
     desktopShortcut_.SetChecked(true);
     directX_.SetChecked(false);
     return focus;
@@ -118,7 +126,8 @@ FinishPage::FinishPage(Installation& installation) : Page(IDD_FINISH, installati
 
 bool FinishPage::OnInitDialog() {
     const bool focus = Page::OnInitDialog();
-    SetText(IDC_NEXT, IDS_FINISH);
+    static constexpr ControlText kTexts[] = {{IDC_NEXT, IDS_FINISH}};
+    ApplyTexts(kTexts);
     struct Texts {
         int32_t mode;
         int body;
