@@ -5,7 +5,7 @@
 #include "dta/dta.h"
 #include "dta/leak_report.h"
 #include "installer/engine/language_check.h"
-#include "tests/installer/engine_test_support.h"
+#include "tests/installer/engine/engine_test_support.h"
 
 using engine_test::WorkFolder;
 using namespace installer;

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "installer/engine/copy_journal.h"
-#include "tests/installer/engine_test_support.h"
+#include "tests/installer/engine/engine_test_support.h"
 
 using engine_test::NativePath;
 using engine_test::WorkFolder;

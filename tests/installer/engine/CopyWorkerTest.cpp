@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "installer/engine/copy_worker.h"
-#include "tests/installer/engine_test_support.h"
+#include "tests/installer/engine/engine_test_support.h"
 
 using engine_test::Pattern;
 using engine_test::WorkFolder;

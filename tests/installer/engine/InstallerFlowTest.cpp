@@ -12,7 +12,7 @@
 #include "installer/engine/installer_flow.h"
 #include "installer/engine/language_check.h"
 #include "installer/system/system.h"
-#include "tests/installer/engine_test_support.h"
+#include "tests/installer/engine/engine_test_support.h"
 
 using engine_test::NativePath;
 using engine_test::WorkFolder;
