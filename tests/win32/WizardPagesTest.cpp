@@ -16,7 +16,7 @@
 #include "installer/wizard/destination_page_win32.h"
 #include "installer/wizard/pages_win32.h"
 #include "tests/win32/dialog_script.h"
-#include "tests/win32/records_test_support.h"
+#include "tests/installer/records/records_test_support_win32.h"
 #include "tests/win32/wine_fixture.h"
 
 using namespace installer;

@@ -3,7 +3,7 @@
 #include "installer/records/shortcuts_win32.h"
 #include "installer/system/system.h"
 #include "installer/records/uninstaller_win32.h"
-#include "tests/win32/records_test_support.h"
+#include "tests/installer/records/records_test_support_win32.h"
 
 using namespace installer;
 using namespace records_test;

@@ -1,7 +1,7 @@
 // The registration step after a finished copy.
 #include "installer/records/registry_installation_win32.h"
 #include "installer/records/registry_values_win32.h"
-#include "tests/win32/records_test_support.h"
+#include "tests/installer/records/records_test_support_win32.h"
 
 using namespace installer;
 using namespace records_test;

@@ -1,6 +1,6 @@
 // The game's entry in the system's list of installed programs.
 #include "installer/records/uninstall_record_win32.h"
-#include "tests/win32/records_test_support.h"
+#include "tests/installer/records/records_test_support_win32.h"
 
 using namespace installer;
 using namespace records_test;

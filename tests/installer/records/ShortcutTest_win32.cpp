@@ -1,7 +1,7 @@
 // Shell links in the prefix's Desktop and Programs folders, read back
 // through IShellLinkA.
 #include "installer/records/shortcuts_win32.h"
-#include "tests/win32/records_test_support.h"
+#include "tests/installer/records/records_test_support_win32.h"
 
 using namespace installer;
 using namespace records_test;

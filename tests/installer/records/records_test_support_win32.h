@@ -2,8 +2,8 @@
 // from outside through Wine's reg.exe, shell links read back through
 // IShellLinkA, and a game described to the installer as its script would,
 // named after the running test so that tests sharing the prefix never meet.
-#ifndef TESTS_WIN32_RECORDS_TEST_SUPPORT_H
-#define TESTS_WIN32_RECORDS_TEST_SUPPORT_H
+#ifndef TESTS_INSTALLER_RECORDS_RECORDS_TEST_SUPPORT_WIN32_H
+#define TESTS_INSTALLER_RECORDS_RECORDS_TEST_SUPPORT_WIN32_H
 
 #include <windows.h>
 #include <objbase.h>
@@ -205,4 +205,4 @@ protected:
 
 }  // namespace records_test
 
-#endif  // TESTS_WIN32_RECORDS_TEST_SUPPORT_H
+#endif  // TESTS_INSTALLER_RECORDS_RECORDS_TEST_SUPPORT_WIN32_H
