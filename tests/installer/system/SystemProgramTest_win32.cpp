@@ -8,7 +8,7 @@
 
 #include "installer/system/process_services.h"
 #include "installer/system/system.h"
-#include "tests/win32/system_test_support.h"
+#include "tests/installer/system/system_test_support_win32.h"
 #include "tests/win32/wine_fixture.h"
 
 using namespace installer;

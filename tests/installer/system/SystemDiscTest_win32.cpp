@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "installer/system/system.h"
-#include "tests/win32/system_test_support.h"
+#include "tests/installer/system/system_test_support_win32.h"
 
 using namespace installer;
 using namespace system_test;

@@ -1,8 +1,8 @@
 // Helpers of the system service tests under Wine: the drive letters that
 // system_drives.sh maps, an environment variable set for one scope, and the
 // path of a helper program built next to the test.
-#ifndef TESTS_WIN32_SYSTEM_TEST_SUPPORT_H
-#define TESTS_WIN32_SYSTEM_TEST_SUPPORT_H
+#ifndef TESTS_INSTALLER_SYSTEM_SYSTEM_TEST_SUPPORT_WIN32_H
+#define TESTS_INSTALLER_SYSTEM_SYSTEM_TEST_SUPPORT_WIN32_H
 
 #include <windows.h>
 
@@ -47,4 +47,4 @@ inline std::string BesideTestProgram(const char* fileName) {
 
 }  // namespace system_test
 
-#endif  // TESTS_WIN32_SYSTEM_TEST_SUPPORT_H
+#endif  // TESTS_INSTALLER_SYSTEM_SYSTEM_TEST_SUPPORT_WIN32_H
