@@ -4,14 +4,13 @@
 
 #include <vector>
 
-#include "installer/engine/install_script.h"
 #include "installer/engine/installer_flow.h"
-#include "installer/services/registry_installation.h"
-#include "installer/services/registry_values.h"
-#include "installer/services/system.h"
-#include "installer/services/uninstaller.h"
-#include "installer/ui/texts_win32.h"
+#include "installer/records/registry_installation_win32.h"
+#include "installer/records/registry_values_win32.h"
+#include "installer/system/system.h"
+#include "installer/records/uninstaller_win32.h"
 #include "installer/wizard/progress_dialog_win32.h"
+#include "installer/wizard/texts_win32.h"
 
 namespace installer {
 
@@ -38,10 +37,17 @@ bool ProgramPath(std::string* path) {
 
 }  // namespace
 
-InstallerApp::InstallerApp() : destination_(setupType_), patchNotes_(kPatchNotes) {}
+InstallerApp::InstallerApp()
+    : welcome_(installation_),
+      licence_(installation_),
+      destination_(installation_, setupType_),
+      finish_(installation_),
+      options_(installation_),
+      patchNotes_(installation_, kPatchNotes),
+      backdrop_(installation_) {}
 
 bool InstallerApp::InitInstance() {
-    InstallerFlow flow(*this, ProcessScriptTarget());
+    InstallerFlow flow(*this, installation_.Target());
     flow.Run(ui::TextAfterProgramName(GetCommandLineA()));
     return false;
 }
@@ -85,7 +91,7 @@ int InstallerApp::ShowPage(Page page, const PageParams& params) {
         case Page::Destination:
             return destination_.DoModal(owner);
         case Page::Copy: {
-            wizard::CopyProgressDialog copy(backdrop_, ProcessScriptTarget(), params.journal);
+            wizard::CopyProgressDialog copy(backdrop_, installation_, params.journal);
             return copy.DoModal(owner);
         }
         case Page::Options:
@@ -96,8 +102,7 @@ int InstallerApp::ShowPage(Page page, const PageParams& params) {
         case Page::Backup:
         case Page::Restore: {
             wizard::BackupProgressDialog backup(
-                backdrop_, ProcessScriptTarget(),
-                page == Page::Backup ? BackupMode::Backup : BackupMode::Restore);
+                backdrop_, installation_, page == Page::Backup ? BackupMode::Backup : BackupMode::Restore);
             return backup.DoModal(owner);
         }
     }
@@ -109,7 +114,7 @@ bool InstallerApp::DirectXChosen() {
 }
 
 Answer InstallerApp::ShowMessage(const Message& message) {
-    return ui::ShowMessage(nullptr, message);
+    return wizard::ShowMessage(nullptr, message, installation_.settings);
 }
 
 int32_t InstallerApp::QueryRegistryValueSize(const char* keyPath, const char* valueName) {
@@ -122,19 +127,19 @@ bool InstallerApp::ReadRegistryValue(const char* keyPath, const char* valueName,
 }
 
 void InstallerApp::RegisterInstallation() {
-    installer::RegisterInstallation();
+    installer::RegisterInstallation(installation_);
 }
 
 void InstallerApp::UninstallGame(const char* folder) {
-    installer::UninstallGame(folder);
+    installer::UninstallGame(installation_, folder);
 }
 
 void InstallerApp::RemoveBackupFiles() {
-    installer::RemoveBackupFiles();
+    installer::RemoveBackupFiles(installation_);
 }
 
 void InstallerApp::SaveRegistration() {
-    registration_.Take();
+    registration_.Take(installation_);
 }
 
 bool InstallerApp::RestoreRegistration() {

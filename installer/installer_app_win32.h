@@ -9,7 +9,8 @@
 #include <string>
 
 #include "installer/engine/flow_host.h"
-#include "installer/services/registration_snapshot.h"
+#include "installer/engine/installation.h"
+#include "installer/records/registration_snapshot_win32.h"
 #include "installer/ui/application_win32.h"
 #include "installer/wizard/billboard_window_win32.h"
 #include "installer/wizard/destination_page_win32.h"
@@ -47,6 +48,9 @@ private:
     // Runs the whole program; always false.
     bool InitInstance() override;
 
+    // The installation the whole program works on; declared first, so it
+    // outlives every page and window that refers to it.
+    Installation installation_;
     int32_t setupType_ = wizard::kSetupFull;
     wizard::WelcomePage welcome_;
     wizard::LicencePage licence_;

@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "installer/installer_app_win32.h"
-#include "installer/services/process_services.h"
+#include "installer/system/process_services.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show) {
     // Already running by now; naming them keeps the services in the program.

@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "installer/engine/copy_files.h"
-#include "installer/services/process_services.h"
+#include "installer/engine/copy_lock.h"
 
 namespace installer {
 

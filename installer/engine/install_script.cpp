@@ -312,13 +312,4 @@ ScriptResult ParseInstallScript(const char* text, size_t size, const InstallScri
     return result;
 }
 
-ScriptLists& ScriptEntries() {
-    static ScriptLists lists;
-    return lists;
-}
-
-InstallScriptTarget ProcessScriptTarget() {
-    return InstallScriptTarget{Settings(), ScriptEntries(), Folders()};
-}
-
 }  // namespace installer

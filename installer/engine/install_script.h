@@ -191,15 +191,6 @@ ScriptResult CheckRequiredSettings(const SettingsTable& settings);
 // ParseInstallScript says. Only Ok changes the target.
 ScriptResult ReadInstallScript(const InstallScriptTarget& target);
 
-// The process-wide lists, empty at first use and alive until exit.
-ScriptLists& ScriptEntries();
-
-// The process-wide settings, lists and folders as one target.
-InstallScriptTarget ProcessScriptTarget();
-
-// ReadInstallScript into the process-wide target.
-ScriptResult ReadInstallScript();
-
 }  // namespace installer
 
 #endif  // INSTALLER_ENGINE_INSTALL_SCRIPT_H

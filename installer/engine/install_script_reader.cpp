@@ -13,8 +13,4 @@ ScriptResult ReadInstallScript(const InstallScriptTarget& target) {
     return ParseInstallScript(text.data(), text.size(), target, ScriptCheck::Complete);
 }
 
-ScriptResult ReadInstallScript() {
-    return ReadInstallScript(ProcessScriptTarget());
-}
-
 }  // namespace installer

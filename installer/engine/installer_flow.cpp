@@ -7,7 +7,7 @@
 #include "dta/dta.h"
 #include "installer/engine/language_check.h"
 #include "installer/resources/resource.h"
-#include "installer/services/system.h"
+#include "installer/system/system.h"
 
 namespace installer {
 
@@ -280,8 +280,9 @@ bool InstallerFlow::RollBackCopy() {
     const std::string folder = journal_.Folder();
     const std::vector<std::string> left = journal_.RollBack();
     if (left.empty()) return true;
-    host_.ShowMessage(
-        Message(IDS_WARNING, IDS_FILES_NOT_RESTORED, Buttons::Ok).Arg(left.front().c_str()).Arg(folder.c_str()));
+    host_.ShowMessage(Message(IDS_WARNING, IDS_FILES_NOT_RESTORED, Buttons::Ok)
+                          .Arg(left.front().c_str())
+                          .Arg(folder.c_str()));
     return false;
 }
 

@@ -41,8 +41,8 @@ inline constexpr char kDataArchiveName[] = "PWdata.dta";
 
 class InstallerFlow {
 public:
-    // `target` is what the install script fills (the process-wide settings,
-    // lists and folders in the program); it outlives the flow.
+    // `target` is what the install script fills (the application's
+    // Installation in the program); it outlives the flow.
     InstallerFlow(FlowHost& host, const InstallScriptTarget& target);
 
     // Runs the whole program. `commandLine` is the text after the program's

@@ -30,9 +30,4 @@ bool InstallerFolders::SetDestination(const char* folder) {
     return MakeFolderText(folder, destination_, sizeof destination_);
 }
 
-InstallerFolders& Folders() {
-    static InstallerFolders folders;
-    return folders;
-}
-
 }  // namespace installer

@@ -1,4 +1,4 @@
-// The installer's two process-wide folders: the source folder (where the
+// The installer's two folders: the source folder (where the
 // installer's data and the disc files are read from) and the destination
 // folder (where the game goes).
 //
@@ -40,9 +40,6 @@ private:
     char source_[kFolderBufferSize];
     char destination_[kFolderBufferSize];
 };
-
-// The process-wide folders, empty at first use and alive until exit.
-InstallerFolders& Folders();
 
 }  // namespace installer
 

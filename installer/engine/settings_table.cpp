@@ -157,9 +157,4 @@ int32_t ParseLenientInt32(const char* text) {
     return static_cast<int32_t>(value);
 }
 
-SettingsTable& Settings() {
-    static SettingsTable table;
-    return table;
-}
-
 }  // namespace installer

@@ -99,9 +99,6 @@ int64_t ParseLenientInt64(const char* text);
 // The same, clamped to the signed 32-bit range.
 int32_t ParseLenientInt32(const char* text);
 
-// The process-wide table, created empty at first use and alive until exit.
-SettingsTable& Settings();
-
 }  // namespace installer
 
 #endif  // INSTALLER_ENGINE_SETTINGS_TABLE_H

@@ -26,10 +26,10 @@ bool FrameWindow::RegisterClassOnce(int resourceId) {
     return RegisterClassExA(&windowClass) != 0;
 }
 
-bool FrameWindow::LoadFrame(int resourceId, DWORD style, HWND parent) {
+bool FrameWindow::LoadFrame(int resourceId, DWORD style, HWND parent, const NameSubstitution& substitute) {
     if (window_ != nullptr || !RegisterClassOnce(resourceId)) return false;
     Text title;
-    LoadText(resourceId, title);
+    LoadText(resourceId, title, substitute);
     HMENU menu = LoadMenuA(ResourceModule(), MAKEINTRESOURCEA(resourceId));
     HWND window = CreateWindowExA(0, className_, title, style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                   CW_USEDEFAULT, parent, menu, ResourceModule(), this);

@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include "installer/ui/texts_win32.h"
+
 namespace installer::ui {
 
 class FrameWindow {
@@ -22,9 +24,10 @@ public:
     FrameWindow& operator=(const FrameWindow&) = delete;
 
     // Creates the window from frame resource `resourceId` with `style`, not
-    // yet shown. False when the class cannot be registered or the window not
-    // created, or when the object already has a window.
-    bool LoadFrame(int resourceId, DWORD style, HWND parent);
+    // yet shown; its title is string `resourceId` passed through
+    // `substitute`. False when the class cannot be registered or the window
+    // not created, or when the object already has a window.
+    bool LoadFrame(int resourceId, DWORD style, HWND parent, const NameSubstitution& substitute = {});
 
     HWND Handle() const { return window_; }
 

@@ -1,28 +1,32 @@
-// Texts from the program's string table and the message boxes made of them.
-// Every text the user sees passes the settings' name substitution:
-// "%game_name" and "%u_game_name" become the product's names.
+// Texts from the program's string table. The caller says how the product's
+// names go into a text ("%game_name" and the like): the layer loads the
+// string and hands it to that substitution before anyone sees it.
 #ifndef INSTALLER_UI_TEXTS_WIN32_H
 #define INSTALLER_UI_TEXTS_WIN32_H
 
 #include <windows.h>
 
-#include "installer/engine/message_box.h"
-#include "installer/engine/settings_table.h"
+#include <cstddef>
+#include <functional>
 
 namespace installer::ui {
 
-// A text buffer of the size every user-visible text is held in.
-using Text = char[SettingsTable::kTextBufferSize];
+// Size of the buffer every user-visible text is held in.
+inline constexpr size_t kTextSize = 1024;
+using Text = char[kTextSize];
 
-// Loads string `id` into `text` and substitutes the product names. False,
+// Rewrites a loaded text in place, within its kTextSize bytes. An empty
+// function leaves the text as the table has it.
+using NameSubstitution = std::function<void(Text& text)>;
+
+// Loads string `id` into `text` (`size` bytes, always terminated when `size`
+// > 0) as the table has it. False, with `text` empty, when the table has no
+// such string (or it is empty).
+bool LoadRawText(int id, char* text, size_t size);
+
+// Loads string `id` into `text` and passes it through `substitute`. False,
 // with `text` empty, when the table has no such string (or it is empty).
-bool LoadText(int id, Text& text);
-
-// The box `message` asks for, owned by `owner` (null for none): caption and
-// text loaded and substituted, the text's conversions filled from the
-// message's values. A box closed without one of its buttons (Esc) answers
-// Cancel, or No on a Yes/No box.
-Answer ShowMessage(HWND owner, const Message& message);
+bool LoadText(int id, Text& text, const NameSubstitution& substitute);
 
 }  // namespace installer::ui
 

@@ -12,6 +12,7 @@
 #include "installer/resources/resource.h"
 #include "installer/wizard/billboard_numbers.h"
 #include "installer/wizard/billboard_picture.h"
+#include "installer/wizard/texts_win32.h"
 
 namespace installer::wizard {
 
@@ -78,14 +79,16 @@ void ListPictureFiles(std::vector<std::string>* names) {
 
 }  // namespace
 
-BillboardWindow::BillboardWindow() : ui::FrameWindow(kClassName) {}
+BillboardWindow::BillboardWindow(const Installation& installation)
+    : ui::FrameWindow(kClassName), installation_(installation) {}
 
 BillboardWindow::~BillboardWindow() {
     DeletePictures();
 }
 
 bool BillboardWindow::Create() {
-    if (!LoadFrame(IDR_BILBOARD_FRAME, WS_OVERLAPPEDWINDOW, nullptr)) return false;
+    if (!LoadFrame(IDR_BILBOARD_FRAME, WS_OVERLAPPEDWINDOW, nullptr, NamesOf(installation_.settings)))
+        return false;
     HWND window = Handle();
     RemoveMenu();
     SetWindowTextA(window, kTitle);
@@ -102,7 +105,7 @@ void BillboardWindow::LoadBillboardSet(uint32_t discIndex) {
     archive_.Reset();
     char name[32];
     std::snprintf(name, sizeof name, "bilboard%u.dta", discIndex);
-    korvo::PathBuilder path(Folders().Source());
+    korvo::PathBuilder path(installation_.folders.Source());
     path.Append(name);
     if (path.ok()) archive_.Reset(dtaCreate(path.c_str()));
     // Without the archive the pictures are still looked for (as plain files).
@@ -114,7 +117,7 @@ void BillboardWindow::LoadBillboardSet(uint32_t discIndex) {
     std::vector<std::string> names;
     if (path.ok()) ListArchiveNames(path.c_str(), &names);
     ListPictureFiles(&names);
-    const int32_t perDisc = Settings().Int(Setting::NumOfBilboardsPerCd);
+    const int32_t perDisc = installation_.settings.Int(Setting::NumOfBilboardsPerCd);
     for (uint64_t number : SelectBillboardNumbers(names, perDisc, discIndex)) {
         std::snprintf(name, sizeof name, "bilboard%llu.bmp", static_cast<unsigned long long>(number));
         std::vector<char> entry;

@@ -10,13 +10,16 @@
 #include <vector>
 
 #include "dta/dta_handle.h"
+#include "installer/engine/installation.h"
 #include "installer/ui/frame_window_win32.h"
 
 namespace installer::wizard {
 
 class BillboardWindow final : public ui::FrameWindow {
 public:
-    BillboardWindow();
+    // `installation` gives the source folder, the pictures per disc and the
+    // names in the title; it outlives the window.
+    explicit BillboardWindow(const Installation& installation);
     ~BillboardWindow() override;
 
     // Makes the window from frame resource 135 and turns it into a borderless
@@ -47,6 +50,7 @@ private:
     void Paint();
     void DeletePictures();
 
+    const Installation& installation_;
     std::vector<HBITMAP> pictures_;
     uint32_t index_ = 0;
     // The disc's billboard archive, held only while its pictures load.

@@ -15,9 +15,9 @@
 #include "installer/engine/path_rules.h"
 #include "installer/engine/settings_table.h"
 #include "installer/resources/resource.h"
-#include "installer/services/system.h"
-#include "installer/services/uninstaller.h"
-#include "installer/ui/texts_win32.h"
+#include "installer/system/system.h"
+#include "installer/records/uninstaller_win32.h"
+#include "installer/wizard/texts_win32.h"
 
 namespace installer::wizard {
 
@@ -53,7 +53,8 @@ bool IsFixedDrive(const char* root) {
 
 }  // namespace
 
-DestinationPage::DestinationPage(int32_t& setupType) : Page(IDD_DESTINATION), setupType_(setupType) {}
+DestinationPage::DestinationPage(Installation& installation, int32_t& setupType)
+    : Page(IDD_DESTINATION, installation), setupType_(setupType) {}
 
 void DestinationPage::DoDataExchange(ui::DataExchange& exchange) {
     exchange.Bind(IDC_DESTINATION_EDIT, folder_);
@@ -61,15 +62,15 @@ void DestinationPage::DoDataExchange(ui::DataExchange& exchange) {
 
 bool DestinationPage::OnInitDialog() {
     const bool focus = Page::OnInitDialog();
-    SetControlText(Handle(), IDC_BACK, IDS_BACK);
-    SetControlText(Handle(), IDC_NEXT, IDS_NEXT);
-    SetControlText(Handle(), IDC_PAGE_CANCEL, IDS_CANCEL);
-    SetPageCaption(Handle(), IDS_INSTALLATION_TITLE);
-    SetControlText(Handle(), IDC_BROWSE, IDS_BROWSE);
-    SetControlText(Handle(), IDC_HEADER, IDS_DESTINATION_HEADER);
-    SetControlText(Handle(), IDC_PAGE_TEXT, IDS_DESTINATION_TEXT);
-    SetControlText(Handle(), IDC_DESTINATION_GROUP, IDS_DESTINATION_GROUP);
-    folder_.SetText(Folders().Destination());
+    static constexpr ControlText kTexts[] = {
+        {IDC_BROWSE, IDS_BROWSE},
+        {IDC_HEADER, IDS_DESTINATION_HEADER},
+        {IDC_PAGE_TEXT, IDS_DESTINATION_TEXT},
+        {IDC_DESTINATION_GROUP, IDS_DESTINATION_GROUP},
+    };
+    SetUsualTexts();
+    ApplyTexts(kTexts);
+    folder_.SetText(installation_.folders.Destination());
     return focus;
 }
 
@@ -87,8 +88,8 @@ void DestinationPage::Browse() {
     if (FAILED(SHGetMalloc(reinterpret_cast<IMalloc**>(allocator.Receive()))) || !allocator) return;
 
     ui::Text title;
-    const bool hasTitle = ui::LoadText(IDS_CHOOSE_FOLDER, title);
-    const std::string current = WithoutTrailingBackslash(Folders().Destination());
+    const bool hasTitle = LoadText(IDS_CHOOSE_FOLDER, title, installation_.settings);
+    const std::string current = WithoutTrailingBackslash(installation_.folders.Destination());
     char displayName[MAX_PATH] = {};
     BROWSEINFOA browse = {};
     // Owned by the page, so the page waits while the picker is open.
@@ -107,12 +108,12 @@ void DestinationPage::Browse() {
     if (!hasPath) return;
 
     korvo::PathBuilder folder(path);
-    folder.EnsureBackslash().Append(Settings().Text(Setting::GameName));
-    if (!folder.ok() || !Folders().SetDestination(folder.c_str())) {
+    folder.EnsureBackslash().Append(installation_.settings.Text(Setting::GameName));
+    if (!folder.ok() || !installation_.folders.SetDestination(folder.c_str())) {
         Warn(IDS_PATH_FAILED);
         return;
     }
-    folder_.SetText(WithoutTrailingBackslash(Folders().Destination()).c_str());
+    folder_.SetText(WithoutTrailingBackslash(installation_.folders.Destination()).c_str());
 }
 
 void DestinationPage::Warn(int textId) {
@@ -121,11 +122,11 @@ void DestinationPage::Warn(int textId) {
 
 bool DestinationPage::AcceptDestination() {
     // A text longer than the folder's limit is refused whole, never cut.
-    if (!Folders().SetDestination(folder_.Text().c_str())) {
+    if (!installation_.folders.SetDestination(folder_.Text().c_str())) {
         Warn(IDS_PATH_FAILED);
         return false;
     }
-    const char* destination = Folders().Destination();
+    const char* destination = installation_.folders.Destination();
     // The drive root: the folder's first three characters (such as "C:\").
     char root[kDriveRootLength + 1] = {};
     std::memcpy(root, destination, std::min(std::strlen(destination), kDriveRootLength));
@@ -141,7 +142,7 @@ bool DestinationPage::AcceptDestination() {
     }
     setupType_ = kSetupFull;
 
-    const int64_t request = Settings().Int64(Setting::RequestSpaceFull);
+    const int64_t request = installation_.settings.Int64(Setting::RequestSpaceFull);
     const uint64_t required = request > 0 ? static_cast<uint64_t>(request) : 0;
     uint64_t available = 0;
     if (!HasFreeSpace(root, required, &available)) {

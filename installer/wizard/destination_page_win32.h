@@ -23,7 +23,7 @@ inline constexpr int32_t kSetupCompact = 1;
 class DestinationPage final : public Page {
 public:
     // `setupType` is the installer's setup type, which Next sets to full.
-    explicit DestinationPage(int32_t& setupType);
+    DestinationPage(Installation& installation, int32_t& setupType);
 
 private:
     bool OnInitDialog() override;

@@ -7,7 +7,7 @@
 #include "installer/engine/flow_host.h"
 #include "installer/resources/resource.h"
 #include "installer/ui/application_win32.h"
-#include "installer/ui/texts_win32.h"
+#include "installer/wizard/texts_win32.h"
 
 namespace installer::wizard {
 
@@ -74,16 +74,16 @@ HBITMAP ScaleToCover(HBITMAP source, int width, int height) {
 
 }  // namespace
 
-bool SetPageCaption(HWND window, int stringId) {
+bool SetPageCaption(const SettingsTable& settings, HWND window, int stringId) {
     ui::Text text;
-    if (!ui::LoadText(stringId, text)) return false;
+    if (!LoadText(stringId, text, settings)) return false;
     SetWindowTextA(window, text);
     return true;
 }
 
-bool SetControlText(HWND dialog, int controlId, int stringId) {
+bool SetControlText(const SettingsTable& settings, HWND dialog, int controlId, int stringId) {
     ui::Text text;
-    if (!ui::LoadText(stringId, text)) return false;
+    if (!LoadText(stringId, text, settings)) return false;
     HWND control = GetDlgItem(dialog, controlId);
     if (control != nullptr) SetWindowTextA(control, text);
     return true;
@@ -96,11 +96,31 @@ bool LoadArchiveText(HWND dialog, int controlId, const char* entryName) {
     return true;
 }
 
+bool Page::SetText(int controlId, int stringId) {
+    return SetControlText(installation_.settings, Handle(), controlId, stringId);
+}
+
+bool Page::SetCaption(int stringId) {
+    return SetPageCaption(installation_.settings, Handle(), stringId);
+}
+
+void Page::ApplyTexts(const ControlText* table, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        if (table[i].controlId == kPageCaption)
+            SetCaption(table[i].stringId);
+        else
+            SetText(table[i].controlId, table[i].stringId);
+    }
+}
+
 void Page::SetUsualTexts() {
-    SetControlText(Handle(), IDC_BACK, IDS_BACK);
-    SetControlText(Handle(), IDC_NEXT, IDS_NEXT);
-    SetControlText(Handle(), IDC_PAGE_CANCEL, IDS_CANCEL);
-    SetPageCaption(Handle(), IDS_INSTALLATION_TITLE);
+    static constexpr ControlText kUsualTexts[] = {
+        {IDC_BACK, IDS_BACK},
+        {IDC_NEXT, IDS_NEXT},
+        {IDC_PAGE_CANCEL, IDS_CANCEL},
+        {kPageCaption, IDS_INSTALLATION_TITLE},
+    };
+    ApplyTexts(kUsualTexts);
 }
 
 bool Page::ConfirmExit() {
@@ -108,7 +128,7 @@ bool Page::ConfirmExit() {
 }
 
 Answer Page::Ask(const Message& message) {
-    return ui::ShowMessage(Handle(), message);
+    return ShowMessage(Handle(), message, installation_.settings);
 }
 
 bool Page::FocusNext(bool defaultFocus) {

@@ -12,18 +12,22 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
+#include "installer/engine/installation.h"
 #include "installer/engine/message_box.h"
 #include "installer/ui/dialog_win32.h"
 
 namespace installer::wizard {
 
-// Makes string `stringId`, with the product names substituted, the caption
-// of `window`. False, changing nothing, when the string does not exist.
-bool SetPageCaption(HWND window, int stringId);
+// Makes string `stringId`, with the names of `settings` substituted, the
+// caption of `window`. False, changing nothing, when the string does not
+// exist.
+bool SetPageCaption(const SettingsTable& settings, HWND window, int stringId);
 
 // The same for the child `controlId` of `dialog`; a missing control is
 // ignored (the result still says whether the string exists).
-bool SetControlText(HWND dialog, int controlId, int stringId);
+bool SetControlText(const SettingsTable& settings, HWND dialog, int controlId, int stringId);
 
 // Makes the entry `entryName` of the installer's archives (a plain file of
 // that name in the current folder first) the text of the child `controlId`.
@@ -32,14 +36,34 @@ bool SetControlText(HWND dialog, int controlId, int stringId);
 // too large (kMaxPageTextSize) or cannot be read whole.
 bool LoadArchiveText(HWND dialog, int controlId, const char* entryName);
 
+// One row of a page's text table: string `stringId`, names substituted,
+// becomes the text of control `controlId` (kPageCaption: the page's caption).
+struct ControlText {
+    int controlId;
+    int stringId;
+};
+inline constexpr int kPageCaption = -1;
+
 // Largest entry LoadArchiveText shows; licences and patch notes are a few
 // kilobytes.
 inline constexpr int32_t kMaxPageTextSize = 4 * 1024 * 1024;
 
 class Page : public ui::Dialog {
 protected:
-    explicit Page(int templateId) : ui::Dialog(templateId) {}
+    // `installation` is the one the program works on; it outlives the page.
+    Page(int templateId, Installation& installation) : ui::Dialog(templateId), installation_(installation) {}
 
+    // String `stringId`, names substituted, as the text of control
+    // `controlId` or as the page's caption.
+    bool SetText(int controlId, int stringId);
+    bool SetCaption(int stringId);
+
+    // Sets the text of every row of `table`, in order.
+    void ApplyTexts(const ControlText* table, size_t count);
+    template <size_t N>
+    void ApplyTexts(const ControlText (&table)[N]) {
+        ApplyTexts(table, N);
+    }
     // Back 3, Next 4, Cancel 5 and the caption 51.
     void SetUsualTexts();
     // The exit confirmation (text 69, caption 68, OK and Cancel): true when
@@ -64,6 +88,8 @@ protected:
     // Whether control 52 is a header strip on this page (not on the finish
     // page, where it is the body text).
     virtual bool HasHeaderStrip() const { return true; }
+
+    Installation& installation_;
 
 private:
     // The KORVOCITY picture scaled to control 551, owned by the page while

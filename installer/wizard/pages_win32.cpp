@@ -6,8 +6,8 @@
 #include "installer/engine/installer_folders.h"
 #include "installer/engine/settings_table.h"
 #include "installer/resources/resource.h"
-#include "installer/services/registry_values.h"
-#include "installer/services/shortcuts.h"
+#include "installer/records/registry_values_win32.h"
+#include "installer/records/shortcuts_win32.h"
 
 namespace installer::wizard {
 
@@ -21,18 +21,21 @@ constexpr char kGameProgram[] = "Game.exe";
 
 }  // namespace
 
-WelcomePage::WelcomePage() : Page(IDD_WELCOME) {}
+WelcomePage::WelcomePage(Installation& installation) : Page(IDD_WELCOME, installation) {}
 
 bool WelcomePage::OnInitDialog() {
     const bool focus = Page::OnInitDialog();
+    static constexpr ControlText kTexts[] = {
+        {IDC_WELCOME_TITLE, IDS_WELCOME_TITLE},
+        {IDC_PAGE_TEXT, IDS_WELCOME_TEXT},
+    };
     SetUsualTexts();
-    SetControlText(Handle(), IDC_WELCOME_TITLE, IDS_WELCOME_TITLE);
-    SetControlText(Handle(), IDC_PAGE_TEXT, IDS_WELCOME_TEXT);
+    ApplyTexts(kTexts);
     return focus;
 }
 
 void WelcomePage::OnOK() {
-    const char* keyPath = Settings().Text(Setting::RegPath);
+    const char* keyPath = installation_.settings.Text(Setting::RegPath);
     if (!WriteRegistryValue(HKEY_LOCAL_MACHINE, keyPath, kTestValueName, kTestValueData)) {
         Ask(Message(IDS_WARNING, IDS_REGISTRY_DENIED, Buttons::Ok));
         EndDialog(kResultRegistryDenied);
@@ -42,17 +45,21 @@ void WelcomePage::OnOK() {
     EndDialog(kResultNext);
 }
 
-LicencePage::LicencePage() : Page(IDD_LICENCE) {}
+LicencePage::LicencePage(Installation& installation) : Page(IDD_LICENCE, installation) {}
 
 bool LicencePage::OnInitDialog() {
     const bool focus = Page::OnInitDialog();
-    SetControlText(Handle(), IDC_HEADER_LINE, IDS_BLANK);
-    SetPageCaption(Handle(), IDS_INSTALLATION_TITLE);
-    SetControlText(Handle(), IDC_PAGE_CANCEL, IDS_CANCEL);
-    SetControlText(Handle(), IDC_BACK, IDS_BACK);
-    SetControlText(Handle(), IDC_LICENCE_QUESTION, IDS_LICENCE_QUESTION);
-    SetControlText(Handle(), IDC_NEXT, Settings().Bool(Setting::IsPatch) ? IDS_I_AGREE : IDS_NEXT);
-    SetControlText(Handle(), IDC_HEADER, IDS_LICENCE_HEADER);
+    static constexpr ControlText kTexts[] = {
+        {IDC_HEADER_LINE, IDS_BLANK},
+        {kPageCaption, IDS_INSTALLATION_TITLE},
+        {IDC_PAGE_CANCEL, IDS_CANCEL},
+        {IDC_BACK, IDS_BACK},
+        {IDC_LICENCE_QUESTION, IDS_LICENCE_QUESTION},
+        {IDC_HEADER, IDS_LICENCE_HEADER},
+    };
+    ApplyTexts(kTexts);
+    // A patch's licence is agreed to rather than passed.
+    SetText(IDC_NEXT, installation_.settings.Bool(Setting::IsPatch) ? IDS_I_AGREE : IDS_NEXT);
     LoadArchiveText(Handle(), IDC_TEXT_VIEW, "license.txt");
     return FocusNext(focus);
 }
@@ -61,14 +68,13 @@ void LicencePage::OnOK() {
     EndDialog(kResultNext);
 }
 
-TextPage::TextPage(const char* entryName) : Page(IDD_TEXT), entryName_(entryName) {}
+TextPage::TextPage(Installation& installation, const char* entryName)
+    : Page(IDD_TEXT, installation), entryName_(entryName) {}
 
 bool TextPage::OnInitDialog() {
     const bool focus = Page::OnInitDialog();
-    SetPageCaption(Handle(), IDS_INSTALLATION_TITLE);
-    SetControlText(Handle(), IDC_PAGE_CANCEL, IDS_CANCEL);
-    SetControlText(Handle(), IDC_BACK, IDS_BACK);
-    SetControlText(Handle(), IDC_NEXT, IDS_NEXT);
+    // Nothing of its own: the usual buttons and caption.
+    SetUsualTexts();
     LoadArchiveText(Handle(), IDC_TEXT_VIEW, entryName_);
     return FocusNext(focus);
 }
@@ -77,7 +83,7 @@ void TextPage::OnOK() {
     EndDialog(kResultNext);
 }
 
-OptionsPage::OptionsPage() : Page(IDD_OPTIONS) {}
+OptionsPage::OptionsPage(Installation& installation) : Page(IDD_OPTIONS, installation) {}
 
 void OptionsPage::DoDataExchange(ui::DataExchange& exchange) {
     exchange.Bind(IDC_DESKTOP_SHORTCUT, desktopShortcut_);
@@ -86,11 +92,14 @@ void OptionsPage::DoDataExchange(ui::DataExchange& exchange) {
 
 bool OptionsPage::OnInitDialog() {
     const bool focus = Page::OnInitDialog();
+    static constexpr ControlText kTexts[] = {
+        {IDC_HEADER, IDS_OPTIONS_HEADER},
+        {IDC_DESKTOP_SHORTCUT, IDS_DESKTOP_SHORTCUT},
+        {IDC_INSTALL_DIRECTX, IDS_INSTALL_DIRECTX},
+        {IDC_HEADER_LINE, IDS_OPTIONS_TEXT},
+    };
     SetUsualTexts();
-    SetControlText(Handle(), IDC_HEADER, IDS_OPTIONS_HEADER);
-    SetControlText(Handle(), IDC_DESKTOP_SHORTCUT, IDS_DESKTOP_SHORTCUT);
-    SetControlText(Handle(), IDC_INSTALL_DIRECTX, IDS_INSTALL_DIRECTX);
-    SetControlText(Handle(), IDC_HEADER_LINE, IDS_OPTIONS_TEXT);
+    ApplyTexts(kTexts);
     desktopShortcut_.SetChecked(true);
     directX_.SetChecked(false);
     return focus;
@@ -99,24 +108,26 @@ bool OptionsPage::OnInitDialog() {
 void OptionsPage::OnOK() {
     UpdateData(true);
     if (desktopShortcut_.Checked()) {
-        const char* destination = Folders().Destination();
+        const char* destination = installation_.folders.Destination();
         korvo::PathBuilder target(destination);
         target.Append(kGameProgram);
         // A missing shortcut never stops the installation.
         if (target.ok()) {
-            const char* name = Settings().Text(Setting::DesktopShortcutName);
-            CreateDesktopShortcut(target.c_str(), name, destination, nullptr, 0, nullptr);
+            const char* name = installation_.settings.Text(Setting::DesktopShortcutName);
+            CreateDesktopShortcut(installation_.settings, target.c_str(), name, destination, nullptr, 0,
+                                  nullptr);
         }
     }
     installDirectX_ = directX_.Checked();
     EndDialog(kResultNext);
 }
 
-FinishPage::FinishPage() : Page(IDD_FINISH) {}
+FinishPage::FinishPage(Installation& installation) : Page(IDD_FINISH, installation) {}
 
 bool FinishPage::OnInitDialog() {
     const bool focus = Page::OnInitDialog();
-    SetControlText(Handle(), IDC_NEXT, IDS_FINISH);
+    static constexpr ControlText kTexts[] = {{IDC_NEXT, IDS_FINISH}};
+    ApplyTexts(kTexts);
     struct Texts {
         int32_t mode;
         int body;
@@ -133,9 +144,9 @@ bool FinishPage::OnInitDialog() {
     // Any other mode keeps the template's texts.
     for (const Texts& texts : kByMode) {
         if (texts.mode != finishMode_) continue;
-        SetControlText(Handle(), IDC_HEADER, texts.body);
-        SetControlText(Handle(), IDC_FINISH_HEADING, texts.heading);
-        SetPageCaption(Handle(), texts.caption);
+        SetText(IDC_HEADER, texts.body);
+        SetText(IDC_FINISH_HEADING, texts.heading);
+        SetCaption(texts.caption);
     }
     return focus;
 }

@@ -19,7 +19,7 @@ namespace installer::wizard {
 // with kResultCancelled.
 class WelcomePage final : public Page {
 public:
-    WelcomePage();
+    explicit WelcomePage(Installation& installation);
 
 private:
     bool OnInitDialog() override;
@@ -30,7 +30,7 @@ private:
 // Its accept button reads "I Agree" when `is_patch` is true.
 class LicencePage final : public Page {
 public:
-    LicencePage();
+    explicit LicencePage(Installation& installation);
 
 private:
     bool OnInitDialog() override;
@@ -41,7 +41,7 @@ private:
 // notes "patch.txt").
 class TextPage final : public Page {
 public:
-    explicit TextPage(const char* entryName);
+    TextPage(Installation& installation, const char* entryName);
 
 private:
     bool OnInitDialog() override;
@@ -54,7 +54,7 @@ private:
 // to the destination folder's Game.exe at once.
 class OptionsPage final : public Page {
 public:
-    OptionsPage();
+    explicit OptionsPage(Installation& installation);
     // Whether the DirectX box was ticked at the last Next.
     bool InstallDirectX() const { return installDirectX_; }
 
@@ -72,7 +72,7 @@ private:
 // before showing it. Finish ends with kResultNext, Esc with kResultEscape.
 class FinishPage final : public Page {
 public:
-    FinishPage();
+    explicit FinishPage(Installation& installation);
     void SetFinishMode(int32_t mode) { finishMode_ = mode; }
 
 private:

@@ -7,9 +7,9 @@
 #include "common/path_builder.h"
 #include "installer/engine/flow_host.h"
 #include "installer/resources/resource.h"
-#include "installer/services/system.h"
-#include "installer/ui/texts_win32.h"
+#include "installer/system/system.h"
 #include "installer/wizard/page_win32.h"
+#include "installer/wizard/texts_win32.h"
 
 namespace installer::wizard {
 
@@ -29,15 +29,15 @@ std::string TempFolderText() {
 }  // namespace
 
 void ProgressDialog::SetCaption(int stringId) {
-    SetPageCaption(Handle(), stringId);
+    SetPageCaption(installation_.settings, Handle(), stringId);
 }
 
 void ProgressDialog::SetCancelText(int stringId) {
-    SetControlText(Handle(), IDC_PROGRESS_CANCEL, stringId);
+    SetControlText(installation_.settings, Handle(), IDC_PROGRESS_CANCEL, stringId);
 }
 
 void ProgressDialog::SetTotalLabel(int stringId) {
-    SetControlText(Handle(), IDC_TOTAL_LABEL, stringId);
+    SetControlText(installation_.settings, Handle(), IDC_TOTAL_LABEL, stringId);
 }
 
 void ProgressDialog::SetFileLabel(const char* text) {
@@ -70,7 +70,7 @@ void ProgressDialog::EndDialog(int result) {
 }
 
 Answer ProgressDialog::ShowMessage(const Message& message) {
-    return ui::ShowMessage(Handle(), message);
+    return wizard::ShowMessage(Handle(), message, installation_.settings);
 }
 
 void ProgressDialog::Wait(uint32_t milliseconds) {
@@ -113,9 +113,10 @@ bool ProgressDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_P
     return true;
 }
 
-CopyProgressDialog::CopyProgressDialog(BillboardWindow& backdrop, const InstallScriptTarget& target,
+CopyProgressDialog::CopyProgressDialog(BillboardWindow& backdrop, Installation& installation,
                                        CopyJournal* journal)
-    : ProgressDialog(IDD_COPY_PROGRESS, backdrop), logic_(*this, target, journal) {}
+    : ProgressDialog(IDD_COPY_PROGRESS, backdrop, installation),
+      logic_(*this, installation.Target(), journal) {}
 
 void CopyProgressDialog::LoadBillboardSet(uint32_t discIndex) {
     backdrop_.LoadBillboardSet(discIndex);
@@ -125,8 +126,9 @@ void CopyProgressDialog::ShowBillboard(uint32_t index) {
     backdrop_.SetBillboardIndex(index);
 }
 
-BackupProgressDialog::BackupProgressDialog(BillboardWindow& backdrop, const InstallScriptTarget& target,
+BackupProgressDialog::BackupProgressDialog(BillboardWindow& backdrop, Installation& installation,
                                            BackupMode mode)
-    : ProgressDialog(IDD_BACKUP_PROGRESS, backdrop), logic_(*this, target, mode, TempFolderText()) {}
+    : ProgressDialog(IDD_BACKUP_PROGRESS, backdrop, installation),
+      logic_(*this, installation.Target(), mode, TempFolderText()) {}
 
 }  // namespace installer::wizard

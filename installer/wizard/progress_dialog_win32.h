@@ -13,7 +13,7 @@
 
 #include "installer/engine/backup_progress_logic.h"
 #include "installer/engine/copy_progress_logic.h"
-#include "installer/engine/install_script.h"
+#include "installer/engine/installation.h"
 #include "installer/engine/progress_view.h"
 #include "installer/ui/dialog_win32.h"
 #include "installer/wizard/billboard_window_win32.h"
@@ -42,7 +42,9 @@ public:
     void ShowBillboard(uint32_t index) override {}
 
 protected:
-    ProgressDialog(int templateId, BillboardWindow& backdrop) : ui::Dialog(templateId), backdrop_(backdrop) {}
+    // `installation` names the texts and is what the logic works on.
+    ProgressDialog(int templateId, BillboardWindow& backdrop, Installation& installation)
+        : ui::Dialog(templateId), backdrop_(backdrop), installation_(installation) {}
     // The logic the dialog forwards to; set by the derived class.
     virtual ProgressLogic& Logic() = 0;
 
@@ -60,6 +62,7 @@ protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) override;
 
     BillboardWindow& backdrop_;
+    Installation& installation_;
 };
 
 // Template 130: copies the add_file list from the discs to the destination
@@ -67,8 +70,7 @@ protected:
 class CopyProgressDialog final : public ProgressDialog {
 public:
     // `journal`: see CopyProgressLogic.
-    CopyProgressDialog(BillboardWindow& backdrop, const InstallScriptTarget& target,
-                       CopyJournal* journal = nullptr);
+    CopyProgressDialog(BillboardWindow& backdrop, Installation& installation, CopyJournal* journal = nullptr);
 
     void LoadBillboardSet(uint32_t discIndex) override;
     void ShowBillboard(uint32_t index) override;
@@ -84,7 +86,7 @@ private:
 // disabled.
 class BackupProgressDialog final : public ProgressDialog {
 public:
-    BackupProgressDialog(BillboardWindow& backdrop, const InstallScriptTarget& target, BackupMode mode);
+    BackupProgressDialog(BillboardWindow& backdrop, Installation& installation, BackupMode mode);
 
 private:
     ProgressLogic& Logic() override { return logic_; }

@@ -10,8 +10,9 @@
 
 #include "installer/engine/flow_host.h"
 #include "installer/engine/install_script.h"
+#include "installer/engine/installation.h"
 #include "installer/resources/resource.h"
-#include "installer/services/system.h"
+#include "installer/system/system.h"
 #include "installer/wizard/billboard_window_win32.h"
 #include "installer/wizard/progress_dialog_win32.h"
 #include "tests/win32/dialog_script.h"
@@ -28,20 +29,20 @@ class BackupDialog : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(game_.ok() && backups_.ok());
-        ASSERT_TRUE(Folders().SetDestination(game_.path().c_str()));
+        ASSERT_TRUE(installation_.folders.SetDestination(game_.path().c_str()));
         char temp[MAX_PATH] = {};
         ASSERT_TRUE(GetTempFolder(temp, sizeof temp));
         // The scratch folder lies in the temporary folder; backup names
         // are relative to that.
         ASSERT_EQ(backups_.path().compare(0, std::strlen(temp), temp), 0);
         backupsName_ = backups_.path().substr(std::strlen(temp));
-        Settings().Set(Setting::GameName, "Korvo");
-        Settings().Set(Setting::RequestSpaceBackup, "4096");
+        installation_.settings.Set(Setting::GameName, "Korvo");
+        installation_.settings.Set(Setting::RequestSpaceBackup, "4096");
         ASSERT_TRUE(backdrop_.Create());
     }
     void TearDown() override {
-        ScriptEntries().Clear();
-        Settings().Clear();
+        installation_.lists.Clear();
+        installation_.settings.Clear();
     }
 
     // An installed file (when `bytes` is given) and its backup line; the copy
@@ -51,11 +52,11 @@ protected:
             ASSERT_TRUE(korvo::test::WriteWholeFile(game_ / name, bytes));
         }
         ApplyScriptLine(("backup_file " + name + " " + backupsName_ + "saved\\" + name).c_str(),
-                        ProcessScriptTarget());
+                        installation_.Target());
     }
 
     int Run(BackupMode mode, DialogScript& script) {
-        wizard::BackupProgressDialog dialog(backdrop_, ProcessScriptTarget(), mode);
+        wizard::BackupProgressDialog dialog(backdrop_, installation_, mode);
         script.Start();
         const int result = dialog.DoModal(backdrop_.Handle());
         EXPECT_TRUE(script.Finished());
@@ -79,7 +80,9 @@ protected:
     korvo::test::ScratchFolder game_;
     korvo::test::ScratchFolder backups_;
     std::string backupsName_;
-    wizard::BillboardWindow backdrop_;
+    // The installation the code under test is handed.
+    installer::Installation installation_;
+    wizard::BillboardWindow backdrop_{installation_};
 };
 
 bool CopyingShown(HWND dialog) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "installer/engine/installation.h"
 #include "installer/engine/installer_folders.h"
 #include "installer/engine/settings_table.h"
 #include "installer/wizard/billboard_window_win32.h"
@@ -124,14 +125,16 @@ std::vector<uint8_t> QuarterPicture(const Layout& layout) {
 
 class Billboard : public ::testing::Test {
 protected:
+    // The installation the code under test is handed.
+    installer::Installation installation_;
     void SetUp() override {
         ASSERT_TRUE(source_.ok());
-        ASSERT_TRUE(Folders().SetSource(source_.path().c_str()));
-        Settings().Set(Setting::NumOfBilboardsPerCd, "3");
+        ASSERT_TRUE(installation_.folders.SetSource(source_.path().c_str()));
+        installation_.settings.Set(Setting::NumOfBilboardsPerCd, "3");
     }
     void TearDown() override {
-        Settings().Clear();
-        Folders().SetSource("");
+        installation_.settings.Clear();
+        installation_.folders.SetSource("");
     }
 
     // Packs the pictures of `entries` into "bilboard<disc>.dta" in the source
@@ -182,7 +185,7 @@ void SaveShot(const std::string& name) {
 }  // namespace
 
 TEST_F(Billboard, the_backdrop_is_a_black_borderless_window_over_the_whole_screen) {
-    wizard::BillboardWindow backdrop;
+    wizard::BillboardWindow backdrop(installation_);
     ASSERT_TRUE(backdrop.Create());
     HWND window = backdrop.Handle();
     char name[32] = {};
@@ -212,7 +215,7 @@ TEST_F(Billboard, a_disc_set_skips_missing_and_damaged_pictures_and_shows_one_ce
              {"bilboard2.bmp", Picture(800, 600, RGB(9, 9, 9))},
              {"bilboard5.bmp", Picture(800, 600, RGB(0, 0, 255))},
              {"bilboard6.bmp", Picture(800, 600, RGB(9, 9, 9))}});
-    wizard::BillboardWindow backdrop;
+    wizard::BillboardWindow backdrop(installation_);
     ASSERT_TRUE(backdrop.Create());
     backdrop.LoadBillboardSet(1);
     EXPECT_EQ(backdrop.PictureCount(), 2u);
@@ -236,7 +239,7 @@ TEST_F(Billboard, a_disc_set_skips_missing_and_damaged_pictures_and_shows_one_ce
 TEST_F(Billboard, each_load_replaces_the_set_and_a_disc_without_pictures_gives_none) {
     Pack(0, {{"bilboard0.bmp", Picture(800, 600, RGB(1, 2, 3))},
              {"bilboard1.bmp", Picture(8, 6, RGB(4, 5, 6))}});
-    wizard::BillboardWindow backdrop;
+    wizard::BillboardWindow backdrop(installation_);
     ASSERT_TRUE(backdrop.Create());
     for (int i = 0; i < 5; ++i) backdrop.LoadBillboardSet(0);
     EXPECT_EQ(backdrop.PictureCount(), 2u);
@@ -247,7 +250,7 @@ TEST_F(Billboard, each_load_replaces_the_set_and_a_disc_without_pictures_gives_n
     EXPECT_EQ(backdrop.PictureCount(), 0u);
     for (HBITMAP bitmap : shown) EXPECT_EQ(GetObjectType(bitmap), 0u);
 
-    Settings().Set(Setting::NumOfBilboardsPerCd, "none");
+    installation_.settings.Set(Setting::NumOfBilboardsPerCd, "none");
     backdrop.LoadBillboardSet(0);
     EXPECT_EQ(backdrop.PictureCount(), 0u);
 }
@@ -264,13 +267,13 @@ TEST_F(Billboard, pictures_with_colour_masks_or_larger_headers_show_their_colour
         {"v5-rgb16-topdown-gap", 124, BI_RGB, 16, {}, true, 2},
     };
     const size_t count = sizeof layouts / sizeof layouts[0];
-    Settings().Set(Setting::NumOfBilboardsPerCd, std::to_string(count).c_str());
+    installation_.settings.Set(Setting::NumOfBilboardsPerCd, std::to_string(count).c_str());
     std::vector<std::pair<std::string, std::vector<uint8_t>>> entries;
     for (size_t i = 0; i < count; ++i) {
         entries.push_back({"bilboard" + std::to_string(i) + ".bmp", QuarterPicture(layouts[i])});
     }
     Pack(0, entries);
-    wizard::BillboardWindow backdrop;
+    wizard::BillboardWindow backdrop(installation_);
     ASSERT_TRUE(backdrop.Create());
     backdrop.LoadBillboardSet(0);
     ASSERT_EQ(backdrop.PictureCount(), count);
@@ -302,7 +305,7 @@ TEST_F(Billboard, the_set_follows_the_pictures_present_whatever_the_setting_allo
     // Every number up to 2^31 - 2 belongs to disc 1; only the names present
     // are read, in ascending order, plain files of the current folder among
     // them, and a name the loader would never ask for is left out.
-    Settings().Set(Setting::NumOfBilboardsPerCd, "2147483647");
+    installation_.settings.Set(Setting::NumOfBilboardsPerCd, "2147483647");
     Pack(0, {{"bilboard9.bmp", Picture(800, 600, RGB(0, 0, 9))},
              {"BILBOARD2.BMP", Picture(800, 600, RGB(0, 0, 2))},
              {"bilboard05.bmp", Picture(800, 600, RGB(0, 0, 5))},
@@ -316,7 +319,7 @@ TEST_F(Billboard, the_set_follows_the_pictures_present_whatever_the_setting_allo
     GetCurrentDirectoryA(MAX_PATH, previous);
     ASSERT_TRUE(SetCurrentDirectoryA(source_.path().c_str()));
 
-    wizard::BillboardWindow backdrop;
+    wizard::BillboardWindow backdrop(installation_);
     ASSERT_TRUE(backdrop.Create());
     const DWORD start = GetTickCount();
     backdrop.LoadBillboardSet(0);

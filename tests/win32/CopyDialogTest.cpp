@@ -9,6 +9,7 @@
 
 #include "installer/engine/flow_host.h"
 #include "installer/engine/install_script.h"
+#include "installer/engine/installation.h"
 #include "installer/resources/resource.h"
 #include "installer/wizard/billboard_window_win32.h"
 #include "installer/wizard/progress_dialog_win32.h"
@@ -26,26 +27,26 @@ class CopyDialog : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(source_.ok() && destination_.ok());
-        ASSERT_TRUE(Folders().SetSource(source_.path().c_str()));
-        ASSERT_TRUE(Folders().SetDestination(destination_.path().c_str()));
-        Settings().Set(Setting::GameName, "Korvo");
-        Settings().Set(Setting::RequestSpaceFull, "4096");
+        ASSERT_TRUE(installation_.folders.SetSource(source_.path().c_str()));
+        ASSERT_TRUE(installation_.folders.SetDestination(destination_.path().c_str()));
+        installation_.settings.Set(Setting::GameName, "Korvo");
+        installation_.settings.Set(Setting::RequestSpaceFull, "4096");
         ASSERT_TRUE(backdrop_.Create());
     }
     void TearDown() override {
-        ScriptEntries().Clear();
-        Settings().Clear();
+        installation_.lists.Clear();
+        installation_.settings.Clear();
     }
 
     void AddFile(const std::string& name, const std::string& bytes) {
         if (!bytes.empty()) {
             ASSERT_TRUE(korvo::test::WriteWholeFile(source_ / name, bytes));
         }
-        ApplyScriptLine(("add_file " + name + " " + name + " 1 0").c_str(), ProcessScriptTarget());
+        ApplyScriptLine(("add_file " + name + " " + name + " 1 0").c_str(), installation_.Target());
     }
 
     int Run(DialogScript& script) {
-        wizard::CopyProgressDialog dialog(backdrop_, ProcessScriptTarget());
+        wizard::CopyProgressDialog dialog(backdrop_, installation_);
         script.Start();
         const int result = dialog.DoModal(backdrop_.Handle());
         EXPECT_TRUE(script.Finished());
@@ -54,7 +55,9 @@ protected:
 
     korvo::test::ScratchFolder source_;
     korvo::test::ScratchFolder destination_;
-    wizard::BillboardWindow backdrop_;
+    // The installation the code under test is handed.
+    installer::Installation installation_;
+    wizard::BillboardWindow backdrop_{installation_};
 };
 
 }  // namespace

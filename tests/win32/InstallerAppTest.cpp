@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "installer/installer_app_win32.h"
-#include "tests/win32/records_test_support.h"
+#include "tests/installer/records/records_test_support_win32.h"
 
 using namespace installer;
 using namespace records_test;

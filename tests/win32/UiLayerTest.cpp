@@ -6,12 +6,14 @@
 #include <string>
 
 #include "installer/engine/flow_host.h"
+#include "installer/engine/installation.h"
 #include "installer/engine/settings_table.h"
 #include "installer/resources/resource.h"
 #include "installer/ui/application_win32.h"
 #include "installer/ui/dialog_win32.h"
 #include "installer/ui/frame_window_win32.h"
 #include "installer/ui/texts_win32.h"
+#include "installer/wizard/texts_win32.h"
 #include "tests/win32/dialog_script.h"
 
 using namespace installer;
@@ -23,10 +25,13 @@ namespace {
 class UiLayer : public ::testing::Test {
 protected:
     void SetUp() override {
-        Settings().Set(Setting::GameName, "Korvo");
-        Settings().Set(Setting::UGameName, "KORVO");
+        installation_.settings.Set(Setting::GameName, "Korvo");
+        installation_.settings.Set(Setting::UGameName, "KORVO");
     }
-    void TearDown() override { Settings().Clear(); }
+    void TearDown() override { installation_.settings.Clear(); }
+
+    // The installation the code under test is handed.
+    installer::Installation installation_;
 };
 
 // A dialog on the text page's template that records its hooks.
@@ -73,11 +78,11 @@ TEST(UiCommandLine, the_text_after_the_program_name_is_taken_verbatim) {
 
 TEST_F(UiLayer, texts_come_from_the_string_table_with_the_names_in_place) {
     ui::Text text;
-    ASSERT_TRUE(ui::LoadText(IDS_UNINSTALL_QUESTION, text));
+    ASSERT_TRUE(ui::LoadText(IDS_UNINSTALL_QUESTION, text, wizard::NamesOf(installation_.settings)));
     EXPECT_STREQ(text, "Do you really want to uninstall KORVO?");
-    ASSERT_TRUE(ui::LoadText(IDS_INSTALLATION_TITLE, text));
+    ASSERT_TRUE(ui::LoadText(IDS_INSTALLATION_TITLE, text, wizard::NamesOf(installation_.settings)));
     EXPECT_STREQ(text, "Korvo Installation");
-    EXPECT_FALSE(ui::LoadText(73, text));  // no such string
+    EXPECT_FALSE(ui::LoadText(73, text, wizard::NamesOf(installation_.settings)));  // no such string
     EXPECT_STREQ(text, "");
 }
 
@@ -89,8 +94,9 @@ TEST_F(UiLayer, message_boxes_fill_their_values_and_report_the_button) {
         script.Answer(button, &caption, &text);
         script.Start();
         EXPECT_EQ(
-            ui::ShowMessage(
-                nullptr, Message(IDS_INSTALLATION_TITLE, IDS_INSERT_CD, Buttons::OkCancel).Arg(uint32_t{2})),
+            wizard::ShowMessage(
+                nullptr, Message(IDS_INSTALLATION_TITLE, IDS_INSERT_CD, Buttons::OkCancel).Arg(uint32_t{2}),
+                installation_.settings),
             expected);
         EXPECT_EQ(caption, "Korvo Installation");
         EXPECT_EQ(text, "Please insert CD 2");
@@ -99,8 +105,10 @@ TEST_F(UiLayer, message_boxes_fill_their_values_and_report_the_button) {
     DialogScript script;
     script.Answer(IDCANCEL);
     script.Start();
-    EXPECT_EQ(ui::ShowMessage(nullptr, Message(IDS_UNINSTALL_TITLE, IDS_UNINSTALL_QUESTION, Buttons::YesNo)),
-              Answer::No);
+    EXPECT_EQ(
+        wizard::ShowMessage(nullptr, Message(IDS_UNINSTALL_TITLE, IDS_UNINSTALL_QUESTION, Buttons::YesNo),
+                            installation_.settings),
+        Answer::No);
 }
 
 TEST_F(UiLayer, a_dialog_runs_its_hooks_on_every_showing) {

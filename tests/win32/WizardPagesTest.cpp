@@ -12,11 +12,11 @@
 #include "installer/engine/installer_folders.h"
 #include "installer/engine/settings_table.h"
 #include "installer/resources/resource.h"
-#include "installer/services/system.h"
+#include "installer/system/system.h"
 #include "installer/wizard/destination_page_win32.h"
 #include "installer/wizard/pages_win32.h"
 #include "tests/win32/dialog_script.h"
-#include "tests/win32/records_test_support.h"
+#include "tests/installer/records/records_test_support_win32.h"
 #include "tests/support/wine_fixture_win32.h"
 
 using namespace installer;
@@ -38,8 +38,8 @@ class Pages : public GameInstall {
 protected:
     void SetUp() override {
         GameInstall::SetUp();
-        Settings().Set(Setting::GameName, "Korvo");
-        Settings().Set(Setting::UGameName, "KORVO");
+        installation_.settings.Set(Setting::GameName, "Korvo");
+        installation_.settings.Set(Setting::UGameName, "KORVO");
         GetCurrentDirectoryA(MAX_PATH, previousFolder_);
         SetCurrentDirectoryA(root_.c_str());
     }
@@ -70,7 +70,7 @@ void SetItem(HWND page, int id, const std::string& text) {
 }  // namespace
 
 TEST_F(Pages, welcome_shows_the_names_and_next_proves_write_access_and_leaves_no_trace) {
-    wizard::WelcomePage page;
+    wizard::WelcomePage page(installation_);
     DialogScript script;
     script.Screenshot("welcome")
         .OnPage([](HWND page) {
@@ -94,9 +94,9 @@ TEST_F(Pages, welcome_without_write_access_shows_92_and_reports_access_denied) {
                               KEY_ALL_ACCESS, nullptr, &parent, nullptr),
               ERROR_SUCCESS);
     RegCloseKey(parent);
-    Settings().Set(Setting::RegPath, (gameKey_ + "\\Game").c_str());
+    installation_.settings.Set(Setting::RegPath, (gameKey_ + "\\Game").c_str());
 
-    wizard::WelcomePage page;
+    wizard::WelcomePage page(installation_);
     DialogScript script;
     std::string caption, text;
     script.Click(IDC_NEXT).Answer(IDOK, &caption, &text);
@@ -108,12 +108,12 @@ TEST_F(Pages, welcome_without_write_access_shows_92_and_reports_access_denied) {
 }
 
 TEST_F(Pages, cancel_asks_first_and_cancel_in_the_box_keeps_the_page) {
-    wizard::WelcomePage welcome;
-    wizard::LicencePage licence;
-    wizard::TextPage notes("patch.txt");
+    wizard::WelcomePage welcome(installation_);
+    wizard::LicencePage licence(installation_);
+    wizard::TextPage notes(installation_, "patch.txt");
     int32_t setupType = wizard::kSetupCompact;
-    wizard::DestinationPage destination(setupType);
-    wizard::OptionsPage options;
+    wizard::DestinationPage destination(installation_, setupType);
+    wizard::OptionsPage options(installation_);
     ui::Dialog* pages[] = {&welcome, &licence, &notes, &destination, &options};
     for (ui::Dialog* page : pages) {
         SCOPED_TRACE(page->TemplateId());
@@ -135,9 +135,9 @@ TEST_F(Pages, cancel_asks_first_and_cancel_in_the_box_keeps_the_page) {
 
 TEST_F(Pages, licence_shows_the_archive_text_with_line_breaks_and_agree_only_for_a_patch) {
     PutFile("license.txt", "First line\nSecond line\r\nThird");
-    wizard::LicencePage page;
+    wizard::LicencePage page(installation_);
     for (const char* patch : {"false", "true"}) {
-        Settings().Set(Setting::IsPatch, patch);
+        installation_.settings.Set(Setting::IsPatch, patch);
         DialogScript script;
         std::string next;
         script.Screenshot(std::string("licence-patch-") + patch)
@@ -157,7 +157,7 @@ TEST_F(Pages, licence_shows_the_archive_text_with_line_breaks_and_agree_only_for
 }
 
 TEST_F(Pages, text_page_shows_its_entry_or_stays_empty_without_it) {
-    wizard::TextPage page("patch.txt");
+    wizard::TextPage page(installation_, "patch.txt");
     for (const bool present : {false, true}) {
         if (present) PutFile("patch.txt", "Fixed the river.\n");
         DialogScript script;
@@ -174,7 +174,7 @@ TEST_F(Pages, text_page_shows_its_entry_or_stays_empty_without_it) {
 
 TEST_F(Pages, destination_next_creates_the_folder_with_its_savegame_folder_and_chooses_full) {
     int32_t setupType = wizard::kSetupCompact;
-    wizard::DestinationPage page(setupType);
+    wizard::DestinationPage page(installation_, setupType);
     const std::string chosen = root_ + "\\Chosen\\Korvo";
     DialogScript script;
     script.Screenshot("destination")
@@ -186,14 +186,14 @@ TEST_F(Pages, destination_next_creates_the_folder_with_its_savegame_folder_and_c
         })
         .Click(IDC_NEXT);
     EXPECT_EQ(Show(page, script), kResultNext);
-    EXPECT_EQ(std::string(Folders().Destination()), chosen + "\\");
+    EXPECT_EQ(std::string(installation_.folders.Destination()), chosen + "\\");
     EXPECT_TRUE(PathExists(chosen + "\\savegame"));
     EXPECT_EQ(setupType, wizard::kSetupFull);
 }
 
 TEST_F(Pages, destination_refuses_what_it_cannot_use_and_stays_with_the_entry) {
     int32_t setupType = wizard::kSetupCompact;
-    wizard::DestinationPage page(setupType);
+    wizard::DestinationPage page(installation_, setupType);
     // Longer than a folder may be (511 characters with the backslash): never
     // cut, refused whole.
     const std::string tooLong = root_ + "\\" + std::string(600, 'x');
@@ -213,7 +213,7 @@ TEST_F(Pages, destination_refuses_what_it_cannot_use_and_stays_with_the_entry) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.entry.substr(0, 40));
-        ASSERT_TRUE(Folders().SetDestination(destination_.c_str()));
+        ASSERT_TRUE(installation_.folders.SetDestination(destination_.c_str()));
         DialogScript script;
         std::string text;
         script.OnPage([&](HWND page) { SetItem(page, IDC_DESTINATION_EDIT, c.entry); })
@@ -226,7 +226,7 @@ TEST_F(Pages, destination_refuses_what_it_cannot_use_and_stays_with_the_entry) {
         EXPECT_EQ(text, c.message);
         // A text that fits becomes the destination folder before the checks.
         if (c.entry == tooLong) {
-            EXPECT_EQ(std::string(Folders().Destination()), destination_);
+            EXPECT_EQ(std::string(installation_.folders.Destination()), destination_);
         }
     }
     EXPECT_FALSE(PathExists(tooLong));
@@ -235,9 +235,9 @@ TEST_F(Pages, destination_refuses_what_it_cannot_use_and_stays_with_the_entry) {
 }
 
 TEST_F(Pages, destination_without_room_names_both_sizes_and_creates_nothing) {
-    Settings().Set(Setting::RequestSpaceFull, "9000000000000000000");
+    installation_.settings.Set(Setting::RequestSpaceFull, "9000000000000000000");
     int32_t setupType = wizard::kSetupCompact;
-    wizard::DestinationPage page(setupType);
+    wizard::DestinationPage page(installation_, setupType);
     DialogScript script;
     std::string caption, text;
     script.Click(IDC_NEXT).Answer(IDOK, &caption, &text).Screenshot("destination-no-room").Click(IDC_BACK);
@@ -260,7 +260,7 @@ TEST_F(Pages, destination_without_room_names_both_sizes_and_creates_nothing) {
 
 TEST_F(Pages, destination_browse_opens_the_folder_picker_and_its_cancel_changes_nothing) {
     int32_t setupType = wizard::kSetupCompact;
-    wizard::DestinationPage page(setupType);
+    wizard::DestinationPage page(installation_, setupType);
     DialogScript script;
     std::string title, edit;
     script.Click(IDC_BROWSE)
@@ -283,11 +283,11 @@ TEST_F(Pages, destination_browse_opens_the_folder_picker_and_its_cancel_changes_
     EXPECT_EQ(Show(page, script), kResultBack);
     EXPECT_EQ(title, "Choose Folder");
     EXPECT_EQ(edit, destination_);
-    EXPECT_EQ(std::string(Folders().Destination()), destination_);
+    EXPECT_EQ(std::string(installation_.folders.Destination()), destination_);
 }
 
 TEST_F(Pages, options_make_the_desktop_link_when_ticked_and_keep_the_directx_choice) {
-    wizard::OptionsPage page;
+    wizard::OptionsPage page(installation_);
     const std::string link = desktop_ + desktopLink_;
     {
         DialogScript script;
@@ -347,7 +347,7 @@ TEST_F(Pages, finish_shows_the_texts_of_its_mode_and_esc_ends_with_2) {
          "Korvo Installation"},
         {7, "finish-other", "", "", "Setup"},
     };
-    wizard::FinishPage page;
+    wizard::FinishPage page(installation_);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         page.SetFinishMode(c.mode);

@@ -1,0 +1,74 @@
+// Shell links through the shell's link object (IShellLinkA, IPersistFile).
+#include "installer/records/shortcuts_win32.h"
+
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include "common/com_ptr_win32.h"
+#include "common/path_builder.h"
+#include "installer/engine/settings_table.h"
+#include "installer/records/shortcuts_folders_win32.h"
+
+namespace installer {
+
+using korvo::PathBuilder;
+
+namespace {
+
+// IPersistFile::Save takes a UTF-16 path of at most MAX_PATH characters.
+constexpr int kLinkPathChars = MAX_PATH;
+
+bool UsableName(const char* name) {
+    return name != nullptr && name[0] != '\0';
+}
+
+}  // namespace
+
+bool CreateShellLink(const char* linkPath, const char* target, const char* description,
+                     const char* workingFolder, const char* iconFile, int iconIndex, const char* arguments) {
+    if (!UsableName(linkPath) || target == nullptr) return false;
+    WCHAR widePath[kLinkPathChars];
+    if (MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, kLinkPathChars) == 0) return false;
+
+    korvo::ComPtr<IShellLinkA> link;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                link.Receive())) ||
+        !link)
+        return false;
+    if (FAILED(link->SetPath(target))) return false;
+    if (description != nullptr) link->SetDescription(description);
+    if (workingFolder != nullptr) link->SetWorkingDirectory(workingFolder);
+    if (iconFile != nullptr) link->SetIconLocation(iconFile, iconIndex);
+    if (arguments != nullptr) link->SetArguments(arguments);
+
+    korvo::ComPtr<IPersistFile> file;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, file.Receive())) || !file) return false;
+    return SUCCEEDED(file->Save(widePath, TRUE));
+}
+
+bool CreateDesktopShortcut(const SettingsTable& settings, const char* target, const char* description,
+                           const char* workingFolder, const char* iconFile, int iconIndex,
+                           const char* arguments) {
+    const char* name = settings.Text(Setting::DesktopShortcutName);
+    if (!UsableName(name)) return false;
+    PathBuilder link;
+    if (!GetDesktopFolder(link)) return false;
+    link.Append(name);
+    if (!link.ok()) return false;
+    return CreateShellLink(link.c_str(), target, description, workingFolder, iconFile, iconIndex, arguments);
+}
+
+bool CreateProgramsShortcut(const SettingsTable& settings, const char* linkName, const char* target,
+                            const char* description, const char* workingFolder, const char* iconFile,
+                            int iconIndex, const char* arguments) {
+    if (!UsableName(linkName)) return false;
+    PathBuilder link;
+    if (!GetProgramsFolder(link)) return false;
+    if (!AppendShortcutFolder(link, settings.Text(Setting::ShortcutFolder), true)) return false;
+    link.Append(linkName);
+    if (!link.ok()) return false;
+    return CreateShellLink(link.c_str(), target, description, workingFolder, iconFile, iconIndex, arguments);
+}
+
+}  // namespace installer
