@@ -14,7 +14,7 @@
 #include "installer/ui/frame_window_win32.h"
 #include "installer/ui/texts_win32.h"
 #include "installer/wizard/texts_win32.h"
-#include "tests/win32/dialog_script.h"
+#include "tests/installer/wizard/dialog_script_win32.h"
 
 using namespace installer;
 using wizard_test::DialogScript;

@@ -13,7 +13,7 @@
 #include "installer/engine/installer_folders.h"
 #include "installer/engine/settings_table.h"
 #include "installer/wizard/billboard_window_win32.h"
-#include "tests/win32/dialog_script.h"
+#include "tests/installer/wizard/dialog_script_win32.h"
 #include "tests/support/wine_fixture_win32.h"
 #include "dta/pack/packer.h"
 

@@ -8,8 +8,8 @@
 // true when it is done; the next step runs on a later tick. A script that
 // does not get through in time records a failure and cancels whatever is
 // open, so a test never hangs.
-#ifndef TESTS_WIN32_DIALOG_SCRIPT_H
-#define TESTS_WIN32_DIALOG_SCRIPT_H
+#ifndef TESTS_INSTALLER_WIZARD_DIALOG_SCRIPT_WIN32_H
+#define TESTS_INSTALLER_WIZARD_DIALOG_SCRIPT_WIN32_H
 
 #include <windows.h>
 
@@ -187,4 +187,4 @@ private:
 
 }  // namespace wizard_test
 
-#endif  // TESTS_WIN32_DIALOG_SCRIPT_H
+#endif  // TESTS_INSTALLER_WIZARD_DIALOG_SCRIPT_WIN32_H

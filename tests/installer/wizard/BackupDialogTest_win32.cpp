@@ -15,7 +15,7 @@
 #include "installer/system/system.h"
 #include "installer/wizard/billboard_window_win32.h"
 #include "installer/wizard/progress_dialog_win32.h"
-#include "tests/win32/dialog_script.h"
+#include "tests/installer/wizard/dialog_script_win32.h"
 #include "tests/support/wine_fixture_win32.h"
 
 using namespace installer;
