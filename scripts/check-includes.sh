@@ -7,12 +7,7 @@
 #
 #   scripts/check-includes.sh [ROOT]     ROOT: the tree to check (default: this one)
 #
-# The drawing, lowest room first (each may use only rooms to its left/below):
-#
-#   common   dta/codecs ─> dta ─> dta/pack ─> tools
-#               installer/system ─> installer/engine ─> installer/records
-#   installer/ui                                  └──> installer/wizard ─> installer
-#   setup
+# The drawing is in README.md ("The house"); the rows below are its arrows.
 set -euo pipefail
 root=${1:-$(cd "$(dirname "$0")/.." && pwd)}
 
@@ -25,17 +20,18 @@ dta/pack: dta dta/codecs common
 tools: dta/pack dta dta/codecs common
 installer/resources:
 installer/system: dta common
-installer/engine: installer/system installer/resources dta/pack dta dta/codecs common
+installer/engine: installer/system installer/resources dta dta/codecs common
 installer/records: installer/engine installer/system installer/resources dta common
 installer/ui: installer/resources common
 installer/wizard: installer/ui installer/records installer/engine installer/system installer/resources dta common
 installer: installer/wizard installer/ui installer/records installer/engine installer/system installer/resources dta common
-setup: dta common
+disc: installer/wizard installer/engine installer/system dta/pack dta dta/codecs common
+setup: common
 '
 
 cd "$root"
 folders=()
-for folder in common dta tools installer setup; do [ -d "$folder" ] && folders+=("$folder"); done
+for folder in common dta tools installer disc setup; do [ -d "$folder" ] && folders+=("$folder"); done
 find "${folders[@]}" \( -name '*.cpp' -o -name '*.h' -o -name '*.inc' \) -print |
   sort |
   xargs awk -v rules="$rules" '
