@@ -244,15 +244,21 @@ bool Driver::ExpectProgress(const Words& w, std::string* error) {
     return true;
 }
 
-bool Driver::ExpectItems(const Words& w, std::string* error) {
+bool Driver::ReadList(const std::string& id, std::vector<std::string>* items, int* selected,
+                      std::string* error) {
     HWND control;
-    if (!Control(w[1], &control, error)) return false;
-    std::vector<std::string> items;
-    int selected = -1;
-    if (!ReadItems(control, &items, &selected)) {
-        *error = "control " + w[1] + " is not a list or does not answer";
+    if (!Control(id, &control, error)) return false;
+    if (!ReadItems(control, items, selected)) {
+        *error = "control " + id + " is not a list or does not answer";
         return false;
     }
+    return true;
+}
+
+bool Driver::ExpectItems(const Words& w, std::string* error) {
+    std::vector<std::string> items;
+    int selected = -1;
+    if (!ReadList(w[1], &items, &selected, error)) return false;
     std::vector<std::string> expected(w.begin() + 2, w.end());
     if (items != expected) {
         *error = "list " + w[1] + " holds " + QuoteList(items) + ", expected " + QuoteList(expected);
@@ -263,14 +269,9 @@ bool Driver::ExpectItems(const Words& w, std::string* error) {
 
 // expect-selected ID ITEM, expect-no-selection ID
 bool Driver::ExpectSelection(const Words& w, std::string* error) {
-    HWND control;
-    if (!Control(w[1], &control, error)) return false;
     std::vector<std::string> items;
     int selected = -1;
-    if (!ReadItems(control, &items, &selected)) {
-        *error = "control " + w[1] + " is not a list or does not answer";
-        return false;
-    }
+    if (!ReadList(w[1], &items, &selected, error)) return false;
     const std::string actual = selected >= 0 ? Quote(items[selected]) : "no selection";
     if (w[0] == "expect-no-selection") {
         if (selected < 0) return true;

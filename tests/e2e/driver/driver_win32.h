@@ -186,6 +186,8 @@ private:
     // The control of the current window that `id` names (a resource name
     // such as IDC_NEXT, or a number); false with a reason if none.
     bool Control(const std::string& id, HWND* control, std::string* error);
+    // The items of list or combo box `id` and the selected one's index (-1: none).
+    bool ReadList(const std::string& id, std::vector<std::string>* items, int* selected, std::string* error);
     // Sends a message to the program on a helper thread and waits as Settle does.
     bool SendAction(HWND window, UINT message, WPARAM wparam, LPARAM lparam, std::string* error);
     // Posts messages into the program's queue, as the keyboard would, and
