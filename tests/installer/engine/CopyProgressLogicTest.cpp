@@ -9,7 +9,6 @@
 #include "installer/engine/copy_worker.h"
 #include "installer/engine/flow_host.h"
 #include "tests/installer/engine/engine_test_support.h"
-#include "tests/installer/engine/scripted_progress_view.h"
 
 using engine_test::NativePath;
 using engine_test::Pattern;
