@@ -1,5 +1,6 @@
 #include "disc/build.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -30,7 +31,10 @@ constexpr const char* kBillboardsFolder = "billboards";
 constexpr const char* kEveryDiscFolder = "every-disc";
 // Packing again until PWdata.dta's size holds still: the measured size
 // counts the archive when the script installs it, and the count is inside.
-constexpr int kSizeRounds = 6;
+// Some counts have no such point (the packed size flips between two values,
+// each giving the other); a flip is broken by a comment at the script's end
+// that grows by a byte each time, so a few more rounds are allowed.
+constexpr int kSizeRounds = 16;
 
 bool ReadBytes(const fs::path& path, std::vector<uint8_t>* bytes) {
     std::ifstream in(path, std::ios::binary);
@@ -218,6 +222,8 @@ bool Builder::Run() {
     }
     const fs::path dataPath = stage / "disc1" / installer::kDataArchiveName;
     uint64_t dataSize = 0;
+    uint64_t earlierSize = UINT64_MAX;
+    std::string padding;
     uint64_t full = 0;
     // The line numbers stay: the backup's value replaced one line or added
     // one at the end.
@@ -225,8 +231,12 @@ bool Builder::Run() {
     bool settled = false;
     for (int round = 0; round < kSizeRounds && !settled; ++round) {
         full = total + dataSize;
-        const std::string measured =
+        std::string measured =
             WithSetting(script, lines.LineOf(Setting::RequestSpaceFull), "request_space_full", full);
+        if (!padding.empty()) {
+            if (!measured.empty() && measured.back() != '\n') measured += '\n';
+            measured += "//" + padding + "\n";
+        }
         std::vector<ArchiveInput> inputs = data;
         const std::vector<uint8_t> scriptText(measured.begin(), measured.end());
         inputs.push_back({installer::kScriptName, WindowsLines(scriptText)});
@@ -236,6 +246,8 @@ bool Builder::Run() {
             return Fail(installer::kDataArchiveName, 0, message);
         if (!WriteBytes(dataPath, image)) return Fail(dataPath.string(), 0, "can't be written");
         settled = !dataListed || image.size() == dataSize;
+        if (!settled && image.size() == earlierSize) padding += '.';
+        earlierSize = dataSize;
         dataSize = image.size();
     }
     if (!settled) return Fail(dataPath.string(), 0, "its size does not settle");
