@@ -221,7 +221,8 @@ TEST(DiscBuild, the_data_archive_size_settles_for_every_count_across_a_digit_cha
     auto measured = [&](int run) -> uint64_t {
         const fs::path out = folder.Path("out" + std::to_string(run));
         const Built built = Build({"build", "-q", folder.Path("project"), out.string()});
-        EXPECT_EQ(built.code, disc::kExitOk) << "Game.exe of " << fs::file_size(game) << " bytes: " << built.out;
+        EXPECT_EQ(built.code, disc::kExitOk)
+            << "Game.exe of " << fs::file_size(game) << " bytes: " << built.out;
         if (built.code != disc::kExitOk) return 0;
         EXPECT_EQ(CheckListing(out.string()), "");
         const std::string script = ScriptOf(out / "disc1");
