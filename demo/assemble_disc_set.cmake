@@ -1,34 +1,39 @@
-# Lays out one set of demo discs as folders, driven by the set's install
-# script: every add_file entry is copied onto the disc its line names, each
-# disc gets its billboard archive and its volume label, and disc 1 gets the
-# installer itself with its data archive.
+# The demo build's wiring around its disc sets, in two modes.
 #
-#   cmake -DSCRIPT=idata.txt -DOUT=folder -DROOTS=dir|dir -DTEXTS=file|file
-#         -DPICTURES=dir -DDISC1_FILES=name|name -DEVERY_DISC_FILES=name|name
-#         -DDTA_TOOL=dta [-DDTA_EMULATOR=runner]
-#         [-DEXTRA=lines.txt] [-DDATA_ONLY=ON] -P assemble_disc_set.cmake
+# A disc set: lays out the project folder PROJECT for `korvo-disc build` from
+# the build's sources and generated files, and runs the tool (through
+# EMULATOR, Wine in this build) to make OUT/disc1, OUT/disc2, ...; the tool
+# copies each add_file entry to its disc, packs PWdata.dta and the billboard
+# archives, writes the labels and the measured request sizes, and checks the
+# set.
 #
-#   SCRIPT       the install script; packed as idata.txt
-#   ROOTS        folders searched, in order, for the files the script and
-#                DISC1_FILES name (names relative to a root, backslashes allowed)
-#   TEXTS        further files packed into PWdata.dta under their own names
+#   cmake -DSCRIPT=idata.txt -DPROJECT=folder -DOUT=folder -DROOTS=dir|dir
+#         -DTEXTS=file|file -DPICTURES=dir -DINSTALLER=PWsetup.exe
+#         -DDISC1_FILES=name|name -DEVERY_DISC_FILES=name|name
+#         -DKORVO_DISC=korvo-disc [-DEMULATOR=runner] -P assemble_disc_set.cmake
+#
+#   SCRIPT       the install script (the project's idata.txt)
+#   ROOTS        folders whose trees make the project's files/; a name in
+#                several comes from the first that holds it
+#   TEXTS        license.txt and patch.txt
 #   PICTURES     folder holding bilboard<n>.bmp
-#   DISC1_FILES  the installer's own files for disc 1 (PWsetup.exe)
+#   INSTALLER    PWsetup.exe for disc 1
+#   DISC1_FILES  further files for disc 1 as they are (a patch's patch\a8.dta)
 #   EVERY_DISC_FILES  files on every disc: the setups that the installer starts
 #                from its source folder after the copy, when the last disc is in
 #                the drive (EAX3\setup.exe, the DirectX setups)
-#   EXTRA        lines appended to the script (later settings win)
-#   DATA_ONLY    write only OUT/PWdata.dta (a variant of a set's data archive)
 #
-# The result is OUT/disc1, OUT/disc2, ... (or OUT/PWdata.dta). Archives are
-# packed with the dta tool, every entry named explicitly with --as; texts get
-# Windows line ends. The script as packed ends with the measured byte count
-# of its add_file entries as request_space_full (before EXTRA), so that the
-# total progress of an install runs to 100 %. An add_file entry named
-# PWdata.dta (the uninstaller's data, on disc 1) is that archive itself.
+# A data variant (-DDATA_ONLY=ON): OUT/PWdata.dta with SCRIPT, the lines of
+# EXTRA appended (later settings win) and TEXTS, packed by the dta tool:
+#
+#   cmake -DDATA_ONLY=ON -DSCRIPT=idata.txt -DEXTRA=lines.txt -DOUT=folder
+#         -DTEXTS=file|file -DDTA_TOOL=dta [-DEMULATOR=runner] -P assemble_disc_set.cmake
+#
+# Files from ROOTS and DISC1_FILES/EVERY_DISC_FILES are named relative to a
+# root, backslashes allowed; texts get Windows line ends.
 cmake_minimum_required(VERSION 3.25)
 
-foreach(var SCRIPT OUT TEXTS DTA_TOOL)
+foreach(var SCRIPT OUT TEXTS)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "assemble_disc_set: ${var} is not set")
   endif()
@@ -38,24 +43,50 @@ string(REPLACE "|" ";" TEXTS "${TEXTS}")
 string(REPLACE "|" ";" DISC1_FILES "${DISC1_FILES}")
 string(REPLACE "|" ";" EVERY_DISC_FILES "${EVERY_DISC_FILES}")
 
-set(stage ${OUT}.stage)
-file(REMOVE_RECURSE ${OUT} ${stage})
-file(MAKE_DIRECTORY ${OUT} ${stage})
-
-function(pack archive)
-  execute_process(COMMAND ${DTA_EMULATOR} ${DTA_TOOL} pack ${archive} ${ARGN}
-                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "assemble_disc_set: packing ${archive} failed (${rc}):\n${out}${err}")
-  endif()
-endfunction()
-
 # A text with Windows line ends, as the installer's texts are stored.
 function(write_crlf path text)
   string(REPLACE "\r\n" "\n" text "${text}")
   string(REPLACE "\n" "\r\n" text "${text}")
   file(WRITE ${path} "${text}")
 endfunction()
+
+if(DATA_ONLY)
+  if(NOT DEFINED DTA_TOOL)
+    message(FATAL_ERROR "assemble_disc_set: DTA_TOOL is not set")
+  endif()
+  set(stage ${OUT}.stage)
+  file(REMOVE_RECURSE ${stage})
+  file(MAKE_DIRECTORY ${OUT} ${stage})
+  file(READ ${SCRIPT} script_text)
+  if(NOT script_text MATCHES "\n$")
+    string(APPEND script_text "\n")
+  endif()
+  set(extra_text "")
+  if(DEFINED EXTRA)
+    file(READ ${EXTRA} extra_text)
+  endif()
+  set(entries --as idata.txt ${stage}/idata.txt)
+  write_crlf(${stage}/idata.txt "${script_text}${extra_text}")
+  foreach(text IN LISTS TEXTS)
+    get_filename_component(name ${text} NAME)
+    file(READ ${text} content)
+    write_crlf(${stage}/${name} "${content}")
+    list(APPEND entries --as ${name} ${stage}/${name})
+  endforeach()
+  execute_process(COMMAND ${EMULATOR} ${DTA_TOOL} pack ${OUT}/PWdata.dta ${entries}
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "assemble_disc_set: packing ${OUT}/PWdata.dta failed (${rc}):\n${out}${err}")
+  endif()
+  file(REMOVE_RECURSE ${stage})
+  return()
+endif()
+
+foreach(var PROJECT PICTURES INSTALLER KORVO_DISC)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "assemble_disc_set: ${var} is not set")
+  endif()
+endforeach()
 
 # The file named `name` (relative, with backslashes) in the first root that holds it.
 function(find_in_roots name result)
@@ -69,135 +100,41 @@ function(find_in_roots name result)
   message(FATAL_ERROR "assemble_disc_set: no file ${name} in ${ROOTS}")
 endfunction()
 
-# One field of a script line: a quoted text or a run of non-separators.
-set(field "(\"[^\"]*\"|[^ \t=\"]+)")
-set(sep "[ \t=]+")
-
-file(READ ${SCRIPT} script_text)
-set(extra_text "")
-if(DEFINED EXTRA)
-  file(READ ${EXTRA} extra_text)
-endif()
-if(NOT script_text MATCHES "\n$")
-  string(APPEND script_text "\n")
-endif()
-
-if(NOT DATA_ONLY)
-  file(STRINGS ${SCRIPT} lines)
-  set(total 0)
-  set(data_listed OFF)
-  set(discs 1)
-  set(per_disc 0)
-  foreach(line IN LISTS lines)
-    if(line MATCHES "^[ \t]*var${sep}num_of_bilboards_per_cd${sep}\"?([0-9]+)")
-      set(per_disc ${CMAKE_MATCH_1})
-    elseif(line MATCHES "^[ \t]*add_file${sep}${field}${sep}${field}${sep}([0-9]+)")
-      string(REPLACE "\"" "" name "${CMAKE_MATCH_1}")
-      math(EXPR disc "${CMAKE_MATCH_3} % 256")
-      if(disc LESS 1)
-        message(FATAL_ERROR "assemble_disc_set: ${name} has no disc number")
-      endif()
-      if(disc GREATER discs)
-        set(discs ${disc})
-      endif()
-      if(name STREQUAL "PWdata.dta")
-        # The data archive is packed below, with this script in it; its size
-        # is added when it is known.
-        if(NOT disc EQUAL 1)
-          message(FATAL_ERROR "assemble_disc_set: PWdata.dta is made on disc 1 only")
-        endif()
-        set(data_listed ON)
-        continue()
-      endif()
-      find_in_roots("${name}" source)
-      string(REPLACE "\\" "/" relative "${name}")
-      get_filename_component(folder ${OUT}/disc${disc}/${relative} DIRECTORY)
-      file(COPY ${source} DESTINATION ${folder})
-      file(SIZE ${source} size)
-      math(EXPR total "${total} + ${size}")
-    endif()
+# Copies the files `names` from the roots into `folder`, keeping their paths.
+function(copy_from_roots folder)
+  foreach(name IN LISTS ARGN)
+    find_in_roots("${name}" source)
+    string(REPLACE "\\" "/" relative "${name}")
+    get_filename_component(target ${folder}/${relative} DIRECTORY)
+    file(COPY ${source} DESTINATION ${target})
   endforeach()
+endfunction()
 
-  foreach(disc RANGE 1 ${discs})
-    set(names ${EVERY_DISC_FILES})
-    if(disc EQUAL 1)
-      list(APPEND names ${DISC1_FILES})
-    endif()
-    foreach(name IN LISTS names)
-      find_in_roots("${name}" source)
-      string(REPLACE "\\" "/" relative "${name}")
-      get_filename_component(folder ${OUT}/disc${disc}/${relative} DIRECTORY)
-      file(COPY ${source} DESTINATION ${folder})
-    endforeach()
-    file(MAKE_DIRECTORY ${OUT}/disc${disc})
-    file(WRITE ${OUT}/disc${disc}/.windows-label "KORVO_CD_${disc}\n")
-    # Disc index d holds the pictures d * k to d * k + k - 1.
-    math(EXPR index "${disc} - 1")
-    set(entries)
-    if(per_disc GREATER 0)
-      math(EXPR first "${index} * ${per_disc}")
-      math(EXPR last "${first} + ${per_disc} - 1")
-      foreach(n RANGE ${first} ${last})
-        if(EXISTS ${PICTURES}/bilboard${n}.bmp)
-          list(APPEND entries --as bilboard${n}.bmp ${PICTURES}/bilboard${n}.bmp)
-        endif()
-      endforeach()
-    endif()
-    if(entries)
-      pack(${OUT}/disc${disc}/bilboard${index}.dta ${entries})
-    endif()
-  endforeach()
-endif()
-
-# The texts packed beside the script.
-set(text_entries)
+# The project folder, laid out afresh.
+file(REMOVE_RECURSE ${PROJECT} ${OUT})
+file(MAKE_DIRECTORY ${PROJECT}/files ${PROJECT}/billboards)
+file(COPY_FILE ${SCRIPT} ${PROJECT}/idata.txt)
 foreach(text IN LISTS TEXTS)
   get_filename_component(name ${text} NAME)
-  file(READ ${text} content)
-  write_crlf(${stage}/${name} "${content}")
-  list(APPEND text_entries --as ${name} ${stage}/${name})
+  file(COPY_FILE ${text} ${PROJECT}/${name})
 endforeach()
+# The last root first, so that an earlier root's file wins.
+set(reversed ${ROOTS})
+list(REVERSE reversed)
+foreach(root IN LISTS reversed)
+  file(COPY ${root}/ DESTINATION ${PROJECT}/files)
+endforeach()
+file(GLOB pictures ${PICTURES}/bilboard*.bmp)
+file(COPY ${pictures} DESTINATION ${PROJECT}/billboards)
+copy_from_roots(${PROJECT}/every-disc ${EVERY_DISC_FILES})
+copy_from_roots(${PROJECT}/disc1 ${DISC1_FILES})
 
-if(DATA_ONLY)
-  write_crlf(${stage}/idata.txt "${script_text}${extra_text}")
-  pack(${OUT}/PWdata.dta --as idata.txt ${stage}/idata.txt ${text_entries})
-else()
-  # When the script installs the data archive itself, the measured count
-  # includes the archive, whose size depends on the count written into it:
-  # packed again until the size holds still. Some counts have no such point
-  # (the compressed size flips between two values, each giving the other);
-  # a flip is broken by a comment that grows by a byte each time.
-  set(data ${OUT}/disc1/PWdata.dta)
-  set(data_size 0)
-  set(earlier_size -1)
-  set(padding "")
-  set(settled OFF)
-  foreach(attempt RANGE 1 16)
-    math(EXPR full "${total} + ${data_size}")
-    set(measured "\n// Measured when the discs were built: the bytes of every add_file entry.\n")
-    if(NOT padding STREQUAL "")
-      string(APPEND measured "//${padding}\n")
-    endif()
-    string(APPEND measured "var request_space_full = ${full}\n")
-    write_crlf(${stage}/idata.txt "${script_text}${measured}${extra_text}")
-    pack(${data} --as idata.txt ${stage}/idata.txt ${text_entries})
-    if(NOT data_listed)
-      set(settled ON)
-      break()
-    endif()
-    file(SIZE ${data} size)
-    if(size EQUAL data_size)
-      set(settled ON)
-      break()
-    endif()
-    if(size EQUAL earlier_size)
-      string(APPEND padding ".")
-    endif()
-    set(earlier_size ${data_size})
-    set(data_size ${size})
-  endforeach()
-  if(NOT settled)
-    message(FATAL_ERROR "assemble_disc_set: the size of ${data} does not settle")
-  endif()
+execute_process(COMMAND ${EMULATOR} ${KORVO_DISC} build --installer ${INSTALLER} ${PROJECT} ${OUT}
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "assemble_disc_set: korvo-disc build ${OUT} failed (${rc}):\n${out}${err}")
 endif()
-file(REMOVE_RECURSE ${stage})
+# The demo's sets are kept free of warnings too.
+if(out MATCHES ": warning: ")
+  message(FATAL_ERROR "assemble_disc_set: korvo-disc build ${OUT} warns:\n${out}${err}")
+endif()

@@ -1,5 +1,6 @@
 #include "disc/build.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -30,7 +31,10 @@ constexpr const char* kBillboardsFolder = "billboards";
 constexpr const char* kEveryDiscFolder = "every-disc";
 // Packing again until PWdata.dta's size holds still: the measured size
 // counts the archive when the script installs it, and the count is inside.
-constexpr int kSizeRounds = 6;
+// Some counts have no such point (the packed size flips between two values,
+// each giving the other); a flip is broken by a comment at the script's end
+// that grows by a byte each time, so a few more rounds are allowed.
+constexpr int kSizeRounds = 16;
 
 bool ReadBytes(const fs::path& path, std::vector<uint8_t>* bytes) {
     std::ifstream in(path, std::ios::binary);
@@ -54,12 +58,32 @@ fs::path Under(const fs::path& folder, const std::string& name) {
     return folder / relative;
 }
 
-bool CopyTree(const fs::path& from, const fs::path& to) {
-    std::error_code error;
-    if (!fs::is_directory(from, error)) return true;
-    fs::create_directories(to, error);
-    fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::overwrite_existing, error);
-    return !error;
+// Copies `from` to `to`, replacing a file there. The file is removed first:
+// MinGW's copy_file takes any two files for the same one (Windows has no
+// inode numbers) and refuses to overwrite.
+bool ReplaceFile(const fs::path& from, const fs::path& to, std::error_code* error) {
+    fs::remove(to, *error);
+    if (*error) return false;
+    return fs::copy_file(from, to, *error);
+}
+
+// Copies every file below `from` to the same place below `to`, a file at a
+// time: fs::copy's recursive form fails on existing folders in some
+// runtimes (MinGW's, the Windows build). Nothing to copy when `from` is no
+// folder.
+bool CopyTree(const fs::path& from, const fs::path& to, std::error_code* error) {
+    if (!fs::is_directory(from, *error)) return !*error || *error == std::errc::no_such_file_or_directory;
+    fs::create_directories(to, *error);
+    for (fs::recursive_directory_iterator it(from, *error), end; !*error && it != end; it.increment(*error)) {
+        const fs::path target = to / fs::relative(it->path(), from, *error);
+        if (*error) break;
+        if (it->is_directory(*error)) {
+            fs::create_directories(target, *error);
+        } else if (!*error) {
+            ReplaceFile(it->path(), target, error);
+        }
+    }
+    return !*error;
 }
 
 // A text with Windows line ends, as the installer's texts are stored.
@@ -139,7 +163,7 @@ bool Builder::Run() {
         const fs::path target = Under(stage / ("disc" + std::to_string(entry.disc)), entry.firstName);
         std::error_code error;
         fs::create_directories(target.parent_path(), error);
-        if (!fs::copy_file(*source, target, fs::copy_options::overwrite_existing, error))
+        if (!ReplaceFile(*source, target, &error))
             return Fail(target.string(), 0, "can't be written: " + error.message());
         const uint64_t size = fs::file_size(*source);
         total += size;
@@ -149,9 +173,10 @@ bool Builder::Run() {
     // What every disc and disc 1 get beside the files.
     for (uint32_t d = 1; d <= discs; ++d) {
         const fs::path disc = stage / ("disc" + std::to_string(d));
-        if (!CopyTree(project / kEveryDiscFolder, disc) ||
-            !CopyTree(project / ("disc" + std::to_string(d)), disc))
-            return Fail(disc.string(), 0, "the extra files can't be copied");
+        std::error_code copied;
+        if (!CopyTree(project / kEveryDiscFolder, disc, &copied) ||
+            !CopyTree(project / ("disc" + std::to_string(d)), disc, &copied))
+            return Fail(disc.string(), 0, "the extra files can't be copied: " + copied.message());
         const std::string label = "KORVO_CD_" + std::to_string(d) + "\n";
         if (!WriteBytes(disc / kLabelFileName, std::vector<uint8_t>(label.begin(), label.end())))
             return Fail(disc.string(), 0, "the label file can't be written");
@@ -161,14 +186,14 @@ bool Builder::Run() {
     std::error_code error;
     if (!fs::is_regular_file(installer, error))
         return Fail(installer.string(), 0, "missing: disc 1 needs PWsetup.exe");
-    fs::copy_file(installer, stage / "disc1" / "PWsetup.exe", fs::copy_options::overwrite_existing, error);
+    if (!ReplaceFile(installer, stage / "disc1" / "PWsetup.exe", &error))
+        return Fail((stage / "disc1").string(), 0, "can't be written: " + error.message());
     if (options.withSetup) {
         if (!fs::is_regular_file(project / "setup.exe", error))
             return Fail((project / "setup.exe").string(), 0, "missing: --setup copies it to disc 1");
-        fs::copy_file(project / "setup.exe", stage / "disc1" / "setup.exe",
-                      fs::copy_options::overwrite_existing, error);
+        if (!ReplaceFile(project / "setup.exe", stage / "disc1" / "setup.exe", &error))
+            return Fail((stage / "disc1").string(), 0, "can't be written: " + error.message());
     }
-    if (error) return Fail((stage / "disc1").string(), 0, "can't be written: " + error.message());
 
     // Each disc's billboard archive with its pictures of the global numbering.
     const int32_t perDisc = model->settings.Int(Setting::NumOfBilboardsPerCd);
@@ -218,6 +243,8 @@ bool Builder::Run() {
     }
     const fs::path dataPath = stage / "disc1" / installer::kDataArchiveName;
     uint64_t dataSize = 0;
+    uint64_t earlierSize = UINT64_MAX;
+    std::string padding;
     uint64_t full = 0;
     // The line numbers stay: the backup's value replaced one line or added
     // one at the end.
@@ -225,8 +252,12 @@ bool Builder::Run() {
     bool settled = false;
     for (int round = 0; round < kSizeRounds && !settled; ++round) {
         full = total + dataSize;
-        const std::string measured =
+        std::string measured =
             WithSetting(script, lines.LineOf(Setting::RequestSpaceFull), "request_space_full", full);
+        if (!padding.empty()) {
+            if (!measured.empty() && measured.back() != '\n') measured += '\n';
+            measured += "//" + padding + "\n";
+        }
         std::vector<ArchiveInput> inputs = data;
         const std::vector<uint8_t> scriptText(measured.begin(), measured.end());
         inputs.push_back({installer::kScriptName, WindowsLines(scriptText)});
@@ -236,6 +267,8 @@ bool Builder::Run() {
             return Fail(installer::kDataArchiveName, 0, message);
         if (!WriteBytes(dataPath, image)) return Fail(dataPath.string(), 0, "can't be written");
         settled = !dataListed || image.size() == dataSize;
+        if (!settled && image.size() == earlierSize) padding += '.';
+        earlierSize = dataSize;
         dataSize = image.size();
     }
     if (!settled) return Fail(dataPath.string(), 0, "its size does not settle");

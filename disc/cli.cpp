@@ -71,6 +71,9 @@ void DefineBuild(CLI::App& app, BuildCommand* command) {
     app.add_flag("-q,--quiet", command->quiet, "print errors only");
     app.final_callback([command] {
         if (command->verbose && command->quiet) throw CLI::ValidationError("-v and -q", "exclude each other");
+        if (command->options.images && !kImagesSupported)
+            throw CLI::ValidationError("--iso",
+                                       "images are written by the native korvo-disc only (through xorriso)");
     });
 }
 

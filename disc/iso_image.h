@@ -8,6 +8,14 @@
 
 namespace disc {
 
+// Whether this build writes and reads images: the native one does, the
+// Windows one refuses --iso and image arguments with a message.
+#ifdef _WIN32
+inline constexpr bool kImagesSupported = false;
+#else
+inline constexpr bool kImagesSupported = true;
+#endif
+
 // The program that writes images, found on PATH.
 inline constexpr const char* kImageWriter = "xorriso";
 

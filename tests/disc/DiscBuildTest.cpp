@@ -210,3 +210,37 @@ TEST(DiscBuild, iso_images_carry_the_disc_label_and_every_file_byte_for_byte) {
     EXPECT_EQ(notImage.code, disc::kExitFailed);
     EXPECT_NE(notImage.out.find("not an ISO 9660 image"), std::string::npos) << notImage.out;
 }
+
+// The measured count includes PWdata.dta, whose size depends on the count
+// written into it; across a change in the count's digits every build still
+// settles on a count the check agrees with.
+TEST(DiscBuild, the_data_archive_size_settles_for_every_count_across_a_digit_change) {
+    dtatest::TempFolder folder;
+    disctest::LayOutProject(Demo::OneDisc, folder.Path("project"));
+    const fs::path game = folder.Path("project/files/Game.exe");
+    auto measured = [&](int run) -> uint64_t {
+        const fs::path out = folder.Path("out" + std::to_string(run));
+        const Built built = Build({"build", "-q", folder.Path("project"), out.string()});
+        EXPECT_EQ(built.code, disc::kExitOk)
+            << "Game.exe of " << fs::file_size(game) << " bytes: " << built.out;
+        if (built.code != disc::kExitOk) return 0;
+        EXPECT_EQ(CheckListing(out.string()), "");
+        const std::string script = ScriptOf(out / "disc1");
+        const size_t at = script.find("request_space_full = ");
+        return at == std::string::npos ? 0 : std::stoull(script.substr(at + 21));
+    };
+    const uint64_t first = measured(0);
+    ASSERT_GT(first, 0u);
+    uint64_t power = 10;
+    while (power <= first) power *= 10;
+    // Game.exe grown so that the count runs from below `power` to above it.
+    const uint64_t start = fs::file_size(game) + (power - first) - 40;
+    int crossed = 0;
+    for (int n = 0; n < 80; ++n) {
+        dtatest::WriteFile(game.string(), dtatest::Pattern(start + n, 7));
+        const uint64_t full = measured(n + 1);
+        if (full >= power) ++crossed;
+    }
+    EXPECT_GT(crossed, 0);
+    EXPECT_LT(crossed, 80);
+}
