@@ -139,6 +139,14 @@ bool Builder::Run() {
         return false;
     }
 
+    // The installer that disc 1 gets. An add_file line that installs disc 1's
+    // PWsetup.exe (as the uninstaller, say) copies this very file, so it is
+    // also what that line measures.
+    const fs::path installer =
+        options.installer.empty() ? project / "PWsetup.exe" : fs::path(options.installer);
+    if (std::error_code checked; !fs::is_regular_file(installer, checked))
+        return Fail(installer.string(), 0, "missing: disc 1 needs PWsetup.exe");
+
     // The files, each to the disc its line names.
     const DiscFolder files(project / kFilesFolder, 0);
     uint32_t discs = 1;
@@ -154,7 +162,9 @@ bool Builder::Run() {
             dataListed = true;
             continue;
         }
-        std::optional<fs::path> source = files.Find(entry.firstName);
+        const bool isInstaller = entry.disc == 1 && FoldName(entry.firstName) == FoldName("PWsetup.exe");
+        std::optional<fs::path> source =
+            isInstaller ? std::optional<fs::path>(installer) : files.Find(entry.firstName);
         if (!source) {
             return Fail(kScriptShown, model->addFileLine[i],
                         std::string("add_file \"") + entry.firstName + "\" is not in " +
@@ -181,11 +191,7 @@ bool Builder::Run() {
         if (!WriteBytes(disc / kLabelFileName, std::vector<uint8_t>(label.begin(), label.end())))
             return Fail(disc.string(), 0, "the label file can't be written");
     }
-    const fs::path installer =
-        options.installer.empty() ? project / "PWsetup.exe" : fs::path(options.installer);
     std::error_code error;
-    if (!fs::is_regular_file(installer, error))
-        return Fail(installer.string(), 0, "missing: disc 1 needs PWsetup.exe");
     if (!ReplaceFile(installer, stage / "disc1" / "PWsetup.exe", &error))
         return Fail((stage / "disc1").string(), 0, "can't be written: " + error.message());
     if (options.withSetup) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -243,4 +244,24 @@ TEST(DiscBuild, the_data_archive_size_settles_for_every_count_across_a_digit_cha
     }
     EXPECT_GT(crossed, 0);
     EXPECT_LT(crossed, 80);
+}
+
+// The installer given with --installer is disc 1's PWsetup.exe, also where
+// an add_file line installs that file (the uninstaller): the line is measured
+// on it, not on a PWsetup.exe of another size that the project's files hold.
+TEST(DiscBuild, an_installer_given_apart_is_the_one_the_script_measures) {
+    dtatest::TempFolder folder;
+    disctest::LayOutProject(Demo::OneDisc, folder.Path("project"));
+    ASSERT_TRUE(fs::exists(folder.Path("project/files/PWsetup.exe")));
+    const fs::path installer = folder.Path("newer/PWsetup.exe");
+    fs::create_directories(installer.parent_path());
+    {
+        std::ofstream file(installer, std::ios::binary);
+        file << std::string(fs::file_size(folder.Path("project/files/PWsetup.exe")) + 8192, 'x');
+    }
+    const fs::path out = folder.Path("out");
+    const Built built = Build({"build", "--installer", installer.string(), folder.Path("project"), out.string()});
+    ASSERT_EQ(built.code, disc::kExitOk) << built.out;
+    EXPECT_EQ(CheckListing(out.string()), "");
+    EXPECT_EQ(fs::file_size(out / "disc1/PWsetup.exe"), fs::file_size(installer));
 }
