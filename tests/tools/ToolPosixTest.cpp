@@ -311,3 +311,16 @@ TEST(ToolPosix, a_full_disk_on_standard_output_is_named_with_its_reason) {
     EXPECT_EQ(code, 1);
     EXPECT_NE(err.find("cannot write to standard output"), std::string::npos) << err;
 }
+
+TEST(ToolPosix, an_entry_of_exactly_4_gib_is_refused_as_such) {
+    TempFolder dir;
+    const std::string big = dir / "big.bin";
+    { std::ofstream(big, std::ios::binary); }
+    fs::resize_file(big, uint64_t{1} << 32);  // sparse: no disk space
+    Outcome pack = Dta({"pack", "-q", dir / "a.dta", big});
+    EXPECT_EQ(pack.code, 1);
+    EXPECT_NE(pack.err.find("big.bin: 4 GiB or larger (an entry holds at most 4,294,967,295 bytes)"),
+              std::string::npos)
+        << pack.err;
+    EXPECT_EQ(pack.err.find("larger than 4 GiB"), std::string::npos) << pack.err;
+}
