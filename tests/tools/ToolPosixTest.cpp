@@ -324,3 +324,19 @@ TEST(ToolPosix, an_entry_of_exactly_4_gib_is_refused_as_such) {
         << pack.err;
     EXPECT_EQ(pack.err.find("larger than 4 GiB"), std::string::npos) << pack.err;
 }
+
+TEST(ToolPosix, an_unreadable_folder_is_named_itself_not_the_folder_packed) {
+    TempFolder dir;
+    dir.Write("src/a.txt", Bytes("a"));
+    dir.Write("src/locked/b.txt", Bytes("b"));
+    const fs::path locked = dir.path() / "src/locked";
+    fs::permissions(locked, fs::perms::none);
+    if (access(locked.c_str(), R_OK) == 0) {
+        fs::permissions(locked, fs::perms::owner_all);
+        GTEST_SKIP() << "folders without permissions are readable here (root)";
+    }
+    Outcome pack = Dta({"pack", "-q", dir / "a.dta", dir / "src"});
+    fs::permissions(locked, fs::perms::owner_all);
+    EXPECT_EQ(pack.code, 1);
+    EXPECT_EQ(pack.err, "dta: cannot read folder " + locked.string() + ": Permission denied\n");
+}
