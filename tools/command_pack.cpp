@@ -94,7 +94,7 @@ private:
 class PackCommand : public Command {
 public:
     void Define(CLI::App& app, Console& console) override {
-        AddCommonOptions(app, &common_, &console);
+        AddCommonOptions(app, &common_, &console, true);
         app.add_option("-o,--output", output_,
                        "write the archive to FILE (- for standard output); every name is then an input")
             ->type_name("FILE");

@@ -143,7 +143,7 @@ uint64_t TotalSize(const ArchiveView& view, const std::vector<size_t>& chosen) {
 class ListCommand : public Command {
 public:
     void Define(CLI::App& app, Console& console) override {
-        AddCommonOptions(app, &common_, &console);
+        AddCommonOptions(app, &common_, &console, false);
         app.add_option("--sort", sort_, "name (the default) or key: the archive's internal lookup-key order")
             ->type_name("ORDER")
             ->check(CLI::IsMember({"name", "key"}));
@@ -208,7 +208,7 @@ private:
 class VerifyCommand : public Command {
 public:
     void Define(CLI::App& app, Console& console) override {
-        AddCommonOptions(app, &common_, &console);
+        AddCommonOptions(app, &common_, &console, false);
         AddArchiveArgument(app, &archive_);
         app.footer(
             "Checks the directory and every entry's header, name and block chain,\n"
@@ -279,7 +279,7 @@ private:
 class CatCommand : public Command {
 public:
     void Define(CLI::App& app, Console& console) override {
-        AddCommonOptions(app, &common_, &console);
+        AddCommonOptions(app, &common_, &console, false);
         AddArchiveArgument(app, &archive_);
         app.add_option("names", names_, "entry names or patterns (/ or \\ between folders; *, ?, [...])")
             ->type_name("NAME")
@@ -334,7 +334,7 @@ private:
 class ExtractCommand : public Command {
 public:
     void Define(CLI::App& app, Console& console) override {
-        AddCommonOptions(app, &common_, &console);
+        AddCommonOptions(app, &common_, &console, true);
         app.add_option("-C,--directory", folder_,
                        "write below DIR (made if missing) instead of the current folder")
             ->type_name("DIR");
