@@ -71,7 +71,6 @@ public:
         : console_(console), progress_(progress), dataOnStdout_(dataOnStdout) {}
 
     void EntryStarted(const pack::PackItem& item, const pack::EntryPlan& plan, uint64_t size) override {
-        progress_.Add(0, 1);
         std::string line;
         if (plan.wave && !console_.quiet)
             line = (plan.lossy ? "wave-coded, lossy: " : "wave-coded, lossless: ") + item.name;
@@ -83,7 +82,8 @@ public:
         else
             console_.Line(line);
     }
-    void BytesRead(uint64_t bytes) override { progress_.Add(bytes, 0); }
+    // The progress line counts what is coded and written, not what is read.
+    void BlockWritten(uint64_t bytes, bool entryDone) override { progress_.Add(bytes, entryDone ? 1 : 0); }
 
 private:
     Console& console_;

@@ -149,6 +149,10 @@ bool StandardErrorIsTerminal();
 bool StandardOutputIsTerminal();
 bool StandardInputIsTerminal();
 
+// The width of the terminal on standard error in columns: the system's
+// figure, else COLUMNS, else 80.
+size_t TerminalColumns();
+
 // Occupies each of standard input, output and error that the process was
 // started without by a null device open the other way round, so that no
 // file the tool opens takes its number and every use of it fails. Call

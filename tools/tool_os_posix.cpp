@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -401,6 +402,14 @@ bool StandardOutputIsTerminal() {
 
 bool StandardInputIsTerminal() {
     return ::isatty(STDIN_FILENO) == 1;
+}
+
+size_t TerminalColumns() {
+    struct winsize size;
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+    const char* columns = std::getenv("COLUMNS");
+    const long n = columns != nullptr ? std::strtol(columns, nullptr, 10) : 0;
+    return n > 0 && n < 10000 ? static_cast<size_t>(n) : 80;
 }
 
 void GuardStandardStreams() {

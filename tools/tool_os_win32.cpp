@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 
 #include "tools/cleanup_table.h"
@@ -378,6 +379,16 @@ bool StandardOutputIsTerminal() {
 
 bool StandardInputIsTerminal() {
     return _isatty(_fileno(stdin)) != 0;
+}
+
+size_t TerminalColumns() {
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (GetConsoleScreenBufferInfo(GetStdHandle(STD_ERROR_HANDLE), &info) &&
+        info.srWindow.Right > info.srWindow.Left)
+        return static_cast<size_t>(info.srWindow.Right - info.srWindow.Left + 1);
+    const char* columns = std::getenv("COLUMNS");
+    const long n = columns != nullptr ? std::strtol(columns, nullptr, 10) : 0;
+    return n > 0 && n < 10000 ? static_cast<size_t>(n) : 80;
 }
 
 void GuardStandardStreams() {}

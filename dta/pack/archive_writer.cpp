@@ -277,6 +277,11 @@ bool WriteArchive(const std::vector<PackItem>& items, const PackOptions& options
             return false;
         previousStored = stored;
         offset += headerBytes + block_header::kSize + b.body.size();
+        if (observer) {
+            const uint64_t done = uint64_t{b.index} * block::kDecodedSize;
+            observer->BlockWritten(std::min<uint64_t>(block::kDecodedSize, r.size - done),
+                                   b.index + 1 == r.blocks);
+        }
         pool.ReleaseOldest();
         return true;
     };
@@ -291,7 +296,8 @@ bool WriteArchive(const std::vector<PackItem>& items, const PackOptions& options
         EntrySource source;
         if (!source.Open(item, options.openFile, error)) return false;
         const uint64_t size = source.size();
-        if (size > kMaxEntrySize) return Fail(error, item.name + ": 4 GiB or larger (an entry holds at most 4,294,967,295 bytes)");
+        if (size > kMaxEntrySize)
+            return Fail(error, item.name + ": 4 GiB or larger (an entry holds at most 4,294,967,295 bytes)");
 
         auto plan = std::make_shared<EntryPlan>();
         const uint64_t blocks = BlockCount(size);
