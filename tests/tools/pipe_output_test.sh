@@ -58,4 +58,18 @@ fi
 status=$?
 check "closed stdout: exit 1 (got $status)" "[ $status -eq 1 ]"
 check "closed stdout: says so" "grep -q 'cannot write to standard output' '$work/err.txt'"
+# A terminal is refused as the archive's output or input (script gives the
+# command a pseudo-terminal on both).
+if command -v script >/dev/null; then
+  script -qec "'$dta' pack -q -o - '$work/in/small.txt'" /dev/null </dev/null >"$work/tty.txt" 2>&1
+  status=$?
+  check "pack -o - onto a terminal: exit 1 (got $status)" "[ $status -eq 1 ]"
+  check "pack -o - onto a terminal: says so" "grep -q 'will not write an archive to a terminal' '$work/tty.txt'"
+  for args in "list -" "verify -" "cat - a"; do
+    script -qec "'$dta' $args" /dev/null </dev/null >"$work/tty.txt" 2>&1
+    check "$args from a terminal: refused" "grep -q 'will not read an archive from a terminal' '$work/tty.txt'"
+  done
+else
+  echo "skipped: no script(1) for a pseudo-terminal"
+fi
 exit $fail
