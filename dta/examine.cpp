@@ -193,6 +193,7 @@ bool Archive::ReadEntry(size_t index, EntryInfo* info, Status* status) const {
         }
         offset += kHeader + stored;
     }
+    info->end = offset;
     return true;
 }
 

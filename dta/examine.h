@@ -55,6 +55,8 @@ struct EntryInfo {
     bool wave = false;             // a wave entry: its first block's method is 8 or more
     bool lossy = false;            // a wave entry of 16-bit samples, delta coded with loss
     std::vector<uint8_t> methods;  // distinct block methods in order of first use (at most 256)
+    uint64_t end = 0;              // just past the last block (the name, without blocks); 0 unless
+                                   // every rule ReadEntry checks holds
 };
 
 class EntryStream;

@@ -1,5 +1,7 @@
 #include "tools/archive_view.h"
 
+#include <algorithm>
+
 #include "dta/examine.h"
 #include "dta/status.h"
 #include "tools/tool_os.h"
@@ -83,6 +85,17 @@ const std::vector<EntryInfo>& ArchiveView::entries() const {
 
 const std::vector<std::string>& ArchiveView::problems() const {
     return state_->problems;
+}
+
+uint64_t ArchiveView::BytesAfterEnd() const {
+    if (!state_->problems.empty()) return 0;
+    const examine::ArchiveSummary& summary = state_->archive.Summary();
+    uint64_t end = static_cast<uint64_t>(summary.directoryOffset) + summary.directorySize;
+    for (const EntryInfo& e : state_->entries) {
+        if (!e.problem.empty()) return 0;
+        end = std::max(end, e.end);
+    }
+    return summary.fileSize > end ? summary.fileSize - end : 0;
 }
 
 bool ArchiveView::ReadEntry(size_t index, const BlockSink& sink, std::string* error) {

@@ -41,6 +41,10 @@ public:
     const std::vector<EntryInfo>& entries() const;
     // Problems of the archive as a whole (its directory), one message each.
     const std::vector<std::string>& problems() const;
+    // The bytes after the archive's end (its directory, or the last block of
+    // any entry, whichever lies further), or 0. Known only when the whole
+    // directory and every entry read soundly; 0 otherwise.
+    uint64_t BytesAfterEnd() const;
 
     // Decodes entry `index` block by block into `sink`. False with a message
     // naming the entry, the block and the reason when a block cannot be

@@ -29,8 +29,8 @@ const char kUsage[] =
     "ARCHIVE may be - for standard input; `pack -o -` writes the archive to standard\n"
     "output. NAME takes / or \\ between folders and the patterns *, ? and [...].\n"
     "Every command takes the key words --key1 HEX and --key2 HEX (default 5E91C07B\n"
-    "and 3C6A2F19), -v (more output) and -q (less). `pack` codes losslessly unless\n"
-    "told --method wave.\n"
+    "and 3C6A2F19) and -q (less output); extract and pack also take -v (each file\n"
+    "named). `pack` codes losslessly unless told --method wave.\n"
     "\n"
     "verify finds damage to an archive's structure and blocks that do not decode,\n"
     "but payload damage can't be detected: the format has no checksums.\n";
@@ -136,7 +136,7 @@ void Console::Note(const std::string& text) {
     err_ << Escaped(text) << "\n";
 }
 
-void AddCommonOptions(CLI::App& app, CommonOptions* options, Console* console) {
+void AddCommonOptions(CLI::App& app, CommonOptions* options, Console* console, bool verbose) {
     options->key1 = pack::kDefaultKey1;
     options->key2 = pack::kDefaultKey2;
     auto addKey = [&app](const std::string& flag, uint32_t* word, const char* help) {
@@ -151,7 +151,7 @@ void AddCommonOptions(CLI::App& app, CommonOptions* options, Console* console) {
     };
     addKey("--key1", &options->key1, "key word 1 (default 5E91C07B)");
     addKey("--key2", &options->key2, "key word 2 (default 3C6A2F19)");
-    app.add_flag("-v,--verbose", console->verbose, "say more about each entry");
+    if (verbose) app.add_flag("-v,--verbose", console->verbose, "say more about each entry");
     app.add_flag("-q,--quiet", console->quiet, "print failures and warnings only; no progress line");
     app.final_callback([console] {
         if (console->verbose && console->quiet) throw CLI::ValidationError("-v and -q", "exclude each other");

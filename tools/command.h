@@ -56,12 +56,13 @@ private:
     Progress* progress_ = nullptr;
 };
 
-// --key1, --key2, -v and -q.
+// --key1, --key2, -q and, where a command has more to say about each entry
+// (`verbose`), -v. Commands without it refuse -v as an unknown option.
 struct CommonOptions {
     uint32_t key1 = 0;
     uint32_t key2 = 0;
 };
-void AddCommonOptions(CLI::App& app, CommonOptions* options, Console* console);
+void AddCommonOptions(CLI::App& app, CommonOptions* options, Console* console, bool verbose);
 
 class Command {
 public:

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "dta/pack/archive_writer.h"
+#include "tools/held_archive.h"
 #include "tools/pack_inputs.h"
 #include "tools/progress.h"
 #include "tools/tool_os.h"
@@ -70,7 +71,6 @@ public:
         : console_(console), progress_(progress), dataOnStdout_(dataOnStdout) {}
 
     void EntryStarted(const pack::PackItem& item, const pack::EntryPlan& plan, uint64_t size) override {
-        progress_.Add(0, 1);
         std::string line;
         if (plan.wave && !console_.quiet)
             line = (plan.lossy ? "wave-coded, lossy: " : "wave-coded, lossless: ") + item.name;
@@ -82,7 +82,8 @@ public:
         else
             console_.Line(line);
     }
-    void BytesRead(uint64_t bytes) override { progress_.Add(bytes, 0); }
+    // The progress line counts what is coded and written, not what is read.
+    void BlockWritten(uint64_t bytes, bool entryDone) override { progress_.Add(bytes, entryDone ? 1 : 0); }
 
 private:
     Console& console_;
@@ -93,10 +94,14 @@ private:
 class PackCommand : public Command {
 public:
     void Define(CLI::App& app, Console& console) override {
-        AddCommonOptions(app, &common_, &console);
+        AddCommonOptions(app, &common_, &console, true);
         app.add_option("-o,--output", output_,
                        "write the archive to FILE (- for standard output); every name is then an input")
             ->type_name("FILE");
+        app.add_option(
+               "--tmpdir", tmpdir_,
+               "with -o -: where the archive is held once it outgrows memory (default: TMPDIR, else /tmp)")
+            ->type_name("DIR");
         app.add_option("-j,--threads", threads_, "coding threads (default: one per processor)")
             ->type_name("N")
             ->check(CLI::Range(1u, 256u));
@@ -157,6 +162,9 @@ public:
                    kExitUsage;
 
         const bool toStdout = archive == "-";
+        if (toStdout && os::StandardOutputIsTerminal())
+            return console.Error("will not write an archive to a terminal (redirect standard output)"),
+                   kExitFailed;
         std::error_code ec;
         if (!toStdout && std::filesystem::is_directory(archive, ec))
             return console.Error(archive + " is a folder"), kExitFailed;
@@ -183,12 +191,13 @@ public:
         }
 
         os::NewFile file;
-        if (!(toStdout ? file.CreateScratch(&error) : file.CreateFor(archive, &error)))
-            return console.Error(error), kExitFailed;
+        if (!toStdout && !file.CreateFor(archive, &error)) return console.Error(error), kExitFailed;
+        HeldArchive held(os::TemporaryFolder(tmpdir_));
         Progress progress(console.err(), console.ProgressWanted(), inputs.totalBytes, inputs.items.size());
         console.Attach(&progress);
         PackReport report(console, progress, toStdout);
-        FileSink sink(&file);
+        FileSink fileSink(&file);
+        pack::ArchiveSink& sink = toStdout ? static_cast<pack::ArchiveSink&>(held) : fileSink;
         pack::PackOptions options;
         options.key1 = common_.key1;
         options.key2 = common_.key2;
@@ -196,7 +205,7 @@ public:
         options.openFile = OpenFileSource;
         uint64_t size = 0;
         if (!pack::WriteArchive(inputs.items, options, sink, &report, &size, &error) ||
-            !(toStdout ? file.CopyTo(console.out(), &error) : file.Commit(archive, true, &error))) {
+            !(toStdout ? held.SendTo(console.out(), &error) : file.Commit(archive, true, &error))) {
             console.Error(error);
             return kExitFailed;
         }
@@ -225,7 +234,7 @@ public:
 
 private:
     CommonOptions common_;
-    std::string output_;
+    std::string output_, tmpdir_;
     unsigned threads_ = 0;
     std::vector<std::string> methods_, names_, folders_, positionals_;
     const CLI::Option* method_ = nullptr;

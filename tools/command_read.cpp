@@ -4,10 +4,12 @@
 #include "tools/command.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <ctime>
 #include <filesystem>
 
 #include "tools/archive_view.h"
+#include "tools/held_archive.h"
 #include "tools/name_pattern.h"
 #include "tools/progress.h"
 #include "tools/safe_path.h"
@@ -48,8 +50,11 @@ public:
         std::string error;
         std::string source = path;
         if (path == "-") {
+            if (os::StandardInputIsTerminal())
+                return console.Error("will not read an archive from a terminal (redirect standard input)"),
+                       false;
             if (!Spool(&error)) return console.Error(error), false;
-            source = spool_.path();
+            source = nameless_ ? spool_.ReopenPath() : scratch_.path();
         } else {
             std::error_code ec;
             if (fs::is_directory(path, ec))
@@ -69,21 +74,33 @@ public:
     ArchiveView view;
 
 private:
+    // Copies standard input into a nameless temporary file, which the
+    // library then opens through its path in /proc; where the system has
+    // none, into a named scratch file removed at the end.
     bool Spool(std::string* error) {
         os::InputFile in;
         in.OpenStandardInput();
-        if (!spool_.CreateScratch(error)) return false;
+        if (!spool_.Create(os::TemporaryFolder(""), error)) return false;
+        nameless_ = !spool_.ReopenPath().empty();
+        const bool nameless = nameless_;
+        if (!nameless && !scratch_.CreateScratch(error)) return false;
         std::vector<uint8_t> chunk(kSpoolChunk);
+        uint64_t at = 0;
         for (;;) {
             size_t got = 0;
             if (!in.Read(chunk.data(), chunk.size(), &got, error)) return false;
             if (got == 0) break;
-            if (!spool_.Write(chunk.data(), got, error)) return false;
+            if (!(nameless ? spool_.WriteAt(at, chunk.data(), got, error)
+                           : scratch_.Write(chunk.data(), got, error)))
+                return false;
+            at += got;
         }
-        return spool_.Close(error);
+        return nameless || scratch_.Close(error);
     }
 
-    os::NewFile spool_;
+    os::SpillFile spool_;
+    os::NewFile scratch_;
+    bool nameless_ = false;
 };
 
 void AddArchiveArgument(CLI::App& app, std::string* archive) {
@@ -126,7 +143,7 @@ uint64_t TotalSize(const ArchiveView& view, const std::vector<size_t>& chosen) {
 class ListCommand : public Command {
 public:
     void Define(CLI::App& app, Console& console) override {
-        AddCommonOptions(app, &common_, &console);
+        AddCommonOptions(app, &common_, &console, false);
         app.add_option("--sort", sort_, "name (the default) or key: the archive's internal lookup-key order")
             ->type_name("ORDER")
             ->check(CLI::IsMember({"name", "key"}));
@@ -191,7 +208,7 @@ private:
 class VerifyCommand : public Command {
 public:
     void Define(CLI::App& app, Console& console) override {
-        AddCommonOptions(app, &common_, &console);
+        AddCommonOptions(app, &common_, &console, false);
         AddArchiveArgument(app, &archive_);
         app.footer(
             "Checks the directory and every entry's header, name and block chain,\n"
@@ -199,7 +216,9 @@ public:
             "and the last block must decode to exactly the rest. Prints \"ok\" for\n"
             "each good entry, marking delta-coded 16-bit sound \"lossy\" (its samples\n"
             "differ from the original by design), and each failure on standard\n"
-            "error; the exit code is 1 if anything failed.\n"
+            "error; the exit code is 1 if anything failed. Bytes after the archive's\n"
+            "end (its directory or last block) are a warning only: the game ignores\n"
+            "them.\n"
             "\n"
             "Payload damage can't be detected: the format has no checksums, so a\n"
             "changed byte inside stored or coded data that still decodes goes unseen.");
@@ -235,6 +254,14 @@ public:
         }
         progress.Clear();
         console.Attach(nullptr);
+        // The game reads such a file as it reads the archive without the
+        // extra bytes, so they are no damage; but they are not what pack
+        // writes, and usually mean data appended by mistake or a file
+        // joined with another one.
+        if (const uint64_t extra = view.BytesAfterEnd(); extra > 0)
+            console.Warning((archive_ == "-" ? std::string("standard input") : archive_) + ": " +
+                            std::to_string(extra) + (extra == 1 ? " byte" : " bytes") +
+                            " after the end of the archive (the game ignores them)");
         std::string summary = std::to_string(clean) + " of " +
                               Plural(view.entries().size(), "entry", "entries") + " decode cleanly";
         if (lossy > 0) summary += "; " + std::to_string(lossy) + " of them lossy (wave-coded 16-bit sound)";
@@ -252,7 +279,7 @@ private:
 class CatCommand : public Command {
 public:
     void Define(CLI::App& app, Console& console) override {
-        AddCommonOptions(app, &common_, &console);
+        AddCommonOptions(app, &common_, &console, false);
         AddArchiveArgument(app, &archive_);
         app.add_option("names", names_, "entry names or patterns (/ or \\ between folders; *, ?, [...])")
             ->type_name("NAME")
@@ -268,15 +295,25 @@ public:
             for (size_t i : chosen) {
                 std::string error;
                 bool written = true;
+                std::string writeFailure;
                 const bool ok = archive.view.ReadEntry(
                     i,
                     [&](const uint8_t* data, size_t n) {
+                        errno = 0;
                         written =
                             static_cast<bool>(console.out().write(reinterpret_cast<const char*>(data), n));
+                        if (!written) writeFailure = StandardOutputFailure();
                         return written;
                     },
                     &error);
-                if (!written) return console.Error("cannot write to standard output"), kExitFailed;
+                // The last bytes of an entry may wait in the stream's buffer;
+                // a full disk shows only when they are written.
+                if (written) {
+                    errno = 0;
+                    written = static_cast<bool>(console.out().flush());
+                    if (!written) writeFailure = StandardOutputFailure();
+                }
+                if (!written) return console.Error(writeFailure), kExitFailed;
                 if (!ok) {
                     console.Error(error);
                     failed = true;
@@ -297,7 +334,7 @@ private:
 class ExtractCommand : public Command {
 public:
     void Define(CLI::App& app, Console& console) override {
-        AddCommonOptions(app, &common_, &console);
+        AddCommonOptions(app, &common_, &console, true);
         app.add_option("-C,--directory", folder_,
                        "write below DIR (made if missing) instead of the current folder")
             ->type_name("DIR");

@@ -96,8 +96,12 @@ bool WalkFolder(const fs::path& folder, const std::string& prefix, const OutputF
     };
     fs::recursive_directory_iterator it(folder, ec);
     if (ec) return fail(folder, ec);
-    for (; it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    // The entry last seen: a walk that fails going into it failed at it; one
+    // that fails going on after a file failed in the file's folder.
+    fs::path last;
+    for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
         const fs::path& path = it->path();
+        last = path;
         std::vector<std::string> parts =
             prefix.empty() ? std::vector<std::string>{} : std::vector<std::string>{prefix};
         for (const fs::path& part : path.lexically_relative(folder)) parts.push_back(part.string());
@@ -134,7 +138,11 @@ bool WalkFolder(const fs::path& folder, const std::string& prefix, const OutputF
         }
         here.push_back({name, path.string(), size});
     }
-    if (ec) return fail(folder, ec);
+    if (ec) {
+        std::error_code kindError;
+        if (last.empty()) return fail(folder, ec);
+        return fail(fs::is_directory(fs::symlink_status(last, kindError)) ? last : last.parent_path(), ec);
+    }
     // The same entries in the same order whatever order the folder lists them in.
     std::sort(here.begin(), here.end(), [](const Found& a, const Found& b) { return a.name < b.name; });
     found->insert(found->end(), here.begin(), here.end());

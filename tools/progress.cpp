@@ -37,8 +37,15 @@ std::string HumanBytes(double bytes) {
 
 Progress::Progress(std::ostream& err, bool enabled, uint64_t totalBytes, uint64_t totalEntries,
                    std::chrono::milliseconds quietStart)
-    : err_(err), enabled_(enabled), quietStart_(quietStart), totalBytes_(totalBytes), totalEntries_(totalEntries),
-      start_(Clock::now()), lastDraw_(start_) {}
+    : err_(err),
+      enabled_(enabled),
+      quietStart_(quietStart),
+      totalBytes_(totalBytes),
+      totalEntries_(totalEntries),
+      start_(Clock::now()),
+      lastDraw_(start_) {
+    if (enabled_) columns_ = os::TerminalColumns();
+}
 
 void Progress::Add(uint64_t bytes, uint64_t entries) {
     bytes_ += bytes;
@@ -56,10 +63,21 @@ void Progress::Draw() {
     const double fraction = totalBytes_ > 0 ? std::min(1.0, double(bytes_) / totalBytes_) : 0;
     std::string bar(kBarWidth, ' ');
     for (int i = 0; i < static_cast<int>(fraction * kBarWidth); ++i) bar[i] = '#';
-    std::string line = "[" + bar + "] " + HumanBytes(bytes_) + " of " + HumanBytes(totalBytes_) + ", " +
-                       std::to_string(entries_) + " of " + std::to_string(totalEntries_) + " entries, " +
-                       HumanBytes(rate) + "/s";
-    if (rate > 0 && totalBytes_ > bytes_) line += ", " + Duration((totalBytes_ - bytes_) / rate) + " left";
+    const std::string counts = HumanBytes(bytes_) + " of " + HumanBytes(totalBytes_) + ", " +
+                               std::to_string(entries_) + " of " + std::to_string(totalEntries_) + " entries";
+    const std::string speed = ", " + HumanBytes(rate) + "/s";
+    const std::string left =
+        rate > 0 && totalBytes_ > bytes_ ? ", " + Duration((totalBytes_ - bytes_) / rate) + " left" : "";
+    // Widest first; the first that fits is shown.
+    const size_t room = columns_ > 1 ? columns_ - 1 : 1;
+    std::string line;
+    for (const std::string& candidate :
+         {"[" + bar + "] " + counts + speed + left, "[" + bar + "] " + counts + speed,
+          "[" + bar + "] " + counts, counts}) {
+        line = candidate;
+        if (line.size() <= room) break;
+    }
+    if (line.size() > room) line.resize(room);
     const size_t width = line.size();
     if (width < shownWidth_) line += std::string(shownWidth_ - width, ' ');
     err_ << '\r' << line << std::flush;

@@ -21,7 +21,12 @@ public:
     Progress(const Progress&) = delete;
     Progress& operator=(const Progress&) = delete;
 
-    // Counts more work done and redraws now and then.
+    // The line never takes more than `columns` - 1 characters (the last
+    // column would wrap on some terminals); it drops the time left, then
+    // the rate, then the bar to fit. Set from the terminal at construction.
+    void SetColumns(size_t columns) { columns_ = columns; }
+
+    // Counts more work finished and redraws now and then.
     void Add(uint64_t bytes, uint64_t entries);
     // Removes the line, so that a message can be printed; the next Add
     // draws it again.
@@ -38,6 +43,7 @@ private:
     uint64_t bytes_ = 0, entries_ = 0;
     Clock::time_point start_, lastDraw_;
     size_t shownWidth_ = 0;
+    size_t columns_ = 80;
 };
 
 // "1.5 MB", "820 KB", "17 B": sizes for people, in units of 1000.

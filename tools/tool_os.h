@@ -91,7 +91,8 @@ public:
     bool IsOpen() const { return handle_ != kNoHandle; }
 
 private:
-    bool CreateIn(const std::string& folder, const std::string& stem, const std::string& shown, std::string* error);
+    bool CreateIn(const std::string& folder, const std::string& stem, const std::string& shown,
+                  std::string* error);
 
     Handle handle_ = kNoHandle;
     std::string path_;
@@ -100,6 +101,39 @@ private:
     std::string shown_;
     int cleanupSlot_ = -1;
 };
+
+// A temporary file that has no name from the moment it exists (or from
+// right after, where the system can't create it nameless), readable and
+// writable by its owner only: nothing can open it by name, and nothing is
+// left behind however the process ends, even by SIGKILL. On Windows it is
+// a temporary file deleted when its handle closes.
+class SpillFile {
+public:
+    SpillFile() = default;
+    ~SpillFile();
+    SpillFile(const SpillFile&) = delete;
+    SpillFile& operator=(const SpillFile&) = delete;
+
+    // Creates the file in `folder`. The failure names the folder.
+    bool Create(const std::string& folder, std::string* error);
+    bool WriteAt(uint64_t offset, const void* data, size_t count, std::string* error);
+    // Reads exactly `count` bytes at `offset`.
+    bool ReadAt(uint64_t offset, void* data, size_t count, std::string* error);
+    // A path through which the file can be opened again for reading while
+    // this owner keeps it, or "" where the system offers none.
+    std::string ReopenPath() const;
+
+    const std::string& folder() const { return folder_; }
+    bool IsOpen() const { return handle_ != kNoHandle; }
+
+private:
+    Handle handle_ = kNoHandle;
+    std::string folder_;
+};
+
+// The folder for temporary files: `chosen` if not empty, else TMPDIR (TEMP
+// on Windows), else the system's default.
+std::string TemporaryFolder(const std::string& chosen);
 
 // Removes every temporary file of a NewFile still alive when the process
 // receives an interrupt or termination request, then lets the request take
@@ -110,8 +144,20 @@ void InstallInterruptCleanup();
 // that it ends the line before the process goes.
 void SetProgressLineShown(bool shown);
 
-// True when standard error is a terminal.
+// True when standard error, output or input is a terminal.
 bool StandardErrorIsTerminal();
+bool StandardOutputIsTerminal();
+bool StandardInputIsTerminal();
+
+// The width of the terminal on standard error in columns: the system's
+// figure, else COLUMNS, else 80.
+size_t TerminalColumns();
+
+// Occupies each of standard input, output and error that the process was
+// started without by a null device open the other way round, so that no
+// file the tool opens takes its number and every use of it fails. Call
+// once at start-up.
+void GuardStandardStreams();
 
 // Puts standard output into binary mode where the system translates line
 // ends, so entry bytes pass through unchanged.

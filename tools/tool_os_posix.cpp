@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -118,8 +119,9 @@ bool InputFile::Open(const std::string& path, std::string* error) {
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         const int code = errno;
         ::close(fd);
-        if (error) *error = S_ISREG(info.st_mode) ? "cannot read " + path + ": " + ErrorText(code)
-                                                  : path + " is not a regular file";
+        if (error)
+            *error = S_ISREG(info.st_mode) ? "cannot read " + path + ": " + ErrorText(code)
+                                           : path + " is not a regular file";
         return false;
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
@@ -173,8 +175,7 @@ bool NewFile::CreateIn(const std::string& folder, const std::string& stem, const
         sigset_t all, previous;
         sigfillset(&all);
         ::pthread_sigmask(SIG_BLOCK, &all, &previous);
-        const int fd =
-            ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        const int fd = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         const int code = errno;
         if (fd >= 0) cleanupSlot_ = detail::RegisterForCleanup(candidate);
         ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
@@ -194,13 +195,13 @@ bool NewFile::CreateFor(const std::string& target, std::string* error) {
 }
 
 bool NewFile::CreateScratch(std::string* error) {
-    const char* tmp = std::getenv("TMPDIR");
-    const std::string folder = tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
+    const std::string folder = TemporaryFolder("");
     return CreateIn(folder, "dta-scratch", "a scratch file in " + folder, error);
 }
 
 bool NewFile::Write(const void* data, size_t count, std::string* error) {
-    if (handle_ == kNoHandle || !WriteAll(static_cast<int>(handle_), static_cast<const uint8_t*>(data), count))
+    if (handle_ == kNoHandle ||
+        !WriteAll(static_cast<int>(handle_), static_cast<const uint8_t*>(data), count))
         return Fail(error, "cannot write " + shown_, handle_ == kNoHandle ? EBADF : errno);
     return true;
 }
@@ -266,7 +267,8 @@ bool NewFile::Commit(const std::string& target, bool replace, std::string* error
         Fail(error, "cannot create " + target, errno);
         ok = false;
     }
-    if (ok && !replace && ::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
+    if (ok && !replace &&
+        ::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
         // Some file systems lack the no-replace move; a hard link refuses an
         // existing name just the same.
         int code = errno;
@@ -294,6 +296,82 @@ void NewFile::Discard() {
     path_.clear();
 }
 
+// ---- SpillFile ----------------------------------------------------------------
+
+SpillFile::~SpillFile() {
+    if (handle_ != kNoHandle) ::close(static_cast<int>(handle_));
+}
+
+bool SpillFile::Create(const std::string& folder, std::string* error) {
+    folder_ = folder;
+    const std::string what = "cannot create a temporary file in " + folder;
+#ifdef O_TMPFILE
+    int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    // File systems without nameless files refuse with EOPNOTSUPP (or
+    // EISDIR on old kernels); a missing or unwritable folder is final.
+    if (fd >= 0) {
+        handle_ = fd;
+        return true;
+    }
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return Fail(error, what, errno);
+#endif
+    const std::string base = folder == "/" ? "/" : folder + "/";
+    for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
+        const std::string candidate = base + ".dta-held." + RandomSuffix() + ".tmp";
+        // Interrupts wait until the name is gone again.
+        sigset_t all, previous;
+        sigfillset(&all);
+        ::pthread_sigmask(SIG_BLOCK, &all, &previous);
+        fd = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        const int code = errno;
+        if (fd >= 0) ::unlink(candidate.c_str());
+        ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+        if (fd >= 0) {
+            handle_ = fd;
+            return true;
+        }
+        if (code != EEXIST) return Fail(error, what, code);
+    }
+    if (error) *error = what + ": every temporary name tried exists";
+    return false;
+}
+
+bool SpillFile::WriteAt(uint64_t offset, const void* data, size_t count, std::string* error) {
+    if (handle_ == kNoHandle ||
+        !WriteAllAt(static_cast<int>(handle_), offset, static_cast<const uint8_t*>(data), count))
+        return Fail(error, "cannot write a temporary file in " + folder_,
+                    handle_ == kNoHandle ? EBADF : errno);
+    return true;
+}
+
+bool SpillFile::ReadAt(uint64_t offset, void* data, size_t count, std::string* error) {
+    auto* at = static_cast<uint8_t*>(data);
+    while (count > 0) {
+        const ssize_t n = handle_ == kNoHandle
+                              ? -1
+                              : ::pread(static_cast<int>(handle_), at, count, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return Fail(error, "cannot read a temporary file in " + folder_, n == 0 ? EIO : errno);
+        at += n;
+        offset += static_cast<uint64_t>(n);
+        count -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+std::string SpillFile::ReopenPath() const {
+#ifdef __linux__
+    if (handle_ != kNoHandle) return "/proc/self/fd/" + std::to_string(handle_);
+#endif
+    return "";
+}
+
+std::string TemporaryFolder(const std::string& chosen) {
+    if (!chosen.empty()) return chosen;
+    const char* tmp = std::getenv("TMPDIR");
+    return tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
+}
+
 // ---- process ------------------------------------------------------------------
 
 void InstallInterruptCleanup() {
@@ -316,6 +394,33 @@ void SetProgressLineShown(bool shown) {
 
 bool StandardErrorIsTerminal() {
     return ::isatty(STDERR_FILENO) == 1;
+}
+
+bool StandardOutputIsTerminal() {
+    return ::isatty(STDOUT_FILENO) == 1;
+}
+
+bool StandardInputIsTerminal() {
+    return ::isatty(STDIN_FILENO) == 1;
+}
+
+size_t TerminalColumns() {
+    struct winsize size;
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+    const char* columns = std::getenv("COLUMNS");
+    const long n = columns != nullptr ? std::strtol(columns, nullptr, 10) : 0;
+    return n > 0 && n < 10000 ? static_cast<size_t>(n) : 80;
+}
+
+void GuardStandardStreams() {
+    for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        const int opened = ::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
+        if (opened >= 0 && opened != fd) {
+            ::dup2(opened, fd);
+            ::close(opened);
+        }
+    }
 }
 
 void UseBinaryStandardOutput() {}

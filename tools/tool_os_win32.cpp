@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 
 #include "tools/cleanup_table.h"
@@ -116,8 +117,8 @@ bool InputFile::Open(const std::string& path, std::string* error) {
         if (error) *error = path + " is a folder";
         return false;
     }
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (h == INVALID_HANDLE_VALUE) return Fail(error, "cannot open " + path, GetLastError());
     LARGE_INTEGER size;
     FILETIME written;
@@ -181,8 +182,9 @@ bool NewFile::CreateIn(const std::string& folder, const std::string& stem, const
         // CREATE_NEW never opens an existing file or follows a link of
         // that name. Deletion is shared so that an interrupt can remove the
         // file while it is open.
-        HANDLE h = CreateFileA(candidate.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                               nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE h =
+            CreateFileA(candidate.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE) {
             handle_ = reinterpret_cast<Handle>(h);
             path_ = candidate;
@@ -210,7 +212,8 @@ bool NewFile::CreateScratch(std::string* error) {
 
 bool NewFile::Write(const void* data, size_t count, std::string* error) {
     if (handle_ == kNoHandle || !WriteAll(ToHandle(handle_), static_cast<const uint8_t*>(data), count))
-        return Fail(error, "cannot write " + shown_, handle_ == kNoHandle ? ERROR_INVALID_HANDLE : GetLastError());
+        return Fail(error, "cannot write " + shown_,
+                    handle_ == kNoHandle ? ERROR_INVALID_HANDLE : GetLastError());
     return true;
 }
 
@@ -219,7 +222,8 @@ bool NewFile::WriteAt(uint64_t offset, const void* data, size_t count, std::stri
     uint64_t end = 0;
     if (handle_ == kNoHandle || !Position(h, &end) || !SetPosition(h, offset) ||
         !WriteAll(h, static_cast<const uint8_t*>(data), count) || !SetPosition(h, end))
-        return Fail(error, "cannot write " + shown_, handle_ == kNoHandle ? ERROR_INVALID_HANDLE : GetLastError());
+        return Fail(error, "cannot write " + shown_,
+                    handle_ == kNoHandle ? ERROR_INVALID_HANDLE : GetLastError());
     return true;
 }
 
@@ -236,11 +240,13 @@ bool NewFile::SetTime(uint64_t fileTime, std::string* error) {
 bool NewFile::CopyTo(std::ostream& sink, std::string* error) {
     HANDLE h = ToHandle(handle_);
     if (handle_ == kNoHandle || !SetPosition(h, 0))
-        return Fail(error, "cannot read " + shown_, handle_ == kNoHandle ? ERROR_INVALID_HANDLE : GetLastError());
+        return Fail(error, "cannot read " + shown_,
+                    handle_ == kNoHandle ? ERROR_INVALID_HANDLE : GetLastError());
     static char buffer[1 << 16];
     for (;;) {
         DWORD n = 0;
-        if (!ReadFile(h, buffer, sizeof buffer, &n, nullptr)) return Fail(error, "cannot read " + shown_, GetLastError());
+        if (!ReadFile(h, buffer, sizeof buffer, &n, nullptr))
+            return Fail(error, "cannot read " + shown_, GetLastError());
         if (n == 0) return true;
         if (!sink.write(buffer, n)) {
             if (error) *error = "cannot write to standard output";
@@ -286,6 +292,72 @@ void NewFile::Discard() {
     path_.clear();
 }
 
+// ---- SpillFile ----------------------------------------------------------------
+
+SpillFile::~SpillFile() {
+    if (handle_ != kNoHandle) CloseHandle(ToHandle(handle_));
+}
+
+bool SpillFile::Create(const std::string& folder, std::string* error) {
+    folder_ = folder;
+    const std::string what = "cannot create a temporary file in " + folder;
+    const char last = folder.empty() ? '\\' : folder.back();
+    const std::string base = (last == '\\' || last == '/' || last == ':') ? folder : folder + "\\";
+    for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
+        const std::string candidate = base + ".dta-held." + RandomSuffix() + ".tmp";
+        // Shared with nobody, and deleted by the system when the handle
+        // closes, however the process ends.
+        HANDLE h = CreateFileA(candidate.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            handle_ = reinterpret_cast<Handle>(h);
+            return true;
+        }
+        const DWORD code = GetLastError();
+        if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) return Fail(error, what, code);
+    }
+    if (error) *error = what + ": every temporary name tried exists";
+    return false;
+}
+
+bool SpillFile::WriteAt(uint64_t offset, const void* data, size_t count, std::string* error) {
+    HANDLE h = ToHandle(handle_);
+    if (handle_ == kNoHandle || !SetPosition(h, offset) ||
+        !WriteAll(h, static_cast<const uint8_t*>(data), count))
+        return Fail(error, "cannot write a temporary file in " + folder_,
+                    handle_ == kNoHandle ? ERROR_INVALID_HANDLE : GetLastError());
+    return true;
+}
+
+bool SpillFile::ReadAt(uint64_t offset, void* data, size_t count, std::string* error) {
+    HANDLE h = ToHandle(handle_);
+    if (handle_ == kNoHandle || !SetPosition(h, offset))
+        return Fail(error, "cannot read a temporary file in " + folder_,
+                    handle_ == kNoHandle ? ERROR_INVALID_HANDLE : GetLastError());
+    auto* at = static_cast<uint8_t*>(data);
+    while (count > 0) {
+        const DWORD want = count < kChunk ? static_cast<DWORD>(count) : kChunk;
+        DWORD done = 0;
+        if (!ReadFile(h, at, want, &done, nullptr) || done == 0)
+            return Fail(error, "cannot read a temporary file in " + folder_,
+                        done == 0 ? ERROR_HANDLE_EOF : GetLastError());
+        at += done;
+        count -= done;
+    }
+    return true;
+}
+
+std::string SpillFile::ReopenPath() const {
+    return "";
+}
+
+std::string TemporaryFolder(const std::string& chosen) {
+    if (!chosen.empty()) return chosen;
+    char folder[MAX_PATH + 1];
+    const DWORD n = GetTempPathA(sizeof folder, folder);
+    return n == 0 || n > MAX_PATH ? std::string(".") : std::string(folder, n);
+}
+
 // ---- process ------------------------------------------------------------------
 
 void InstallInterruptCleanup() {
@@ -301,15 +373,35 @@ bool StandardErrorIsTerminal() {
     return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
 }
 
+bool StandardOutputIsTerminal() {
+    return _isatty(_fileno(stdout)) != 0;
+}
+
+bool StandardInputIsTerminal() {
+    return _isatty(_fileno(stdin)) != 0;
+}
+
+size_t TerminalColumns() {
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (GetConsoleScreenBufferInfo(GetStdHandle(STD_ERROR_HANDLE), &info) &&
+        info.srWindow.Right > info.srWindow.Left)
+        return static_cast<size_t>(info.srWindow.Right - info.srWindow.Left + 1);
+    const char* columns = std::getenv("COLUMNS");
+    const long n = columns != nullptr ? std::strtol(columns, nullptr, 10) : 0;
+    return n > 0 && n < 10000 ? static_cast<size_t>(n) : 80;
+}
+
+void GuardStandardStreams() {}
+
 void UseBinaryStandardOutput() {
     _setmode(_fileno(stdout), _O_BINARY);
 }
 
 std::string ErrorText(int code) {
     char* text = nullptr;
-    const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    const DWORD n = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
     std::string message = n > 0 && text != nullptr ? std::string(text, n) : "error " + std::to_string(code);
     if (text != nullptr) LocalFree(text);
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.' ||

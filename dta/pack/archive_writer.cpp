@@ -229,7 +229,7 @@ bool WriteArchive(const std::vector<PackItem>& items, const PackOptions& options
     const Key key = MakeKey(options.key1, options.key2);
     const uint64_t dirSize = uint64_t{directory_entry::kSize} * items.size();
     if (kDirectoryOffset + dirSize > kMaxArchiveSize)
-        return Fail(error, "archive would be larger than 4 GiB");
+        return Fail(error, "archive would reach 4 GiB (it holds at most 4,294,967,295 bytes)");
 
     if (!sink.Append(reinterpret_cast<const uint8_t*>(kMagic), kMagicSize, error) ||
         !AppendZeros(sink, archive_header::kSize + dirSize, error))
@@ -250,7 +250,7 @@ bool WriteArchive(const std::vector<PackItem>& items, const PackOptions& options
         const uint64_t headerBytes = b.index == 0 ? entry_header::kSize + item.name.size() : 0;
         if (b.body.size() > block::kMaxBodySize ||
             offset + headerBytes + block_header::kSize + b.body.size() > kMaxArchiveSize)
-            return Fail(error, "archive would be larger than 4 GiB");
+            return Fail(error, "archive would reach 4 GiB (it holds at most 4,294,967,295 bytes)");
         if (b.index == 0) {
             r.headerOffset = offset;
             uint8_t header[entry_header::kSize] = {};
@@ -277,6 +277,11 @@ bool WriteArchive(const std::vector<PackItem>& items, const PackOptions& options
             return false;
         previousStored = stored;
         offset += headerBytes + block_header::kSize + b.body.size();
+        if (observer) {
+            const uint64_t done = uint64_t{b.index} * block::kDecodedSize;
+            observer->BlockWritten(std::min<uint64_t>(block::kDecodedSize, r.size - done),
+                                   b.index + 1 == r.blocks);
+        }
         pool.ReleaseOldest();
         return true;
     };
@@ -291,7 +296,8 @@ bool WriteArchive(const std::vector<PackItem>& items, const PackOptions& options
         EntrySource source;
         if (!source.Open(item, options.openFile, error)) return false;
         const uint64_t size = source.size();
-        if (size > kMaxEntrySize) return Fail(error, item.name + ": larger than 4 GiB");
+        if (size > kMaxEntrySize)
+            return Fail(error, item.name + ": 4 GiB or larger (an entry holds at most 4,294,967,295 bytes)");
 
         auto plan = std::make_shared<EntryPlan>();
         const uint64_t blocks = BlockCount(size);

@@ -62,6 +62,9 @@ public:
     virtual void EntryStarted(const PackItem& item, const EntryPlan& plan, uint64_t size) {}
     // Another `bytes` of input were read.
     virtual void BytesRead(uint64_t bytes) {}
+    // A coded block is in the sink: `decodedBytes` of input are done, and
+    // `entryDone` when it was its entry's last block.
+    virtual void BlockWritten(uint64_t decodedBytes, bool entryDone) {}
 };
 
 struct PackOptions {

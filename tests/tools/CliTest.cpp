@@ -147,6 +147,14 @@ TEST(Cli, usage_errors_and_help) {
     EXPECT_EQ(version.code, 0);
     EXPECT_EQ(version.out.compare(0, 4, "dta "), 0) << version.out;
     EXPECT_EQ(Dta({"list", "-v", "-q", notArchive}).code, 2);
+    // -v is offered only where it names more: list, verify and cat refuse it.
+    for (const char* command : {"list", "verify", "cat"}) {
+        Outcome verbose = Dta({command, "-v", notArchive, "a"});
+        EXPECT_EQ(verbose.code, 2) << command;
+        EXPECT_NE(verbose.err.find("-v"), std::string::npos) << command << verbose.err;
+        EXPECT_EQ(Dta({"help", command}).out.find("--verbose"), std::string::npos) << command;
+    }
+    EXPECT_NE(Dta({"help", "extract"}).out.find("--verbose"), std::string::npos);
     // A name that starts with a slash is a path on every system, not an option.
     Outcome rooted = Dta({"list", "/no/such/archive.dta"});
     EXPECT_EQ(rooted.code, 1) << rooted.err;

@@ -72,3 +72,33 @@ TEST(Progress, is_silent_off_a_terminal_with_q_and_during_the_first_second) {
     EXPECT_EQ(HumanBytes(820000), "820.0 KB");
     EXPECT_EQ(HumanBytes(1.5e9), "1.5 GB");
 }
+
+TEST(Progress, fits_the_terminal_width_dropping_the_least_needed_parts_first) {
+    const std::string full = [] {
+        std::ostringstream err;
+        Progress progress(err, true, 4000000, 8, milliseconds(0));
+        progress.SetColumns(200);
+        std::this_thread::sleep_for(milliseconds(2));
+        progress.Add(1000000, 2);
+        return Shown(err.str());
+    }();
+    ASSERT_NE(full.find(" left"), std::string::npos) << full;
+    for (const size_t columns :
+         {size_t{200}, full.size() + 1, full.size(), size_t{60}, size_t{40}, size_t{10}}) {
+        std::ostringstream err;
+        Progress progress(err, true, 4000000, 8, milliseconds(0));
+        progress.SetColumns(columns);
+        std::this_thread::sleep_for(milliseconds(2));
+        progress.Add(1000000, 2);
+        const std::string line = Shown(err.str());
+        EXPECT_LE(line.size(), columns - 1) << columns << ": " << line;
+        // The rate differs from run to run: near the full line's width only
+        // the bound holds for certain.
+        if (columns == 200) {
+            EXPECT_NE(line.find(" left"), std::string::npos) << line;
+        }
+        if (columns >= 40) {
+            EXPECT_NE(line.find("2 of 8 entries"), std::string::npos) << columns << ": " << line;
+        }
+    }
+}

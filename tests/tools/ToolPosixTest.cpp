@@ -284,3 +284,59 @@ TEST(ToolPosix, list_and_verify_read_standard_input) {
     // The scratch copy of standard input is gone.
     EXPECT_EQ(TemporaryFiles(dir.path()), 0u);
 }
+
+TEST(ToolPosix, a_full_disk_on_standard_output_is_named_with_its_reason) {
+    TempFolder dir;
+    dir.Write("src/a.bin", RandomBytes(200000));
+    const std::string archive = dir / "a.dta";
+    ASSERT_EQ(Dta({"pack", "-q", archive, "-C", dir / "src", "."}).code, 0);
+    const std::string tool = DTA_TOOL_PATH;
+    const std::string errPath = dir / "err.txt";
+    auto run = [&](const std::string& args) {
+        const std::string command = "'" + tool + "' " + args + " 2> '" + errPath + "'";
+        const int status = std::system(command.c_str());
+        const std::vector<uint8_t> text = TempFolder::Read(errPath);
+        return std::make_pair(WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+                              std::string(text.begin(), text.end()));
+    };
+    for (const std::string& args :
+         {"cat '" + archive + "' a.bin > /dev/full", "pack -q -o - -C '" + dir / "src" + "' . > /dev/full"}) {
+        const auto [code, err] = run(args);
+        EXPECT_EQ(code, 1) << args;
+        EXPECT_EQ(err, "dta: cannot write to standard output: No space left on device\n") << args;
+    }
+    // Without standard output at all, pack fails rather than write the
+    // archive into whatever file takes its place.
+    const auto [code, err] = run("pack -q -o - -C '" + dir / "src" + "' . >&-");
+    EXPECT_EQ(code, 1);
+    EXPECT_NE(err.find("cannot write to standard output"), std::string::npos) << err;
+}
+
+TEST(ToolPosix, an_entry_of_exactly_4_gib_is_refused_as_such) {
+    TempFolder dir;
+    const std::string big = dir / "big.bin";
+    { std::ofstream(big, std::ios::binary); }
+    fs::resize_file(big, uint64_t{1} << 32);  // sparse: no disk space
+    Outcome pack = Dta({"pack", "-q", dir / "a.dta", big});
+    EXPECT_EQ(pack.code, 1);
+    EXPECT_NE(pack.err.find("big.bin: 4 GiB or larger (an entry holds at most 4,294,967,295 bytes)"),
+              std::string::npos)
+        << pack.err;
+    EXPECT_EQ(pack.err.find("larger than 4 GiB"), std::string::npos) << pack.err;
+}
+
+TEST(ToolPosix, an_unreadable_folder_is_named_itself_not_the_folder_packed) {
+    TempFolder dir;
+    dir.Write("src/a.txt", Bytes("a"));
+    dir.Write("src/locked/b.txt", Bytes("b"));
+    const fs::path locked = dir.path() / "src/locked";
+    fs::permissions(locked, fs::perms::none);
+    if (access(locked.c_str(), R_OK) == 0) {
+        fs::permissions(locked, fs::perms::owner_all);
+        GTEST_SKIP() << "folders without permissions are readable here (root)";
+    }
+    Outcome pack = Dta({"pack", "-q", dir / "a.dta", dir / "src"});
+    fs::permissions(locked, fs::perms::owner_all);
+    EXPECT_EQ(pack.code, 1);
+    EXPECT_EQ(pack.err, "dta: cannot read folder " + locked.string() + ": Permission denied\n");
+}

@@ -156,6 +156,30 @@ TEST(Verify, archives_that_cannot_be_read_at_all) {
     EXPECT_NE(notArchive.err.find("not a .dta archive"), std::string::npos) << notArchive.err;
 }
 
+TEST(Verify, bytes_after_the_archive_end_are_a_warning) {
+    TempFolder dir;
+    const Image sound = Sample();
+    Outcome clean = Dta({"verify", dir.Write("good.dta", sound)});
+    EXPECT_EQ(clean.code, 0);
+    EXPECT_EQ(clean.err, "");
+
+    Image appended = sound;
+    for (const char c : std::string("extra")) appended.push_back(static_cast<uint8_t>(c));
+    const std::string path = dir.Write("appended.dta", appended);
+    Outcome verify = Dta({"verify", path});
+    EXPECT_EQ(verify.code, 0);
+    EXPECT_EQ(verify.err,
+              "dta: warning: " + path + ": 5 bytes after the end of the archive (the game ignores them)\n");
+    EXPECT_NE(verify.out.find("2 of 2 entries decode cleanly"), std::string::npos) << verify.out;
+
+    // A damaged archive has no end to measure from: only the damage is told.
+    Image cut = appended;
+    SetField(cut, kFirstEntry, format::entry_header::kBlockCount, 7);
+    Outcome damaged = Dta({"verify", dir.Write("damaged.dta", cut)});
+    EXPECT_EQ(damaged.code, 1);
+    EXPECT_EQ(damaged.err.find("after the end"), std::string::npos) << damaged.err;
+}
+
 TEST(LargeArchive, entries_past_2_gib_list_verify_and_extract) {
     // The only entry lies at 3.5 GiB, after a hole (sparse where the file
     // system allows): offsets there need more than 31 bits, also in the
