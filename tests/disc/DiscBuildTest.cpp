@@ -235,15 +235,16 @@ TEST(DiscBuild, the_data_archive_size_settles_for_every_count_across_a_digit_cha
     uint64_t power = 10;
     while (power <= first) power *= 10;
     // Game.exe grown so that the count runs from below `power` to above it.
-    const uint64_t start = fs::file_size(game) + (power - first) - 40;
+    constexpr int kBuilds = 24;
+    const uint64_t start = fs::file_size(game) + (power - first) - kBuilds / 2;
     int crossed = 0;
-    for (int n = 0; n < 80; ++n) {
+    for (int n = 0; n < kBuilds; ++n) {
         dtatest::WriteFile(game.string(), dtatest::Pattern(start + n, 7));
         const uint64_t full = measured(n + 1);
         if (full >= power) ++crossed;
     }
     EXPECT_GT(crossed, 0);
-    EXPECT_LT(crossed, 80);
+    EXPECT_LT(crossed, kBuilds);
 }
 
 // The installer given with --installer is disc 1's PWsetup.exe, also where
