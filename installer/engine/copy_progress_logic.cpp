@@ -169,12 +169,19 @@ size_t CopyProgressLogic::EntryCount() const {
 
 bool CopyProgressLogic::StartEntry(size_t index) {
     const FileEntry& entry = *target_.lists.addFile[index];
-    const std::string source = std::string(target_.folders.Source()) + entry.firstName;
     const std::string destination = std::string(target_.folders.Destination()) + entry.secondName;
+    std::string source = std::string(target_.folders.Source()) + entry.firstName;
     view_.SetFileLabel((source + " -> " + destination).c_str());
 
     for (;;) {
         if (target_.settings.Bool(Setting::ValidateCd) && !WaitForDisc(entry)) return false;
+        // Read again after the disc check: an unattended run may have found
+        // the disc in another drive and moved the source folder there.
+        const std::string now = std::string(target_.folders.Source()) + entry.firstName;
+        if (now != source) {
+            source = now;
+            view_.SetFileLabel((source + " -> " + destination).c_str());
+        }
         // What is there now must be recoverable before the copy touches it.
         if (journal_ != nullptr && !journal_->Record(destination)) {
             if (!AskRetryJournal(destination)) return false;
@@ -215,9 +222,9 @@ bool CopyProgressLogic::OnCopyFailed(size_t index) {
 }
 
 bool CopyProgressLogic::WaitForDisc(const FileEntry& entry) {
-    // The drive is the one the source folder starts with.
-    const std::string drive = std::string(target_.folders.Source()).substr(0, 3);
-    while (view_.CheckDisc(drive.c_str(), entry.disc) != 0) {
+    // The drive is the one the source folder starts with, read anew on each
+    // try (an answer to the prompt may move the source to another drive).
+    while (view_.CheckDisc(std::string(target_.folders.Source()).substr(0, 3).c_str(), entry.disc) != 0) {
         const Message prompt = Message(IDS_INSTALLATION_TITLE, IDS_INSERT_CD, Buttons::OkCancel)
                                    .Arg(static_cast<uint32_t>(entry.disc));
         if (view_.ShowMessage(prompt) == Answer::Ok) {

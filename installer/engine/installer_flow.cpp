@@ -7,6 +7,7 @@
 #include "dta/dta.h"
 #include "installer/engine/language_check.h"
 #include "installer/resources/resource.h"
+#include "installer/system/install_log.h"
 #include "installer/system/system.h"
 
 namespace installer {
@@ -23,8 +24,41 @@ constexpr char kEax3Arguments[] = " -s";
 // The program's copy in the temporary folder, when it runs from there.
 constexpr char kTemporaryCopyName[] = "PWremove.exe";
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
+const char* StepName(WizardStep step) {
+    switch (step) {
+        case WizardStep::Welcome: return "welcome";
+        case WizardStep::License: return "licence";
+        case WizardStep::PatchInfo: return "patch notes";
+        case WizardStep::Destination: return "destination";
+        case WizardStep::Copy: return "copy";
+        case WizardStep::Options: return "options";
+        case WizardStep::Backup: return "backup";
+        case WizardStep::Restore: return "restore";
+        case WizardStep::Finish: return "finish";
+        case WizardStep::End: return "end";
+    }
+    return "?";
+}
+
+const char* ResultName(int result) {
+    switch (result) {
+        case kResultNext: return "next";
+        case kResultEscape: return "escape";
+        case kResultCancelled: return "cancelled";
+        case kResultBack: return "back";
+        case kResultRegistryDenied: return "registry denied";
+    }
+    return "other";
+}
+
+// A game name as a file name: characters that Windows refuses in names
+// become '_'.
+std::string FileNameOf(const char* name) {
+    std::string text = name != nullptr && *name != '\0' ? name : "PWsetup";
+    for (char& c : text) {
+        if (std::strchr("\\/:*?\"<>|", c) != nullptr || static_cast<unsigned char>(c) < 32) c = '_';
+    }
+    return text;
 }
 
 }  // namespace
@@ -32,65 +66,84 @@ bool IsBlank(char c) {
 InstallerFlow::InstallerFlow(FlowHost& host, const InstallScriptTarget& target)
     : host_(host), target_(target) {}
 
-void InstallerFlow::Run(const char* commandLine) {
-    bool commandLineEmpty = true;
-    if (!TakeSourceFolder(commandLine, &commandLineEmpty)) return;
+int InstallerFlow::Run(const CommandLine& line) {
+    if (line.hasLogFile) ChooseLogFile(line, false);
+    const bool commandLineEmpty = line.source.empty();
+    if (!TakeSourceFolder(line.source)) {
+        LogLine(LogKind::Failure, "the source folder does not fit: %s", line.source.c_str());
+        ChooseLogFile(line, false);
+        return kExitFailed;
+    }
+    LogLine(LogKind::Run, "source folder %s", target_.folders.Source());
 
     if (!RegisterDataArchive()) {
         std::string own;
         if (!commandLineEmpty || !host_.ProgramFolder(&own) || !target_.folders.SetSource(own.c_str()) ||
             !RegisterDataArchive()) {
-            return;
+            LogLine(LogKind::Failure, "no %s in the source folder", kDataArchiveName);
+            ChooseLogFile(line, false);
+            return kExitFailed;
         }
+        LogLine(LogKind::Run, "no %s in the current folder: the source folder is the program's, %s",
+                kDataArchiveName, target_.folders.Source());
         // Without a copy the run goes on from here: everything but the
         // program and its folder can still be removed.
-        if (StartTemporaryCopy()) {
+        if (StartTemporaryCopy(line)) {
             data_.Reset();
-            return;
+            handedOver_ = true;
+            ChooseLogFile(line, false);
+            return ExitCode();
         }
     }
     data_->LoadDirectory(kDataArchiveKey1, kDataArchiveKey2);
 
     const ScriptResult script = ReadInstallScript(target_);
+    ChooseLogFile(line, script.Ok());
     if (script.Damaged()) {
         // A script that is there but broken is worth telling about; no
         // script at all ends quietly.
         const bool onLine = script.line > 0;
         Message message(IDS_WARNING, onLine ? IDS_DAMAGED_DATA_LINE : IDS_DAMAGED_DATA, Buttons::Ok);
         if (onLine) message.Arg(script.line);
-        host_.ShowMessage(message.Arg(script.reason.c_str()));
+        Refuse(message.Arg(script.reason.c_str()));
+    } else if (!script.Ok()) {
+        LogLine(LogKind::Failure, "no install script in %s", kDataArchiveName);
     }
     if (script.Ok()) {
+        const SettingsTable& settings = target_.settings;
+        LogLine(LogKind::Run, "%s %s, version %s", settings.Text(Setting::GameName),
+                settings.Bool(Setting::IsPatch) ? "patch" : "package", settings.Text(Setting::Version));
+        if (line.hasDestination && !settings.Bool(Setting::IsPatch) &&
+            !target_.folders.SetDestination(line.destination.c_str())) {
+            Refuse(Message(IDS_WARNING, IDS_PATH_FAILED, Buttons::Ok));
+            data_.Reset();
+            return ExitCode();
+        }
         host_.CreateBackdrop();
         step_ = WizardStep::Welcome;
         finishMode_ = kFinishAborted;
 
-        const SettingsTable& settings = target_.settings;
         const char* key = settings.Text(Setting::RegPath);
         const int32_t folderSize = host_.QueryRegistryValueSize(key, settings.Text(Setting::RegIdirKey));
         const int32_t versionSize = host_.QueryRegistryValueSize(key, settings.Text(Setting::RegVersionKey));
         // A run that needs its folder on the command line ends here silently,
         // but only after an uninstall the user asked for.
-        if (DecideMode(folderSize, versionSize) &&
-            !(commandLineEmpty && settings.Bool(Setting::RequireLfl))) {
-            RunWizard();
+        if (DecideMode(folderSize, versionSize)) {
+            if (commandLineEmpty && settings.Bool(Setting::RequireLfl)) {
+                LogLine(LogKind::Failure, "the script asks for the source folder on the command line");
+            } else {
+                RunWizard();
+            }
         }
     }
     data_.Reset();
+    return ExitCode();
 }
 
-bool InstallerFlow::TakeSourceFolder(const char* commandLine, bool* commandLineEmpty) {
-    const char* text = commandLine != nullptr ? commandLine : "";
-    while (IsBlank(*text)) ++text;
-    *commandLineEmpty = *text == '\0';
-
-    // The command line is taken verbatim: no quotes removed, no splitting.
-    std::string folder;
-    if (!*commandLineEmpty) {
-        folder = text;
-    } else if (!host_.CurrentFolder(&folder)) {
-        folder.clear();
-    }
+bool InstallerFlow::TakeSourceFolder(const std::string& source) {
+    // The command line's folder is taken verbatim: no quotes removed.
+    std::string folder = source;
+    if (folder.empty() && !host_.CurrentFolder(&folder)) folder.clear();
     // A folder that does not fit with its backslash is refused, not cut:
     // a cut folder would read some other folder's files.
     return target_.folders.SetSource(folder.c_str());
@@ -102,14 +155,20 @@ bool InstallerFlow::RegisterDataArchive() {
     return static_cast<bool>(data_);
 }
 
-bool InstallerFlow::StartTemporaryCopy() {
+bool InstallerFlow::StartTemporaryCopy(const CommandLine& line) {
     const std::string temp = TempFolder();
     if (temp.empty()) return false;
     const std::string copy = temp + kTemporaryCopyName;
     // The copy takes the text after its quoted name verbatim as its source
-    // folder, so the folder itself goes unquoted.
-    const std::string commandLine = "\"" + copy + "\" " + target_.folders.Source();
-    return host_.StartProgramCopy(copy.c_str(), commandLine.c_str());
+    // folder, so the folder itself goes unquoted; the switches follow it, so
+    // the copy runs as this run was asked to.
+    const std::string commandLine = "\"" + copy + "\" " + target_.folders.Source() + SwitchesText(line);
+    if (!host_.StartProgramCopy(copy.c_str(), commandLine.c_str())) {
+        LogLine(LogKind::Failure, "could not start %s: going on from here", copy.c_str());
+        return false;
+    }
+    LogLine(LogKind::Run, "going on as %s", commandLine.c_str());
+    return true;
 }
 
 bool InstallerFlow::ReadGameValue(const char* valueName, int32_t size, std::string* text) {
@@ -127,6 +186,7 @@ bool InstallerFlow::ReadGameValue(const char* valueName, int32_t size, std::stri
 }
 
 bool InstallerFlow::DecideMode(int32_t folderSize, int32_t versionSize) {
+    modeDecided_ = true;
     const SettingsTable& settings = target_.settings;
     const bool patch = settings.Bool(Setting::IsPatch);
     bool folderPresent = folderSize > 0;
@@ -151,25 +211,32 @@ bool InstallerFlow::DecideMode(int32_t folderSize, int32_t versionSize) {
 
     if (!isInstalled) {
         if (patch) {
-            host_.ShowMessage(Message(IDS_WARNING, IDS_NOT_INSTALLED, Buttons::Ok));
+            Refuse(Message(IDS_WARNING, IDS_NOT_INSTALLED, Buttons::Ok));
             return false;
         }
     } else {
         // Byte by byte as unsigned bytes, a prefix being the smaller: so
         // "1.10" is below "1.9".
         const int order = std::strcmp(installed.c_str(), settings.Text(Setting::Version));
-        if (order == 0) return UninstallOffer();
+        if (order == 0) {
+            LogLine(LogKind::Run, "the same version %s is installed: uninstall offer", installed.c_str());
+            return UninstallOffer();
+        }
         if (order > 0) {
-            host_.ShowMessage(Message(IDS_WARNING, IDS_LATEST_INSTALLED, Buttons::Ok));
+            LogLine(LogKind::Run, "version %s is installed", installed.c_str());
+            Refuse(Message(IDS_WARNING, IDS_LATEST_INSTALLED, Buttons::Ok));
             return false;
         }
         if (!patch) kind_ = RunKind::Upgrade;
+        LogLine(LogKind::Run, "version %s is installed", installed.c_str());
     }
     if (patch) kind_ = RunKind::Patch;
+    LogLine(LogKind::Run, "mode %s",
+            kind_ == RunKind::Patch ? "patch" : kind_ == RunKind::Upgrade ? "upgrade" : "install");
 
     if (patch && step_ != WizardStep::Finish &&
         !LanguageCheck(target_.folders.Destination(), target_.folders.Source())) {
-        host_.ShowMessage(Message(IDS_WARNING, IDS_OTHER_LANGUAGE, Buttons::Ok));
+        Refuse(Message(IDS_WARNING, IDS_OTHER_LANGUAGE, Buttons::Ok));
         return false;
     }
     return true;
@@ -178,6 +245,7 @@ bool InstallerFlow::DecideMode(int32_t folderSize, int32_t versionSize) {
 bool InstallerFlow::UninstallOffer() {
     if (host_.ShowMessage(Message(IDS_UNINSTALL_TITLE, IDS_UNINSTALL_QUESTION, Buttons::YesNo)) !=
         Answer::Yes) {
+        LogLine(LogKind::Run, "the uninstall was declined");
         return false;
     }
     const SettingsTable& settings = target_.settings;
@@ -216,7 +284,12 @@ void InstallerFlow::RunWizard() {
         PageParams params;
         params.finishMode = finishMode_;
         if (kind_ == RunKind::Upgrade && row->page == Page::Copy) params.journal = &journal_;
+        LogLine(LogKind::Step, "%s", StepName(step_));
         const int result = host_.ShowPage(row->page, params);
+        LogLine(LogKind::Step, "%s ended: %s", StepName(step_), ResultName(result));
+        // The restore dialog ends other than with Next only when a file could
+        // not be put back (it cannot be cancelled).
+        if (step_ == WizardStep::Restore && result != kResultNext) report_.Note(kExitNotRestored);
         if (row->after == AfterPage::StartDirectXSetup) StartDirectX();
         Apply(OutcomeOf(step_, result, kind_));
     }
@@ -256,7 +329,7 @@ void InstallerFlow::Apply(const Outcome& outcome) {
     if (outcome.actions & kUninstallDestination) host_.UninstallGame(target_.folders.Destination());
     if (outcome.actions & kRollBackCopy) restored = RollBackCopy();
     if ((outcome.actions & kRestoreRegistration) && !host_.RestoreRegistration()) {
-        host_.ShowMessage(Message(IDS_WARNING, IDS_REGISTRY_NOT_RESTORED, Buttons::Ok));
+        Refuse(Message(IDS_WARNING, IDS_REGISTRY_NOT_RESTORED, Buttons::Ok));
         restored = false;
     }
     if (outcome.actions & kDiscardJournal) journal_.Discard();
@@ -270,7 +343,7 @@ void InstallerFlow::Apply(const Outcome& outcome) {
 bool InstallerFlow::OpenJournal() {
     const std::string temp = TempFolder();
     if (journal_.Open(temp)) return true;
-    host_.ShowMessage(Message(IDS_WARNING, IDS_JOURNAL_FAILED, Buttons::Ok).Arg(temp.c_str()));
+    Refuse(Message(IDS_WARNING, IDS_JOURNAL_FAILED, Buttons::Ok).Arg(temp.c_str()));
     return false;
 }
 
@@ -280,7 +353,7 @@ bool InstallerFlow::RollBackCopy() {
     const std::string folder = journal_.Folder();
     const std::vector<std::string> left = journal_.RollBack();
     if (left.empty()) return true;
-    host_.ShowMessage(Message(IDS_WARNING, IDS_FILES_NOT_RESTORED, Buttons::Ok)
+    Refuse(Message(IDS_WARNING, IDS_FILES_NOT_RESTORED, Buttons::Ok)
                           .Arg(left.front().c_str())
                           .Arg(folder.c_str()));
     return false;
@@ -305,9 +378,35 @@ bool InstallerFlow::BackupSpaceAvailable() {
     char availableText[kByteSizeTextSize];
     FormatByteSize(required, requiredText, sizeof requiredText);
     FormatByteSize(available, availableText, sizeof availableText);
-    host_.ShowMessage(
-        Message(IDS_WARNING, IDS_NO_DISK_SPACE, Buttons::Ok).Arg(requiredText).Arg(availableText));
+    Refuse(Message(IDS_WARNING, IDS_NO_DISK_SPACE, Buttons::Ok).Arg(requiredText).Arg(availableText));
     return false;
+}
+
+void InstallerFlow::Refuse(const Message& message) {
+    report_.Note(message.textId);
+    host_.ShowMessage(message);
+}
+
+void InstallerFlow::ChooseLogFile(const CommandLine& line, bool scriptRead) {
+    if (InstallLogHasFile()) return;
+    std::string path = line.logFile;
+    if (!line.hasLogFile) {
+        const std::string temp = TempFolder();
+        if (temp.empty()) return;
+        const char* game = scriptRead ? target_.settings.Text(Setting::GameName) : nullptr;
+        path = temp + FileNameOf(game) + " install.log";
+    }
+    if (SetInstallLogFile(path)) LogLine(LogKind::Run, "log %s", path.c_str());
+}
+
+int InstallerFlow::ExitCode() const {
+    if (handedOver_) return kExitHandedOver;
+    if (finishMode_ == kFinishInstalled) return kind_ == RunKind::Patch ? kExitPatched : kExitInstalled;
+    if (finishMode_ == kFinishUninstalled) return kExitUninstalled;
+    if (report_.Reason() != 0) return report_.Reason();
+    if (finishMode_ == kFinishRegistryDenied) return IDS_REGISTRY_DENIED;
+    if (finishMode_ == kFinishNotRestored) return kExitNotRestored;
+    return modeDecided_ ? kExitCancelled : kExitFailed;
 }
 
 void InstallerFlow::StartEax3() {

@@ -27,9 +27,11 @@
 
 #include "dta/dta_handle.h"
 #include "dta/installer_keys.h"
+#include "installer/engine/command_line.h"
 #include "installer/engine/copy_journal.h"
 #include "installer/engine/flow_host.h"
 #include "installer/engine/install_script.h"
+#include "installer/engine/unattended.h"
 #include "installer/engine/wizard_steps.h"
 
 namespace installer {
@@ -45,15 +47,24 @@ public:
     // Installation in the program); it outlives the flow.
     InstallerFlow(FlowHost& host, const InstallScriptTarget& target);
 
-    // Runs the whole program. `commandLine` is the text after the program's
-    // own name (null counts as empty). Ends without a message when the source
+    // Runs the whole program on the command line `line` (command_line.h)
+    // and returns the run's exit code (unattended.h), which an unattended
+    // run gives back to the system. Ends without a message when the source
     // folder does not fit, the data archive cannot be registered or there is
     // no script; a damaged script ends it with string 102 (the line and the
-    // reason) or 103 (the reason).
-    void Run(const char* commandLine);
+    // reason) or 103 (the reason). A destination given with /D= replaces the
+    // script's dst_path (a patch goes where the game is, whatever it says).
+    int Run(const CommandLine& line);
+    // The same for the text after the program's own name (null counts as
+    // empty).
+    int Run(const char* commandLine) { return Run(ParseCommandLine(commandLine)); }
+
+    // The reasons noted in this run; the unattended answers note theirs here.
+    RunReport& Report() { return report_; }
+    int32_t FinishMode() const { return finishMode_; }
 
 private:
-    bool TakeSourceFolder(const char* commandLine, bool* commandLineEmpty);
+    bool TakeSourceFolder(const std::string& source);
     // Registers the data archive in the source folder; false when it cannot.
     bool RegisterDataArchive();
     // Started with no command line from elsewhere (as the system's list of
@@ -63,7 +74,7 @@ private:
     // program copies itself into the temporary folder and starts the copy
     // with its own folder as the copy's source folder. True when the copy
     // runs and this run ends.
-    bool StartTemporaryCopy();
+    bool StartTemporaryCopy(const CommandLine& line);
     // Reads the game value `valueName` of `size` bytes (as queried) under
     // reg_path into `text`; false when absent, unreadable or implausibly long.
     bool ReadGameValue(const char* valueName, int32_t size, std::string* text);
@@ -87,6 +98,13 @@ private:
     bool RollBackCopy();
     void StartEax3();
     void StartDirectX();
+    // Shows a message that ends the run (or part of it), noting its text id
+    // as the run's reason.
+    void Refuse(const Message& message);
+    // The install log's file: /LOG= or, when the script named the game, the
+    // temporary folder's "<game> install.log". Only the first call counts.
+    void ChooseLogFile(const CommandLine& line, bool scriptRead);
+    int ExitCode() const;
 
     FlowHost& host_;
     InstallScriptTarget target_;
@@ -96,6 +114,9 @@ private:
     WizardStep step_ = WizardStep::Welcome;
     int32_t finishMode_ = kFinishAborted;
     int32_t folderSize_ = -1;  // size of the installed-folder value at start-up
+    RunReport report_;
+    bool modeDecided_ = false;  // ended after the installed state was read
+    bool handedOver_ = false;
 };
 
 }  // namespace installer

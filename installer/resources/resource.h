@@ -108,5 +108,8 @@
 #define IDS_FILES_NOT_RESTORED 111     // "...among them %s. ... kept in %s."
 #define IDS_REGISTRY_NOT_RESTORED 112
 #define IDS_NOT_RESTORED 113           // the finish page's text
+// The command line and the install log.
+#define IDS_UNKNOWN_SWITCH 114         // "...%s..." the word that is not a switch
+#define IDS_LOG_FAILED 115             // "...%s...%s..." the log's path and the reason
 
 #endif  // INSTALLER_RESOURCES_RESOURCE_H

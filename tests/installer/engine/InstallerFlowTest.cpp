@@ -11,6 +11,8 @@
 #include "dta/leak_report.h"
 #include "installer/engine/installer_flow.h"
 #include "installer/engine/language_check.h"
+#include "installer/resources/resource.h"
+#include "installer/system/install_log.h"
 #include "installer/system/system.h"
 #include "tests/installer/engine/engine_test_support.h"
 
@@ -167,6 +169,7 @@ protected:
         disc_ = folder_.Folder() + "disc\\";
         game_ = folder_.Folder() + "game\\";
         host_.sourceFolder = disc_;
+        ResetInstallLog();
     }
     void TearDown() override {
         // Every archive a run registered is released again, once.
@@ -220,7 +223,7 @@ protected:
     std::string Run(std::vector<int> results, const char* commandLine = nullptr) {
         host_.results.assign(results.begin(), results.end());
         InstallerFlow flow(host_, InstallScriptTarget{settings_, lists_, folders_});
-        flow.Run(commandLine != nullptr ? commandLine : disc_.c_str());
+        exitCode_ = flow.Run(commandLine != nullptr ? commandLine : disc_.c_str());
         EXPECT_TRUE(host_.results.empty()) << "pages left unshown";
         return Join(host_.trace);
     }
@@ -229,6 +232,7 @@ protected:
     std::string disc_;
     std::string game_;
     ScriptedHost host_;
+    int exitCode_ = -1;
     SettingsTable settings_;
     ScriptLists lists_;
     InstallerFolders folders_;
@@ -615,4 +619,76 @@ TEST_F(InstallerFlowTest, a_damaged_script_says_what_and_where_and_ends_the_run_
     host_.trace.clear();
     EXPECT_EQ(Run({}), "message 66/103 the setting reg_path is not set");
     EXPECT_STREQ(settings_.Text(Setting::GameName), "");
+}
+
+TEST_F(InstallerFlowTest, the_exit_code_says_what_the_run_did) {
+    struct Case {
+        const char* name;
+        const char* script;
+        const char* version;  // installed, or none
+        std::vector<int> results;
+        int exitCode;
+    };
+    const Case cases[] = {
+        {"installed", "", nullptr, {1, 1, 1, 1, 1, 1}, kExitInstalled},
+        {"copy cancelled", "", nullptr, {1, 1, 1, 9, 1}, kExitCancelled},
+        {"registry denied", "", nullptr, {kResultRegistryDenied, 1}, IDS_REGISTRY_DENIED},
+        {"uninstalled", "", "1.2", {1}, kExitUninstalled},
+        {"newer installed", "", "1.3", {}, IDS_LATEST_INSTALLED},
+        {"patch without the game", "var is_patch true\n", nullptr, {}, IDS_NOT_INSTALLED},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        settings_.Clear();
+        Disc(test.script);
+        host_.registry.clear();
+        if (test.version != nullptr) Installed(game_, test.version);
+        Run(test.results);
+        EXPECT_EQ(exitCode_, test.exitCode);
+    }
+
+    PatchDisc();
+    host_.available = 2000000000;
+    Run({1, 1, 1, 1, 1, 1});
+    EXPECT_EQ(exitCode_, kExitPatched);
+    // A restore that could not put every file back.
+    Run({1, 1, 1, 1, 9, 9});
+    EXPECT_EQ(exitCode_, kExitNotRestored);
+
+    // No data archive at all: failed, with nothing to say.
+    Run({}, (folder_.Folder() + "elsewhere").c_str());
+    EXPECT_EQ(exitCode_, kExitFailed);
+}
+
+TEST_F(InstallerFlowTest, switches_set_the_destination_the_log_and_follow_a_copy_of_the_program) {
+    Disc();
+    const std::string log = folder_.Folder() + "run.log";
+    Run({1, 1, 12, 9, 1}, (disc_ + " /S /LOG=" + log + " /D=C:\\My Games\\Korvo").c_str());
+    EXPECT_STREQ(folders_.Source(), disc_.c_str());
+    EXPECT_STREQ(folders_.Destination(), "C:\\My Games\\Korvo\\");
+    const std::string text = WorkFolder::Read(NativePath(log));
+    for (const char* line : {"  run  source folder ", "  run  Korvo package, version 1.2", "  run  mode install",
+                             "  step  welcome", "  step  destination ended: back"}) {
+        EXPECT_NE(text.find(line), std::string::npos) << line << " in\n" << text;
+    }
+
+    // A destination too long for the folder buffer is refused, not cut.
+    host_.trace.clear();
+    Run({}, (disc_ + " /D=C:\\" + std::string(600, 'x')).c_str());
+    EXPECT_EQ(host_.trace.back(), "message 66/75");
+    EXPECT_EQ(exitCode_, IDS_PATH_FAILED);
+
+    // The copy of the program in the temporary folder runs as this one was
+    // asked to.
+    Disc("var version 1.0\n");
+    std::filesystem::create_directories(folder_ / "game");
+    std::filesystem::copy_file(folder_ / (std::string("disc\\") + kDataArchiveName),
+                               folder_ / (game_ + kDataArchiveName).substr(folder_.Folder().size()));
+    host_.currentFolder = folder_.Folder() + "system32\\";
+    host_.programFolder = game_;
+    host_.trace.clear();
+    Run({}, "/S /UNINSTALL");
+    const std::string copy = host_.tempFolder + "PWremove.exe";
+    EXPECT_EQ(Join(host_.trace), "start copy " + copy + " | \"" + copy + "\" " + game_ + " /S /UNINSTALL");
+    EXPECT_EQ(exitCode_, kExitHandedOver);
 }
