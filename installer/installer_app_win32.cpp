@@ -4,11 +4,15 @@
 
 #include <vector>
 
+#include "installer/engine/backup_progress_logic.h"
+#include "installer/engine/copy_progress_logic.h"
 #include "installer/engine/installer_flow.h"
 #include "installer/records/registry_installation_win32.h"
 #include "installer/records/registry_values_win32.h"
+#include "installer/system/install_log.h"
 #include "installer/system/system.h"
 #include "installer/records/uninstaller_win32.h"
+#include "installer/resources/resource.h"
 #include "installer/wizard/progress_dialog_win32.h"
 #include "installer/wizard/texts_win32.h"
 
@@ -35,6 +39,25 @@ bool ProgramPath(std::string* path) {
     }
 }
 
+const char* OutcomeName(int code) {
+    switch (code) {
+        case kExitInstalled: return "installed";
+        case kExitFailed: return "failed";
+        case kExitCancelled: return "cancelled";
+        case kExitUninstalled: return "uninstalled";
+        case kExitPatched: return "patched";
+        case kExitHandedOver: return "handed over to a copy of the installer";
+    }
+    return "refused or failed (the code is the message's text id)";
+}
+
+// The temporary folder with its backslash, or the empty text when Windows
+// names none.
+std::string TempFolderText() {
+    char folder[kCreatePathBufferSize];
+    return GetTempFolder(folder, sizeof folder) ? std::string(folder) : std::string();
+}
+
 }  // namespace
 
 InstallerApp::InstallerApp()
@@ -47,9 +70,91 @@ InstallerApp::InstallerApp()
       backdrop_(installation_) {}
 
 bool InstallerApp::InitInstance() {
+    const char* text = ui::TextAfterProgramName(GetCommandLineA());
+    commandLine_ = ParseCommandLine(text);
+    const bool unattended = commandLine_.unattended;
+    SetInstallLogFailureHandler([this](const std::string& path, const std::string& reason) {
+        Report(Message(IDS_WARNING, IDS_LOG_FAILED, Buttons::Ok).Arg(path.c_str()).Arg(reason.c_str()));
+    });
+    LogLine(LogKind::Run, "PWsetup started (%s) with the command line: %s", unattended ? "unattended" : "interactive",
+            text);
+
+    if (!commandLine_.refusedWord.empty()) {
+        LogLine(LogKind::Failure, "unknown switch %s", commandLine_.refusedWord.c_str());
+        Report(Message(IDS_WARNING, IDS_UNKNOWN_SWITCH, Buttons::Ok).Arg(commandLine_.refusedWord.c_str()));
+        exitCode_ = unattended ? kExitUnknownSwitch : 0;
+        const std::string temp = TempFolderText();
+        if (commandLine_.hasLogFile) {
+            SetInstallLogFile(commandLine_.logFile);
+        } else if (!temp.empty()) {
+            SetInstallLogFile(temp + "PWsetup install.log");
+        }
+        LogLine(LogKind::Finish, "%s; exit code %d", OutcomeName(kExitUnknownSwitch), exitCode_);
+        return false;
+    }
+
     InstallerFlow flow(*this, installation_.Target());
-    flow.Run(ui::TextAfterProgramName(GetCommandLineA()));
+    if (unattended) {
+        answers_ = std::make_unique<UnattendedAnswers>(commandLine_, installation_.folders, flow.Report(),
+                                                       FindDiscDrive);
+    }
+    const int outcome = flow.Run(commandLine_);
+    exitCode_ = unattended ? outcome : 0;
+    LogLine(LogKind::Finish, "%s (finish mode %d); exit code %d", OutcomeName(outcome),
+            static_cast<int>(flow.FinishMode()), exitCode_);
     return false;
+}
+
+void InstallerApp::Report(const Message& message) {
+    if (!commandLine_.unattended) {
+        wizard::ShowMessage(nullptr, message, installation_.settings);
+        return;
+    }
+    MessageTexts texts;
+    ComposeMessage(message, installation_.settings, ui::LoadRawText, &texts);
+    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    if (error == nullptr || error == INVALID_HANDLE_VALUE) return;
+    const std::string line = std::string("PWsetup: ") + texts.text + "\r\n";
+    DWORD written = 0;
+    WriteFile(error, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
+int InstallerApp::RunPageUnattended(Page page, const PageParams& params) {
+    const auto ask = [this](const Message& message) { return ShowMessage(message); };
+    switch (page) {
+        case Page::Welcome:
+            if (wizard::CanWriteGameKey(installation_)) return kResultNext;
+            ask(Message(IDS_WARNING, IDS_REGISTRY_DENIED, Buttons::Ok));
+            return kResultRegistryDenied;
+        case Page::Licence:
+        case Page::PatchNotes:
+        case Page::Finish:
+            return kResultNext;
+        case Page::Destination: {
+            const std::string folder = installation_.folders.Destination();
+            if (!wizard::AcceptDestinationFolder(installation_, folder, ask)) return kResultCancelled;
+            setupType_ = wizard::kSetupFull;
+            return kResultNext;
+        }
+        case Page::Copy: {
+            HeadlessProgress view(ask, CheckDiscLabel);
+            CopyProgressLogic logic(view, installation_.Target(), params.journal);
+            return view.Run(logic);
+        }
+        case Page::Options:
+            // The options' defaults: the desktop shortcut, no DirectX.
+            wizard::CreateGameDesktopShortcut(installation_);
+            return kResultNext;
+        case Page::Backup:
+        case Page::Restore: {
+            HeadlessProgress view(ask, CheckDiscLabel);
+            BackupProgressLogic logic(view, installation_.Target(),
+                                      page == Page::Backup ? BackupMode::Backup : BackupMode::Restore,
+                                      TempFolderText());
+            return view.Run(logic);
+        }
+    }
+    return kResultCancelled;
 }
 
 bool InstallerApp::CurrentFolder(std::string* folder) {
@@ -72,14 +177,17 @@ bool InstallerApp::ProgramFolder(std::string* folder) {
 }
 
 void InstallerApp::CreateBackdrop() {
+    if (answers_) return;
     if (backdrop_.Create()) SetMainWindow(backdrop_.Handle());
 }
 
 void InstallerApp::FocusBackdrop() {
+    if (answers_) return;
     if (backdrop_.Handle() != nullptr) SetFocus(backdrop_.Handle());
 }
 
 int InstallerApp::ShowPage(Page page, const PageParams& params) {
+    if (answers_) return RunPageUnattended(page, params);
     HWND owner = MainWindow();
     switch (page) {
         case Page::Welcome:
@@ -110,11 +218,14 @@ int InstallerApp::ShowPage(Page page, const PageParams& params) {
 }
 
 bool InstallerApp::DirectXChosen() {
-    return options_.InstallDirectX();
+    return !answers_ && options_.InstallDirectX();
 }
 
 Answer InstallerApp::ShowMessage(const Message& message) {
-    return wizard::ShowMessage(nullptr, message, installation_.settings);
+    if (!answers_) return wizard::ShowMessage(nullptr, message, installation_.settings);
+    const Answer answer = answers_->Respond(message);
+    wizard::LogMessage(message, installation_.settings, answer, " (unattended)");
+    return answer;
 }
 
 int32_t InstallerApp::QueryRegistryValueSize(const char* keyPath, const char* valueName) {

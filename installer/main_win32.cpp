@@ -12,5 +12,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     installer::ProcessServices::Instance();
     // A global in effect: it lives for the whole run.
     static installer::InstallerApp app;
-    return app.Run();
+    app.Run();
+    return app.ExitCode();
 }

@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace installer {
 
@@ -45,6 +46,11 @@ inline constexpr size_t kByteSizeTextSize = 32;
 // kDiscNoPath (null or empty path), kDiscUnreadable (the volume cannot be
 // read) or kDiscOtherLabel.
 int32_t CheckDiscLabel(const char* drivePath, int32_t discNumber);
+
+// The root ("E:\") of the first CD-ROM drive, A: to Z:, that holds disc
+// `discNumber` (by CheckDiscLabel), leaving out the drive that `except`
+// starts with; empty when none does.
+std::string FindDiscDrive(int32_t discNumber, const std::string& except);
 
 // Asks how many bytes the calling user may still write on the drive whose
 // root is `driveRoot` (e.g. "C:\"). On success stores that count in

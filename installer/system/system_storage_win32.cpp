@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <string>
 
 #include "installer/system/system.h"
 #include "installer/system/system_rules.h"
@@ -59,6 +60,18 @@ int32_t CheckDiscLabel(const char* drivePath, int32_t discNumber) {
     }
     volumeName[kVolumeTextSize - 1] = '\0';
     return DiscLabelMatches(volumeName, discNumber) ? kDiscInDrive : kDiscOtherLabel;
+}
+
+std::string FindDiscDrive(int32_t discNumber, const std::string& except) {
+    const DWORD drives = GetLogicalDrives();
+    for (int letter = 0; letter < 26; ++letter) {
+        if ((drives & (1u << letter)) == 0) continue;
+        const char root[] = {static_cast<char>('A' + letter), ':', '\\', '\0'};
+        if (except.size() >= 1 && (except[0] == root[0] || except[0] == root[0] - 'A' + 'a')) continue;
+        if (GetDriveTypeA(root) != DRIVE_CDROM) continue;
+        if (CheckDiscLabel(root, discNumber) == kDiscInDrive) return root;
+    }
+    return std::string();
 }
 
 bool HasFreeSpace(const char* driveRoot, uint64_t required, uint64_t* available) {

@@ -15,6 +15,7 @@
 #include "installer/engine/path_rules.h"
 #include "installer/engine/settings_table.h"
 #include "installer/resources/resource.h"
+#include "installer/system/install_log.h"
 #include "installer/system/system.h"
 #include "installer/records/uninstaller_win32.h"
 #include "installer/wizard/texts_win32.h"
@@ -110,39 +111,35 @@ void DestinationPage::Browse() {
     korvo::PathBuilder folder(path);
     folder.EnsureBackslash().Append(installation_.settings.Text(Setting::GameName));
     if (!folder.ok() || !installation_.folders.SetDestination(folder.c_str())) {
-        Warn(IDS_PATH_FAILED);
+        Ask(Message(IDS_WARNING, IDS_PATH_FAILED, Buttons::Ok));
         return;
     }
     folder_.SetText(WithoutTrailingBackslash(installation_.folders.Destination()).c_str());
 }
 
-void DestinationPage::Warn(int textId) {
-    Ask(Message(IDS_WARNING, textId, Buttons::Ok));
-}
-
-bool DestinationPage::AcceptDestination() {
+bool AcceptDestinationFolder(Installation& installation, const std::string& text, const TellFunction& tell) {
+    const auto warn = [&tell](int textId) { tell(Message(IDS_WARNING, textId, Buttons::Ok)); };
     // A text longer than the folder's limit is refused whole, never cut.
-    if (!installation_.folders.SetDestination(folder_.Text().c_str())) {
-        Warn(IDS_PATH_FAILED);
+    if (!installation.folders.SetDestination(text.c_str())) {
+        warn(IDS_PATH_FAILED);
         return false;
     }
-    const char* destination = installation_.folders.Destination();
+    const char* destination = installation.folders.Destination();
     // The drive root: the folder's first three characters (such as "C:\").
     char root[kDriveRootLength + 1] = {};
     std::memcpy(root, destination, std::min(std::strlen(destination), kDriveRootLength));
     if (!IsFixedDrive(root)) {
-        Warn(IDS_NOT_FIXED_DRIVE);
+        warn(IDS_NOT_FIXED_DRIVE);
         return false;
     }
     // The game gets a folder of its own: its files never land in a drive's
     // root beside the system's.
     if (!IsFolderBelowDriveRoot(destination)) {
-        Warn(IDS_DRIVE_ROOT);
+        warn(IDS_DRIVE_ROOT);
         return false;
     }
-    setupType_ = kSetupFull;
 
-    const int64_t request = installation_.settings.Int64(Setting::RequestSpaceFull);
+    const int64_t request = installation.settings.Int64(Setting::RequestSpaceFull);
     const uint64_t required = request > 0 ? static_cast<uint64_t>(request) : 0;
     uint64_t available = 0;
     if (!HasFreeSpace(root, required, &available)) {
@@ -150,21 +147,25 @@ bool DestinationPage::AcceptDestination() {
         char availableText[kByteSizeTextSize];
         FormatByteSize(required, requiredText, sizeof requiredText);
         FormatByteSize(available, availableText, sizeof availableText);
-        Ask(Message(IDS_WARNING, IDS_NO_DISK_SPACE, Buttons::Ok).Arg(requiredText).Arg(availableText));
+        tell(Message(IDS_WARNING, IDS_NO_DISK_SPACE, Buttons::Ok).Arg(requiredText).Arg(availableText));
         return false;
     }
 
     korvo::PathBuilder saveGames(destination);
     saveGames.Append(kSaveGameFolder);
     if (!CreatePath(destination) || !saveGames.ok() || !CreatePath(saveGames.c_str())) {
-        Warn(IDS_PATH_FAILED);
+        warn(IDS_PATH_FAILED);
         return false;
     }
+    LogLine(LogKind::File, "made folder %s", destination);
     return true;
 }
 
 void DestinationPage::OnOK() {
-    if (AcceptDestination()) EndDialog(kResultNext);
+    if (!AcceptDestinationFolder(installation_, folder_.Text(), [this](const Message& m) { return Ask(m); }))
+        return;
+    setupType_ = kSetupFull;
+    EndDialog(kResultNext);
 }
 
 }  // namespace installer::wizard

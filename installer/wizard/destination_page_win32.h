@@ -3,10 +3,20 @@
 #define INSTALLER_WIZARD_DESTINATION_PAGE_WIN32_H
 
 #include <cstdint>
+#include <functional>
+#include <string>
 
 #include "installer/wizard/page_win32.h"
 
 namespace installer::wizard {
+
+// Shows (or, without a person, answers) a message box.
+using TellFunction = std::function<Answer(const Message&)>;
+
+// The checks of the destination page's Next on the folder `text`, in their
+// order (see DestinationPage); creates the folder and its "savegame" folder
+// and returns true, or tells the reason through `tell` and returns false.
+bool AcceptDestinationFolder(Installation& installation, const std::string& text, const TellFunction& tell);
 
 // Setup type: every install of this kit runs full.
 inline constexpr int32_t kSetupFull = 0;
@@ -32,9 +42,6 @@ private:
     void OnOK() override;
 
     void Browse();
-    // The checks of Next in their order; false when the page stays.
-    bool AcceptDestination();
-    void Warn(int textId);
 
     int32_t& setupType_;
     ui::Edit folder_;

@@ -34,14 +34,28 @@ bool WelcomePage::OnInitDialog() {
     return focus;
 }
 
+bool CanWriteGameKey(const Installation& installation) {
+    const char* keyPath = installation.settings.Text(Setting::RegPath);
+    if (!WriteRegistryValue(HKEY_LOCAL_MACHINE, keyPath, kTestValueName, kTestValueData)) return false;
+    DeleteRegistryValue(HKEY_LOCAL_MACHINE, keyPath, kTestValueName);
+    return true;
+}
+
+void CreateGameDesktopShortcut(const Installation& installation) {
+    const char* destination = installation.folders.Destination();
+    korvo::PathBuilder target(destination);
+    target.Append(kGameProgram);
+    if (!target.ok()) return;
+    const char* name = installation.settings.Text(Setting::DesktopShortcutName);
+    CreateDesktopShortcut(installation.settings, target.c_str(), name, destination, nullptr, 0, nullptr);
+}
+
 void WelcomePage::OnOK() {
-    const char* keyPath = installation_.settings.Text(Setting::RegPath);
-    if (!WriteRegistryValue(HKEY_LOCAL_MACHINE, keyPath, kTestValueName, kTestValueData)) {
+    if (!CanWriteGameKey(installation_)) {
         Ask(Message(IDS_WARNING, IDS_REGISTRY_DENIED, Buttons::Ok));
         EndDialog(kResultRegistryDenied);
         return;
     }
-    DeleteRegistryValue(HKEY_LOCAL_MACHINE, keyPath, kTestValueName);
     EndDialog(kResultNext);
 }
 
@@ -107,17 +121,7 @@ bool OptionsPage::OnInitDialog() {
 
 void OptionsPage::OnOK() {
     UpdateData(true);
-    if (desktopShortcut_.Checked()) {
-        const char* destination = installation_.folders.Destination();
-        korvo::PathBuilder target(destination);
-        target.Append(kGameProgram);
-        // A missing shortcut never stops the installation.
-        if (target.ok()) {
-            const char* name = installation_.settings.Text(Setting::DesktopShortcutName);
-            CreateDesktopShortcut(installation_.settings, target.c_str(), name, destination, nullptr, 0,
-                                  nullptr);
-        }
-    }
+    if (desktopShortcut_.Checked()) CreateGameDesktopShortcut(installation_);
     installDirectX_ = directX_.Checked();
     EndDialog(kResultNext);
 }

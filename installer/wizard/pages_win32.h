@@ -17,6 +17,13 @@ namespace installer::wizard {
 // HKLM\`reg_path` and ends with kResultNext, or shows string 92 and ends
 // with kResultRegistryDenied when the write fails. A confirmed Cancel ends
 // with kResultCancelled.
+// The welcome page's test of write access: writes and deletes a value
+// under HKLM\`reg_path`; false when the write fails.
+bool CanWriteGameKey(const Installation& installation);
+// The options page's desktop shortcut to the destination folder's Game.exe;
+// a shortcut that cannot be made never stops the installation.
+void CreateGameDesktopShortcut(const Installation& installation);
+
 class WelcomePage final : public Page {
 public:
     explicit WelcomePage(Installation& installation);

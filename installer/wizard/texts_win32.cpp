@@ -1,6 +1,28 @@
 #include "installer/wizard/texts_win32.h"
 
+#include "installer/system/install_log.h"
+
 namespace installer::wizard {
+
+namespace {
+
+const char* AnswerName(Answer answer) {
+    switch (answer) {
+        case Answer::Ok: return "OK";
+        case Answer::Cancel: return "Cancel";
+        case Answer::Yes: return "Yes";
+        case Answer::No: return "No";
+    }
+    return "?";
+}
+
+}  // namespace
+
+void LogMessage(const Message& message, const SettingsTable& settings, Answer answer, const char* how) {
+    MessageTexts texts;
+    ComposeMessage(message, settings, ui::LoadRawText, &texts);
+    LogLine(LogKind::Message, "%d \"%s\": %s%s", message.textId, texts.text, AnswerName(answer), how);
+}
 
 ui::NameSubstitution NamesOf(const SettingsTable& settings) {
     return [&settings](ui::Text& text) { settings.SubstituteNames(text); };
@@ -20,16 +42,20 @@ Answer ShowMessage(HWND owner, const Message& message, const SettingsTable& sett
     // Without an owner the box would hide behind the full-screen backdrop.
     if (owner == nullptr) style |= MB_TOPMOST;
 
+    Answer answer = message.buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
     switch (MessageBoxA(owner, texts.text, texts.caption, style)) {
         case IDOK:
-            return Answer::Ok;
+            answer = Answer::Ok;
+            break;
         case IDYES:
-            return Answer::Yes;
+            answer = Answer::Yes;
+            break;
         case IDNO:
-            return Answer::No;
-        default:
-            return message.buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
+            answer = Answer::No;
+            break;
     }
+    LogMessage(message, settings, answer, "");
+    return answer;
 }
 
 }  // namespace installer::wizard

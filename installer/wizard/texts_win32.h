@@ -28,6 +28,10 @@ bool LoadText(int id, ui::Text& text, const SettingsTable& settings);
 // without one of its buttons (Esc) answers Cancel, or No on a Yes/No box.
 Answer ShowMessage(HWND owner, const Message& message, const SettingsTable& settings);
 
+// Writes `message`'s text and the `answer` it got to the install log (for a
+// box nobody saw, `how` says who answered, e.g. " (unattended)").
+void LogMessage(const Message& message, const SettingsTable& settings, Answer answer, const char* how);
+
 }  // namespace installer::wizard
 
 #endif  // INSTALLER_WIZARD_TEXTS_WIN32_H
