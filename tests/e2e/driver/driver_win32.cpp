@@ -106,7 +106,8 @@ const Driver::Command* Driver::FindCommand(const std::string& name) {
         {"answer-like", {2, 3, kAny, &Driver::Answer}},
         {"wait-message", {1, 2, kAny, &Driver::Answer}},
         {"expect-exit", {1, 1, kAny, &Driver::ExpectExit}},
-        {"follow", {1, 1, kAny, &Driver::Follow}},
+        {"expect-silent-exit", {1, 1, kAny, &Driver::ExpectExit}},
+        {"follow", {1, 2, kAny, &Driver::Follow}},
         {"expect-output", {2, kMany, kAny, &Driver::ExpectOutput}},
         {"screenshot", {1, 1, kAny, &Driver::Screenshot}},
         {"map-drive", {3, 3, kAny, &Driver::Drive}},
@@ -141,6 +142,7 @@ const Driver::Command* Driver::FindCommand(const std::string& name) {
         {"move-file", {2, 2, kAny, &Driver::Files}},
         {"delete-file", {1, 1, kAny, &Driver::Files}},
         {"make-folder", {1, 1, kAny, &Driver::Files}},
+        {"make-read-only", {1, 1, kAny, &Driver::Files}},
         {"expect-file", {1, 2, kAny, &Driver::Files}},
         {"expect-folder", {1, 1, kAny, &Driver::Files}},
         {"expect-no-file", {1, 1, kAny, &Driver::Files}},
@@ -157,6 +159,10 @@ const Driver::Command* Driver::FindCommand(const std::string& name) {
         {"expect-reg-size", {3, 3, kAny, &Driver::Registry}},
         {"expect-reg-bytes", {4, 4, kAny, &Driver::Registry}},
         {"expect-reg-u32", {4, 4, kAny, &Driver::Registry}},
+
+        {"mark-state", {1, kMany, kAny, &Driver::State}},
+        {"expect-unchanged", {0, 0, kAny, &Driver::State}},
+        {"expect-logged", {2, 2, kAny, &Driver::State}},
     };
     auto it = commands.find(name);
     return it == commands.end() ? nullptr : &it->second;
@@ -539,8 +545,17 @@ bool Driver::ExpectExit(const std::vector<std::string>& w, std::string* error) {
         *error = "no program started";
         return false;
     }
+    const bool silent = w[0] == "expect-silent-exit";
     DWORD start = GetTickCount();
     while (WaitForSingleObject(process_, kPollMs) == WAIT_TIMEOUT) {
+        const std::vector<HWND> shown = silent ? TopWindows(pid_) : std::vector<HWND>();
+        if (!shown.empty()) {
+            std::string text;
+            ReadText(shown.front(), &text);
+            *error =
+                "a window of the program shows: " + Quote(text) + " (" + WindowClass(shown.front()) + ")";
+            return false;
+        }
         std::string text, caption;
         if (FindMessageBox(pid_, {current_}, &text, &caption)) {
             *error = "instead of ending, the program asks " + Quote(caption) + ": " + Quote(text);
@@ -562,7 +577,7 @@ bool Driver::ExpectExit(const std::vector<std::string>& w, std::string* error) {
 }
 
 bool Driver::Follow(const std::vector<std::string>& w, std::string* error) {
-    if (!ExpectExit({"expect-exit", "0"}, error)) return false;
+    if (!ExpectExit({"expect-exit", w.size() > 2 ? w[2] : "0"}, error)) return false;
     const DWORD start = GetTickCount();
     for (;;) {
         DWORD found = 0;

@@ -39,9 +39,12 @@
 //                                    standing for any text
 //   wait-message PATTERN [CAPTION]   wait for a message box and leave it open
 //   expect-exit CODE                 the program ends (asking nothing) with CODE
-//   follow NAME                      the program ends (asking nothing), and the
-//                                    program whose file is named NAME, which it
-//                                    started, becomes the one under test
+//   expect-silent-exit CODE          the same, and no window of it shows while
+//                                    the driver waits (a run with /S)
+//   follow NAME [CODE]               the program ends (asking nothing) with CODE
+//                                    (0 when not given), and the program whose
+//                                    file is named NAME, which it started,
+//                                    becomes the one under test
 //   expect-output PATTERN PROGRAM [ARGS...]   run another program to its end;
 //                                    a line of its standard output matches
 //                                    PATTERN ('*' for any text)
@@ -61,6 +64,7 @@
 //                                    file is the volume label)
 //   copy-file PATH TO                move-file PATH TO        delete-file PATH
 //   make-folder PATH                 (every level)
+//   make-read-only PATH              set the file's read-only attribute
 //   expect-file PATH [SAME-AS]       a file, with the same bytes as SAME-AS
 //   expect-folder PATH               expect-no-file PATH (neither file nor folder)
 //   expect-link PATH TARGET [FOLDER] a shell link, its target and working folder
@@ -72,6 +76,16 @@
 //   wait-reg KEY NAME                wait until the value exists
 //   expect-reg-type KEY NAME sz|dword|binary  expect-reg-size KEY NAME N
 //   expect-reg-bytes KEY NAME OFFSET HEX      expect-reg-u32 KEY NAME OFFSET N
+//   mark-state PLACE...              remember what each PLACE holds: a folder
+//                                    (PATH) with every file's size and bytes
+//                                    below it, or that it is absent; or a
+//                                    registry key (KEY) with every value below
+//                                    it (no values: as if absent)
+//   expect-unchanged                 every marked place holds what it held
+//   expect-logged LOG PLACE          every file below folder PLACE is named in
+//                                    a "file" line of the install log LOG, every
+//                                    value below key PLACE (KEY\NAME) in a
+//                                    "registry" line
 //
 // While the program handles an action the driver waits until the handler has
 // returned or a new window (such as a message box) has appeared; after key
@@ -85,6 +99,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -178,10 +193,12 @@ private:
     bool Show(const Words& w, std::string* error);
     bool MarkSize(const Words& w, std::string* error);
     bool ExpectSizeChange(const Words& w, std::string* error);
-    // layout_commands_win32.cpp, registry_commands_win32.cpp, file_commands_win32.cpp
+    // layout_commands_win32.cpp, registry_commands_win32.cpp, file_commands_win32.cpp,
+    // state_commands_win32.cpp
     bool Layout(const Words& w, std::string* error);
     bool Registry(const Words& w, std::string* error);
     bool Files(const Words& w, std::string* error);
+    bool State(const Words& w, std::string* error);
 
     // The control of the current window that `id` names (a resource name
     // such as IDC_NEXT, or a number); false with a reason if none.
@@ -212,6 +229,9 @@ private:
     RECT marked_ = {};
     bool hasMark_ = false;
     std::unique_ptr<PendingSend> pending_;
+    // What mark-state saw: each place's entries ("data\x.map", "Korvo\Version")
+    // with a text that tells their size and content.
+    std::map<std::string, std::map<std::string, std::string>> markedState_;
 };
 
 }  // namespace e2e

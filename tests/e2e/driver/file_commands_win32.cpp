@@ -119,6 +119,15 @@ bool Driver::Files(const std::vector<std::string>& w, std::string* error) {
         }
         return true;
     }
+    if (c == "make-read-only") {
+        if (kind != FILE_ATTRIBUTE_NORMAL ||
+            !SetFileAttributesA(path.c_str(), GetFileAttributesA(path.c_str()) | FILE_ATTRIBUTE_READONLY)) {
+            *error =
+                "cannot make " + Quote(path) + " read-only (error " + std::to_string(GetLastError()) + ")";
+            return false;
+        }
+        return true;
+    }
     if (c == "expect-no-file") {
         if (kind != 0) {
             *error = std::string(kind == FILE_ATTRIBUTE_DIRECTORY ? "a folder" : "a file") + " is at " +

@@ -26,7 +26,40 @@ LONG DeleteTree(HKEY parent, const std::string& subKey) {
     return RegDeleteKeyA(parent, subKey.c_str());
 }
 
+// Appends the values of `key` and its sub keys, named after `prefix`.
+bool ListValues(HKEY key, const std::string& prefix, std::vector<RegistryEntry>* values) {
+    for (DWORD i = 0;; ++i) {
+        char name[16384];
+        DWORD nameLength = sizeof name;
+        DWORD type = 0;
+        DWORD size = 0;
+        LONG rc = RegEnumValueA(key, i, name, &nameLength, nullptr, &type, nullptr, &size);
+        if (rc == ERROR_NO_MORE_ITEMS) break;
+        if (rc != ERROR_SUCCESS || size > kMaxValueBytes) return false;
+        RegistryEntry entry;
+        entry.name = prefix + (nameLength == 0 ? "(default)" : std::string(name, nameLength));
+        entry.type = type;
+        entry.data.assign(size, 0);
+        nameLength = sizeof name;
+        rc = RegEnumValueA(key, i, name, &nameLength, nullptr, &type, entry.data.data(), &size);
+        if (rc != ERROR_SUCCESS) return false;
+        entry.data.resize(size);
+        values->push_back(std::move(entry));
+    }
+    for (DWORD i = 0;; ++i) {
+        char child[256];
+        DWORD length = sizeof child;
+        const LONG rc = RegEnumKeyExA(key, i, child, &length, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_NO_MORE_ITEMS) break;
+        RegistryKey sub;
+        if (rc != ERROR_SUCCESS || !sub.Open(key, child, KEY_READ)) return false;
+        if (!ListValues(sub.get(), prefix + child + "\\", values)) return false;
+    }
+    return true;
+}
+
 }  // namespace
+
 bool ParseRegistryKey(const std::string& path, HKEY* root, std::string* subKey) {
     size_t slash = path.find('\\');
     if (slash == std::string::npos || slash + 1 == path.size()) return false;
@@ -97,6 +130,21 @@ bool DeleteRegistryKey(const std::string& path) {
     if (!ParseRegistryKey(path, &root, &sub)) return false;
     LONG rc = DeleteTree(root, sub);
     return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
+}
+
+bool RegistryKeyExists(const std::string& path) {
+    HKEY root;
+    std::string sub;
+    RegistryKey key;
+    return ParseRegistryKey(path, &root, &sub) && key.Open(root, sub.c_str(), KEY_READ);
+}
+
+bool ListRegistryValues(const std::string& path, std::vector<RegistryEntry>* values) {
+    HKEY root;
+    std::string sub;
+    if (!ParseRegistryKey(path, &root, &sub)) return false;
+    RegistryKey key;
+    return key.Open(root, sub.c_str(), KEY_READ) && ListValues(key.get(), "", values);
 }
 
 }  // namespace e2e

@@ -34,6 +34,21 @@ bool CreateVolatileRegistryKey(const std::string& path);
 // Deletes a key with everything below it (a missing key counts as success).
 bool DeleteRegistryKey(const std::string& path);
 
+// Whether the key exists (and can be read).
+bool RegistryKeyExists(const std::string& path);
+
+// One value found by ListRegistryValues.
+struct RegistryEntry {
+    std::string name;  // "sub\key\value" below the listed key; "(default)" for an unnamed value
+    DWORD type = 0;
+    std::vector<unsigned char> data;
+};
+
+// Every value of the key at `path` and of all its sub keys, in the order
+// the registry lists them. False when the key is missing or a value cannot
+// be read.
+bool ListRegistryValues(const std::string& path, std::vector<RegistryEntry>* values);
+
 }  // namespace e2e
 
 #endif  // TESTS_E2E_DRIVER_REGISTRY_WIN32_H
