@@ -1,16 +1,13 @@
 // The uninstall record on top of the Win32 registry.
 #include "installer/records/uninstall_record_win32.h"
 
-#include <cstring>
-
 #include "common/path_builder.h"
 #include "installer/engine/settings_table.h"
-#include "common/registry_key_win32.h"
+#include "installer/records/logged_key_win32.h"
 
 namespace installer {
 
 using korvo::PathBuilder;
-using korvo::RegistryKey;
 
 namespace {
 
@@ -26,24 +23,18 @@ bool RecordKeyPath(const char* recordName, PathBuilder& out) {
     return out.ok();
 }
 
-bool SetText(HKEY key, const char* name, const char* text) {
-    // String data is stored with its terminating zero.
-    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                          static_cast<DWORD>(std::strlen(text) + 1)) == ERROR_SUCCESS;
-}
-
 }  // namespace
 
 bool WriteUninstallRecordNamed(const char* recordName, const char* displayName, const char* command) {
     if (!UsableRecordName(recordName) || displayName == nullptr || command == nullptr) return false;
     PathBuilder keyPath;
     if (!RecordKeyPath(recordName, keyPath)) return false;
-    RegistryKey key;
+    LoggedKey key;
     if (!key.Create(HKEY_LOCAL_MACHINE, keyPath.c_str())) return false;
     // Every value is attempted even when an earlier one fails.
-    bool written = SetText(key.get(), kUninstallRecordValues[0], displayName);
-    written = SetText(key.get(), kUninstallRecordValues[1], command) && written;
-    written = SetText(key.get(), kUninstallRecordValues[2], command) && written;
+    bool written = key.SetText(kUninstallRecordValues[0], displayName) == ERROR_SUCCESS;
+    written = key.SetText(kUninstallRecordValues[1], command) == ERROR_SUCCESS && written;
+    written = key.SetText(kUninstallRecordValues[2], command) == ERROR_SUCCESS && written;
     return written;
 }
 
@@ -54,13 +45,13 @@ void DeleteUninstallRecordNamed(const char* recordName) {
     // Opened, never created: a missing record must not appear just to be
     // deleted again.
     {
-        RegistryKey record;
+        LoggedKey record;
         if (record.Open(HKEY_LOCAL_MACHINE, keyPath.c_str())) {
-            for (const char* value : kUninstallRecordValues) RegDeleteValueA(record.get(), value);
+            for (const char* value : kUninstallRecordValues) record.DeleteValue(value);
         }
     }
-    RegistryKey list;
-    if (list.Open(HKEY_LOCAL_MACHINE, kUninstallKeyPath)) RegDeleteKeyA(list.get(), recordName);
+    LoggedKey list;
+    if (list.Open(HKEY_LOCAL_MACHINE, kUninstallKeyPath)) list.DeleteSubKey(recordName);
 }
 
 bool WriteUninstallRecord(const SettingsTable& settings, const char* displayName, const char* command) {

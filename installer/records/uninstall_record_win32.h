@@ -1,7 +1,8 @@
 // The game's entry in the system's list of installed programs (Win32 build
 // only): the key HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\<name>,
 // where <name> is the setting `uninstall_folder_name`, with the REG_SZ values
-// "DisplayName", "UninstallString" and "UninstallFiles".
+// "DisplayName", "UninstallString" and "UninstallFiles". Every value written
+// or deleted is logged.
 #ifndef INSTALLER_RECORDS_UNINSTALL_RECORD_WIN32_H
 #define INSTALLER_RECORDS_UNINSTALL_RECORD_WIN32_H
 
