@@ -23,7 +23,7 @@
 
 namespace installer {
 
-// "HKLM", "HKCU", "HKCR" or "HKU"; "HKEY(0x...)" for any other root.
+// "HKLM", "HKCU", "HKCR" or "HKU"; "HKEY(<handle>)" for any other root.
 std::string RegistryRootName(HKEY root);
 
 // The text the log gives for data of `type`: a number for a REG_DWORD, a text
