@@ -5,6 +5,7 @@
 #include "installer/engine/copy_worker.h"
 #include "installer/engine/flow_host.h"
 #include "installer/resources/resource.h"
+#include "installer/system/install_log.h"
 
 namespace installer {
 
@@ -50,7 +51,10 @@ bool BackupProgressLogic::StartEntry(size_t index) {
 
     // Without the temporary folder the backup names would land in the
     // current folder, among other files.
-    if (tempFolder_.empty()) return OnCopyFailed(index);
+    if (tempFolder_.empty()) {
+        LogLine(LogKind::Failure, "cannot copy %s: the temporary folder was not found", source.c_str());
+        return OnCopyFailed(index);
+    }
 
     const int32_t result = StartCopy(source, destination);
     if (result == kCopyStarted) return true;

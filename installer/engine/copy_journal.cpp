@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "installer/system/install_log.h"
+
 namespace installer {
 
 namespace {
@@ -29,6 +31,19 @@ std::string Key(const std::string& path) {
 // A drive ("C:") or nothing at all: never created by the copy.
 bool IsRoot(const std::string& folder) {
     return folder.empty() || (folder.size() == 2 && folder[1] == ':');
+}
+
+// Deletes the file `path` and logs it as `kind` (a file that was not there
+// is not logged); true when it is gone afterwards.
+bool RemoveLogged(LogKind kind, const std::string& path) {
+    const bool there = copyfiles::FileExists(path.c_str());
+    if (!copyfiles::RemoveFile(path.c_str())) {
+        LogLine(LogKind::Failure, "cannot remove %s: %s", path.c_str(),
+                SystemReason(LastSystemError()).c_str());
+        return false;
+    }
+    if (there) LogLine(kind, "removed %s", path.c_str());
+    return true;
 }
 
 }  // namespace
@@ -91,12 +106,20 @@ bool CopyJournal::Record(const std::string& path) {
         return NoteMissingFolders(path) && Append(Note{Kind::Created, path, {}});
     }
     const std::string backup = folder_ + std::to_string(backups_ + 1) + ".old";
-    if (!copyfiles::MoveReplacing(path.c_str(), backup.c_str())) return false;
-    if (!Append(Note{Kind::Replaced, path, backup})) {
-        // Unnoted, the copy set aside would be lost to a rollback.
-        copyfiles::MoveReplacing(backup.c_str(), path.c_str());
+    if (!copyfiles::MoveReplacing(path.c_str(), backup.c_str())) {
+        LogLine(LogKind::Failure, "cannot set aside %s -> %s: %s", path.c_str(), backup.c_str(),
+                SystemReason(LastSystemError()).c_str());
         return false;
     }
+    if (!Append(Note{Kind::Replaced, path, backup})) {
+        // Unnoted, the copy set aside would be lost to a rollback.
+        const uint32_t error = LastSystemError();
+        const bool back = copyfiles::MoveReplacing(backup.c_str(), path.c_str());
+        LogLine(LogKind::Failure, "cannot note %s in the journal %s%s: %s%s", path.c_str(), folder_.c_str(),
+                kFileName, SystemReason(error).c_str(), back ? "" : " (and it stays set aside)");
+        return false;
+    }
+    LogLine(LogKind::File, "set aside %s -> %s", path.c_str(), backup.c_str());
     ++backups_;
     return true;
 }
@@ -104,17 +127,23 @@ bool CopyJournal::Record(const std::string& path) {
 std::vector<std::string> CopyJournal::RollBack() {
     std::vector<Note> left;
     for (auto note = notes_.rbegin(); note != notes_.rend(); ++note) {
+        const char* path = note->path.c_str();
         switch (note->kind) {
             case Kind::Folder:
                 // Something that is not ours keeps it, and it stays.
-                copyfiles::RemoveEmptyFolder(note->path.c_str());
+                if (copyfiles::RemoveEmptyFolder(path)) LogLine(LogKind::Rollback, "removed folder %s", path);
                 break;
             case Kind::Created:
-                if (!copyfiles::RemoveFile(note->path.c_str())) left.push_back(*note);
+                if (!RemoveLogged(LogKind::Rollback, note->path)) left.push_back(*note);
                 break;
             case Kind::Replaced:
-                if (!copyfiles::MoveReplacing(note->backup.c_str(), note->path.c_str()))
+                if (copyfiles::MoveReplacing(note->backup.c_str(), path)) {
+                    LogLine(LogKind::Rollback, "restored %s <- %s", path, note->backup.c_str());
+                } else {
+                    LogLine(LogKind::Failure, "cannot restore %s <- %s: %s", path, note->backup.c_str(),
+                            SystemReason(LastSystemError()).c_str());
                     left.push_back(*note);
+                }
                 break;
         }
     }
@@ -127,7 +156,7 @@ std::vector<std::string> CopyJournal::RollBack() {
 
 void CopyJournal::Discard() {
     for (const Note& note : notes_) {
-        if (note.kind == Kind::Replaced) copyfiles::RemoveFile(note.backup.c_str());
+        if (note.kind == Kind::Replaced) RemoveLogged(LogKind::File, note.backup);
     }
     Close({});
 }

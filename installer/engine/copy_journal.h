@@ -17,7 +17,8 @@
 // RollBack undoes the notes newest first: created files are deleted,
 // replaced ones moved back, created folders removed when empty. When all is
 // back the journal's folder goes; otherwise it stays with what could not be
-// put back, and the journal file then lists just that.
+// put back, and the journal file then lists just that. Each file set aside,
+// and each step of a rollback, goes to the install log.
 //
 // Paths are the installer's Windows-style texts; each is noted once, however
 // often the copy writes it (letter case and separators do not count).

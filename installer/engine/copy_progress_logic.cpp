@@ -3,6 +3,7 @@
 #include "installer/engine/copy_worker.h"
 #include "installer/engine/flow_host.h"
 #include "installer/resources/resource.h"
+#include "installer/system/install_log.h"
 
 namespace installer {
 
@@ -69,7 +70,29 @@ bool ProgressLogic::ConfirmQuit() {
 
 int32_t ProgressLogic::StartCopy(const std::string& source, const std::string& destination) {
     progress_.status.store(kCopyRunning);
-    return StartFileCopy(source.c_str(), destination.c_str(), ProgressCallback, &progress_);
+    copySource_ = source;
+    copyDestination_ = destination;
+    const int32_t result = StartFileCopy(source.c_str(), destination.c_str(), ProgressCallback, &progress_);
+    if (result == kCopySourceUnreadable || result == kCopyNoThread) {
+        LogLine(LogKind::Failure, "cannot copy %s -> %s: %s", source.c_str(), destination.c_str(),
+                SystemReason(LastCopyOutcome().systemError).c_str());
+    }
+    return result;
+}
+
+void ProgressLogic::LogCopyEnd(int32_t status) const {
+    const CopyOutcome outcome = LastCopyOutcome();
+    if (status == kCopyFinished) {
+        LogLine(LogKind::File, "copied %s -> %s (%llu bytes, %u ms)", copySource_.c_str(),
+                copyDestination_.c_str(), static_cast<unsigned long long>(outcome.bytes),
+                static_cast<unsigned>(outcome.milliseconds));
+    } else if (progress_.cancelRequested.load()) {
+        LogLine(LogKind::File, "stopped copying %s -> %s (cancelled)", copySource_.c_str(),
+                copyDestination_.c_str());
+    } else {
+        LogLine(LogKind::Failure, "cannot copy %s -> %s: %s", copySource_.c_str(), copyDestination_.c_str(),
+                SystemReason(outcome.systemError).c_str());
+    }
 }
 
 void ProgressLogic::OnCancelButton() {
@@ -115,6 +138,7 @@ void ProgressLogic::Tick() {
         }
 
         const int32_t status = progress_.status.load();
+        if (status == kCopyFinished || status == kCopyFailed) LogCopyEnd(status);
         if (status == kCopyFinished) {
             fileInProgress_ = false;
             ++entryIndex_;

@@ -92,8 +92,13 @@ protected:
 
 private:
     void Tick();
+    // Logs how the copy started by StartCopy ended: copied, cancelled or failed.
+    void LogCopyEnd(int32_t status) const;
 
     CopyProgress progress_;
+    // The two paths of the copy started last, for the log.
+    std::string copySource_;
+    std::string copyDestination_;
     bool tickRunning_ = false;
     int32_t shownFilePercent_ = 0;
     int32_t shownTotalPercent_ = 0;

@@ -12,6 +12,7 @@
 
 #include "installer/engine/copy_files.h"
 #include "installer/engine/copy_lock.h"
+#include "installer/system/install_log.h"
 
 namespace installer {
 
@@ -24,6 +25,7 @@ constexpr uint64_t kMiB = 1024 * 1024;
 // running worker, and to the dialog between copies.
 struct WorkerState {
     bool running = false;
+    CopyOutcome outcome;  // under the copy lock, like `running`
     std::atomic<uint64_t> bytesOfFinishedFiles{0};
     std::atomic<uint64_t> requestSpace{0};
 };
@@ -33,9 +35,17 @@ WorkerState& State() {
     return state;
 }
 
-void SetRunning(bool running) {
+// The worker's end: the copy is no longer running, and this is how it went.
+void SetEnded(const CopyOutcome& outcome) {
     CopyLockGuard lock;
-    State().running = running;
+    State().running = false;
+    State().outcome = outcome;
+}
+
+// Notes the system's code of the first step that failed; `ok` passes through.
+bool Check(bool ok, uint32_t* error) {
+    if (!ok && *error == 0) *error = LastSystemError();
+    return ok;
 }
 
 struct CopyJob {
@@ -74,14 +84,17 @@ enum class Ending {
 void CopyFile(const CopyJob& job) {
     Wait();
 
+    const auto start = std::chrono::steady_clock::now();
     uint64_t size = 0;
+    uint32_t error = 0;
     Ending ending = Ending::Failed;
     {
         copyfiles::OwnedFile source(copyfiles::OpenSource(job.source.c_str()));
         copyfiles::OwnedFile destination;
-        if (source.Valid() && copyfiles::Size(source.Get(), &size) &&
-            copyfiles::CreateParentFolders(job.destination.c_str())) {
+        if (Check(source.Valid(), &error) && Check(copyfiles::Size(source.Get(), &size), &error) &&
+            Check(copyfiles::CreateParentFolders(job.destination.c_str()), &error)) {
             destination.Reset(copyfiles::CreateDestination(job.destination.c_str()));
+            Check(destination.Valid(), &error);
         }
         std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kCopyChunkSize]);
         if (destination.Valid() && buffer) {
@@ -94,8 +107,8 @@ void CopyFile(const CopyJob& job) {
                 if (paused) {
                     Wait();
                 } else {
-                    if (!copyfiles::ReadExact(source.Get(), buffer.get(), chunk) ||
-                        !copyfiles::WriteAll(destination.Get(), buffer.get(), chunk)) {
+                    if (!Check(copyfiles::ReadExact(source.Get(), buffer.get(), chunk), &error) ||
+                        !Check(copyfiles::WriteAll(destination.Get(), buffer.get(), chunk), &error)) {
                         ending = Ending::Failed;
                         break;
                     }
@@ -115,7 +128,9 @@ void CopyFile(const CopyJob& job) {
     }
     // Both files are closed by now, so whoever sees the last report may at
     // once delete the file or start the next copy.
-    SetRunning(false);
+    const auto elapsed =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    SetEnded(CopyOutcome{size, static_cast<uint32_t>(elapsed.count()), ending == Ending::Failed ? error : 0});
     const bool finished = ending != Ending::Failed;
     job.callback(ending == Ending::Copied ? kCopyFinished : kCopyFailed, 100,
                  ListPercent(0, finished ? size : 0, finished), job.user);
@@ -124,16 +139,22 @@ void CopyFile(const CopyJob& job) {
 }  // namespace
 
 int32_t StartFileCopy(const char* source, const char* destination, CopyCallback callback, void* user) {
-    if (source == nullptr || destination == nullptr || callback == nullptr ||
-        std::strlen(source) >= kCopyPathBufferSize || std::strlen(destination) >= kCopyPathBufferSize) {
-        return kCopySourceUnreadable;
-    }
     CopyLockGuard lock;
     WorkerState& state = State();
+    if (source == nullptr || destination == nullptr || callback == nullptr ||
+        std::strlen(source) >= kCopyPathBufferSize || std::strlen(destination) >= kCopyPathBufferSize) {
+        // No system call failed: the outcome has no reason to give.
+        if (!state.running) state.outcome = CopyOutcome();
+        return kCopySourceUnreadable;
+    }
     if (state.running) return kCopyBusy;
 
+    state.outcome = CopyOutcome();
     copyfiles::File probe = copyfiles::OpenSource(source);
-    if (probe == copyfiles::kNoFile) return kCopySourceUnreadable;
+    if (probe == copyfiles::kNoFile) {
+        state.outcome.systemError = LastSystemError();
+        return kCopySourceUnreadable;
+    }
     copyfiles::Close(probe);
 
     // Marked running before the thread exists, so a second start in between
@@ -141,7 +162,8 @@ int32_t StartFileCopy(const char* source, const char* destination, CopyCallback 
     state.running = true;
     try {
         std::thread(CopyFile, CopyJob{source, destination, callback, user}).detach();
-    } catch (const std::system_error&) {
+    } catch (const std::system_error& failure) {
+        state.outcome.systemError = static_cast<uint32_t>(failure.code().value());
         state.running = false;
         return kCopyNoThread;
     }
@@ -157,6 +179,11 @@ void BeginCopyList(uint64_t requestSpace) {
 bool CopyRunning() {
     CopyLockGuard lock;
     return State().running;
+}
+
+CopyOutcome LastCopyOutcome() {
+    CopyLockGuard lock;
+    return State().outcome;
 }
 
 int32_t FilePercent(uint64_t bytesDone, uint64_t fileSize) {

@@ -70,6 +70,19 @@ void BeginCopyList(uint64_t requestSpace);
 // Whether a copy is running (its thread has not yet made its last report).
 bool CopyRunning();
 
+// How the last copy ended, for the install log.
+struct CopyOutcome {
+    uint64_t bytes = 0;         // the source's size: all of it was written when the copy finished
+    uint32_t milliseconds = 0;  // from opening the two files to closing them
+    uint32_t systemError = 0;   // the system's code of the open, read or write that failed; 0 when
+                                // none is known (aborted, a short read, a path too long)
+};
+
+// The outcome of the copy whose last report (kCopyFinished or kCopyFailed)
+// has been seen, or of a StartFileCopy that refused the source or found no
+// thread; read it before starting the next copy.
+CopyOutcome LastCopyOutcome();
+
 // The file's progress: 0 below 1 MiB, else whole MiB done * 100 / whole MiB
 // of the size.
 int32_t FilePercent(uint64_t bytesDone, uint64_t fileSize);

@@ -51,6 +51,14 @@ const char* ResultName(int result) {
     return "other";
 }
 
+void LogProgramStart(const std::string& program, bool started) {
+    if (started) {
+        LogLine(LogKind::Run, "started %s", program.c_str());
+    } else {
+        LogLine(LogKind::Failure, "could not start %s: %s", program.c_str(), SystemReason(LastSystemError()).c_str());
+    }
+}
+
 // A game name as a file name: characters that Windows refuses in names
 // become '_'.
 std::string FileNameOf(const char* name) {
@@ -164,7 +172,8 @@ bool InstallerFlow::StartTemporaryCopy(const CommandLine& line) {
     // the copy runs as this run was asked to.
     const std::string commandLine = "\"" + copy + "\" " + target_.folders.Source() + SwitchesText(line);
     if (!host_.StartProgramCopy(copy.c_str(), commandLine.c_str())) {
-        LogLine(LogKind::Failure, "could not start %s: going on from here", copy.c_str());
+        LogLine(LogKind::Failure, "could not start %s (%s): going on from here", copy.c_str(),
+                SystemReason(LastSystemError()).c_str());
         return false;
     }
     LogLine(LogKind::Run, "going on as %s", commandLine.c_str());
@@ -412,7 +421,7 @@ int InstallerFlow::ExitCode() const {
 void InstallerFlow::StartEax3() {
     const std::string program = std::string(target_.folders.Source()) + kEax3Setup;
     const std::string commandLine = program + kEax3Arguments;
-    host_.RunProgram(program.c_str(), commandLine.c_str());
+    LogProgramStart(program, host_.RunProgram(program.c_str(), commandLine.c_str()));
 }
 
 void InstallerFlow::StartDirectX() {
@@ -421,7 +430,7 @@ void InstallerFlow::StartDirectX() {
     const bool nt = windows == kWindows2000 || windows == kWindowsOtherNt;
     const std::string program = std::string(target_.folders.Source()) +
                                 target_.settings.Text(nt ? Setting::DirectxNTName : Setting::DirectxName);
-    host_.RunProgram(program.c_str(), nullptr);
+    LogProgramStart(program, host_.RunProgram(program.c_str(), nullptr));
 }
 
 }  // namespace installer

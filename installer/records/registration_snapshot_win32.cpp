@@ -4,8 +4,10 @@
 #include "common/registry_key_win32.h"
 #include "installer/engine/install_script.h"
 #include "installer/engine/settings_table.h"
+#include "installer/records/logged_key_win32.h"
 #include "installer/records/shortcuts_folders_win32.h"
 #include "installer/records/uninstall_record_win32.h"
+#include "installer/system/install_log.h"
 
 namespace installer {
 
@@ -37,20 +39,37 @@ bool ReadWholeFile(const std::string& path, std::vector<char>* bytes) {
     return ok;
 }
 
+// Puts a link back as it was; logged.
 bool WriteWholeFile(const std::string& path, const std::vector<char>& bytes) {
     HANDLE file =
         CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok = bytes.empty() ||
-                    (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                     written == bytes.size());
-    return CloseHandle(file) && ok;
+    bool ok = file != INVALID_HANDLE_VALUE;
+    if (ok) {
+        DWORD written = 0;
+        ok = bytes.empty() ||
+             (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+              written == bytes.size());
+        ok = CloseHandle(file) && ok;
+    }
+    if (ok) {
+        LogLine(LogKind::Link, "restored link %s", path.c_str());
+    } else {
+        LogLine(LogKind::Failure, "cannot restore link %s: %s", path.c_str(),
+                SystemReason(GetLastError()).c_str());
+    }
+    return ok;
 }
 
+// Removes a link that was not there before; logged when one was removed.
 bool DeleteIfPresent(const std::string& path) {
-    return DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND ||
-           GetLastError() == ERROR_PATH_NOT_FOUND;
+    if (DeleteFileA(path.c_str())) {
+        LogLine(LogKind::Link, "removed link %s", path.c_str());
+        return true;
+    }
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
+    LogLine(LogKind::Failure, "cannot remove link %s: %s", path.c_str(), SystemReason(error).c_str());
+    return false;
 }
 
 }  // namespace
@@ -111,17 +130,18 @@ void RegistrationSnapshot::Take(const Installation& installation) {
 
 bool RegistrationSnapshot::Restore() const {
     if (!taken_) return false;
+    LogLine(LogKind::Rollback, "putting back the registration that was there before");
     bool all = true;
     for (const Value& value : values_) {
-        RegistryKey key;
+        LoggedKey key;
         if (value.present) {
-            all = key.Create(HKEY_LOCAL_MACHINE, value.keyPath.c_str()) &&
-                  RegSetValueExA(key.get(), value.name.c_str(), 0, value.type,
-                                 value.data.empty() ? nullptr : value.data.data(),
-                                 static_cast<DWORD>(value.data.size())) == ERROR_SUCCESS &&
-                  all;
-        } else if (key.Open(HKEY_LOCAL_MACHINE, value.keyPath.c_str())) {
-            const LONG status = RegDeleteValueA(key.get(), value.name.c_str());
+            all =
+                key.Create(HKEY_LOCAL_MACHINE, value.keyPath) &&
+                key.SetValue(value.name.c_str(), value.type, value.data.empty() ? nullptr : value.data.data(),
+                             static_cast<DWORD>(value.data.size())) == ERROR_SUCCESS &&
+                all;
+        } else if (key.Open(HKEY_LOCAL_MACHINE, value.keyPath)) {
+            const LONG status = key.DeleteValue(value.name.c_str());
             all = (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) && all;
         }
     }
@@ -133,7 +153,8 @@ bool RegistrationSnapshot::Restore() const {
     for (const Link& link : links_) {
         all = (link.present ? WriteWholeFile(link.path, link.bytes) : DeleteIfPresent(link.path)) && all;
     }
-    if (!linkFolder_.empty()) RemoveDirectoryA(linkFolder_.c_str());
+    if (!linkFolder_.empty() && RemoveDirectoryA(linkFolder_.c_str()))
+        LogLine(LogKind::Link, "removed folder %s", linkFolder_.c_str());
     return all;
 }
 

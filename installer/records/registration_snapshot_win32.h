@@ -2,7 +2,9 @@
 // itself (Win32 build only): the game's folder and version values, the
 // uninstall record, and the Start-menu links of the add_shortcut list. A
 // cancelled upgrade restores them, so the older version stays registered
-// exactly as it was; what did not exist before is removed again.
+// exactly as it was, each value with its type (the record's numbers too);
+// what did not exist before is removed again. Each change the restore makes
+// is logged.
 #ifndef INSTALLER_RECORDS_REGISTRATION_SNAPSHOT_WIN32_H
 #define INSTALLER_RECORDS_REGISTRATION_SNAPSHOT_WIN32_H
 

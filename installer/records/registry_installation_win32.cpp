@@ -3,6 +3,10 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <set>
+#include <string>
+
 #include "common/path_builder.h"
 #include "installer/engine/install_script.h"
 #include "installer/engine/installer_folders.h"
@@ -19,6 +23,28 @@ namespace {
 
 // The uninstall command registered for the game, inside its installed folder.
 constexpr char kUninstallProgram[] = "patch.exe";
+
+// KiB, rounded up, of the files the add_file lines put into `destination`,
+// as they are now; a destination named twice counts once, a missing file not
+// at all. Held within a DWORD.
+uint32_t InstalledKiB(const FileList& files, const char* destination) {
+    std::set<std::string> counted;
+    uint64_t bytes = 0;
+    for (const auto& entry : files) {
+        PathBuilder path(destination);
+        path.Append(entry->secondName);
+        std::string key = path.c_str();
+        CharLowerBuffA(&key[0], static_cast<DWORD>(key.size()));
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!path.ok() || !counted.insert(key).second ||
+            !GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+            (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+            continue;
+        bytes += (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    }
+    const uint64_t kib = bytes / 1024 + (bytes % 1024 != 0 ? 1 : 0);
+    return kib > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(kib);
+}
 
 }  // namespace
 
@@ -38,8 +64,16 @@ bool RegisterInstallation(const Installation& installation) {
 
     PathBuilder command(destination);
     command.Append(kUninstallProgram);
-    all = command.ok() &&
-          WriteUninstallRecord(settings, settings.Text(Setting::UninstallItemName), command.c_str()) && all;
+    PathBuilder icon(destination);
+    icon.Append(kGameProgram);
+    UninstallEntry record;
+    record.displayName = settings.Text(Setting::UninstallItemName);
+    record.command = command.c_str();
+    record.version = settings.Text(Setting::Version);
+    record.location = destination;
+    record.icon = icon.c_str();
+    record.sizeKiB = InstalledKiB(installation.lists.addFile, destination);
+    all = command.ok() && icon.ok() && WriteUninstallRecord(settings, record) && all;
 
     const char* keyPath = settings.Text(Setting::RegPath);
     all = WriteRegistryValue(HKEY_LOCAL_MACHINE, keyPath, settings.Text(Setting::RegIdirKey), destination) &&

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "common/registry_key_win32.h"
+#include "installer/records/logged_key_win32.h"
 
 namespace installer {
 
@@ -20,10 +21,10 @@ bool UsableKeyPath(const char* keyPath) {
 
 bool WriteRegistryValue(HKEY root, const char* keyPath, const char* valueName, const char* text) {
     if (text == nullptr || valueName == nullptr || !UsableKeyPath(keyPath)) return false;
-    RegistryKey key;
+    LoggedKey key;
     if (!key.Create(root, keyPath)) return false;
-    return RegSetValueExA(key.get(), valueName, 0, REG_BINARY, reinterpret_cast<const BYTE*>(text),
-                          static_cast<DWORD>(std::strlen(text) + 1)) == ERROR_SUCCESS;
+    return key.SetValue(valueName, REG_BINARY, text, static_cast<DWORD>(std::strlen(text) + 1)) ==
+           ERROR_SUCCESS;
 }
 
 int32_t QueryRegistryValueSize(HKEY root, const char* keyPath, const char* valueName) {
@@ -58,9 +59,9 @@ bool ReadRegistryValue(HKEY root, const char* keyPath, const char* valueName, ch
 
 bool DeleteRegistryValue(HKEY root, const char* keyPath, const char* valueName) {
     if (valueName == nullptr || !UsableKeyPath(keyPath)) return false;
-    RegistryKey key;
+    LoggedKey key;
     if (!key.Open(root, keyPath)) return false;
-    const LONG result = RegDeleteValueA(key.get(), valueName);
+    const LONG result = key.DeleteValue(valueName);
     return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
 }
 

@@ -3,7 +3,8 @@
 // The game key holds texts stored with type REG_BINARY, terminating zero
 // included; every reader here accepts only that type, so a value of any other
 // type reads as absent. Each call opens its key with KEY_ALL_ACCESS and closes
-// it again before returning; no key stays open between calls.
+// it again before returning; no key stays open between calls. Each value
+// written or deleted is logged (logged_key_win32.h).
 #ifndef INSTALLER_RECORDS_REGISTRY_VALUES_WIN32_H
 #define INSTALLER_RECORDS_REGISTRY_VALUES_WIN32_H
 

@@ -9,6 +9,7 @@
 #include "common/path_builder.h"
 #include "installer/engine/settings_table.h"
 #include "installer/records/shortcuts_folders_win32.h"
+#include "installer/system/install_log.h"
 
 namespace installer {
 
@@ -23,28 +24,50 @@ bool UsableName(const char* name) {
     return name != nullptr && name[0] != '\0';
 }
 
-}  // namespace
+// The system's code behind a failed COM call: the Win32 error it wraps, or
+// the HRESULT itself, which the system's texts also know.
+uint32_t ErrorCode(HRESULT result) {
+    return HRESULT_FACILITY(result) == FACILITY_WIN32 ? HRESULT_CODE(result) : static_cast<uint32_t>(result);
+}
 
-bool CreateShellLink(const char* linkPath, const char* target, const char* description,
-                     const char* workingFolder, const char* iconFile, int iconIndex, const char* arguments) {
-    if (!UsableName(linkPath) || target == nullptr) return false;
+// Writes the link file; S_OK or the failed call's result.
+HRESULT SaveShellLink(const char* linkPath, const char* target, const char* description,
+                      const char* workingFolder, const char* iconFile, int iconIndex, const char* arguments) {
     WCHAR widePath[kLinkPathChars];
-    if (MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, kLinkPathChars) == 0) return false;
+    if (MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, kLinkPathChars) == 0)
+        return HRESULT_FROM_WIN32(GetLastError());
 
     korvo::ComPtr<IShellLinkA> link;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                link.Receive())) ||
-        !link)
-        return false;
-    if (FAILED(link->SetPath(target))) return false;
+    HRESULT result =
+        CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Receive());
+    if (FAILED(result) || !link) return FAILED(result) ? result : E_NOINTERFACE;
+    result = link->SetPath(target);
+    if (FAILED(result)) return result;
     if (description != nullptr) link->SetDescription(description);
     if (workingFolder != nullptr) link->SetWorkingDirectory(workingFolder);
     if (iconFile != nullptr) link->SetIconLocation(iconFile, iconIndex);
     if (arguments != nullptr) link->SetArguments(arguments);
 
     korvo::ComPtr<IPersistFile> file;
-    if (FAILED(link->QueryInterface(IID_IPersistFile, file.Receive())) || !file) return false;
-    return SUCCEEDED(file->Save(widePath, TRUE));
+    result = link->QueryInterface(IID_IPersistFile, file.Receive());
+    if (FAILED(result) || !file) return FAILED(result) ? result : E_NOINTERFACE;
+    return file->Save(widePath, TRUE);
+}
+
+}  // namespace
+
+bool CreateShellLink(const char* linkPath, const char* target, const char* description,
+                     const char* workingFolder, const char* iconFile, int iconIndex, const char* arguments) {
+    if (!UsableName(linkPath) || target == nullptr) return false;
+    const HRESULT result =
+        SaveShellLink(linkPath, target, description, workingFolder, iconFile, iconIndex, arguments);
+    if (FAILED(result)) {
+        LogLine(LogKind::Failure, "cannot make link %s -> %s: %s", linkPath, target,
+                SystemReason(ErrorCode(result)).c_str());
+        return false;
+    }
+    LogLine(LogKind::Link, "made link %s -> %s", linkPath, target);
+    return true;
 }
 
 bool CreateDesktopShortcut(const SettingsTable& settings, const char* target, const char* description,

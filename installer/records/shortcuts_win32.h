@@ -16,7 +16,8 @@ namespace installer {
 // points at `target`. True only when the link file was saved; false when the
 // link path or target is null, the link path has 260 characters or more, the
 // shell link object cannot be created, or saving fails (for example because
-// the folder does not exist).
+// the folder does not exist). The link made, or the failure with its reason,
+// is logged.
 bool CreateShellLink(const char* linkPath, const char* target, const char* description,
                      const char* workingFolder, const char* iconFile, int iconIndex, const char* arguments);
 

@@ -1,16 +1,16 @@
 // The uninstall record on top of the Win32 registry.
 #include "installer/records/uninstall_record_win32.h"
 
-#include <cstring>
+#include <iterator>
+#include <string>
 
 #include "common/path_builder.h"
 #include "installer/engine/settings_table.h"
-#include "common/registry_key_win32.h"
+#include "installer/records/logged_key_win32.h"
 
 namespace installer {
 
 using korvo::PathBuilder;
-using korvo::RegistryKey;
 
 namespace {
 
@@ -26,24 +26,30 @@ bool RecordKeyPath(const char* recordName, PathBuilder& out) {
     return out.ok();
 }
 
-bool SetText(HKEY key, const char* name, const char* text) {
-    // String data is stored with its terminating zero.
-    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                          static_cast<DWORD>(std::strlen(text) + 1)) == ERROR_SUCCESS;
-}
-
 }  // namespace
 
-bool WriteUninstallRecordNamed(const char* recordName, const char* displayName, const char* command) {
-    if (!UsableRecordName(recordName) || displayName == nullptr || command == nullptr) return false;
+bool WriteUninstallRecordNamed(const char* recordName, const UninstallEntry& entry) {
+    if (!UsableRecordName(recordName)) return false;
+    for (const char* text : {entry.displayName, entry.command, entry.version, entry.location, entry.icon}) {
+        if (text == nullptr) return false;
+    }
     PathBuilder keyPath;
     if (!RecordKeyPath(recordName, keyPath)) return false;
-    RegistryKey key;
+    LoggedKey key;
     if (!key.Create(HKEY_LOCAL_MACHINE, keyPath.c_str())) return false;
+    // The values in the order of kUninstallRecordValues: six texts, three
+    // numbers, and the quiet command.
+    const char* const texts[] = {entry.displayName, entry.command,  entry.command,
+                                 entry.version,     entry.location, entry.icon};
+    const DWORD numbers[] = {entry.sizeKiB, 1, 1};
+    const std::string quiet = std::string("\"") + entry.command + "\" " + kQuietUninstallSwitches;
+    static_assert(std::size(texts) + std::size(numbers) + 1 == std::size(kUninstallRecordValues));
+    const char* const* name = kUninstallRecordValues;
     // Every value is attempted even when an earlier one fails.
-    bool written = SetText(key.get(), kUninstallRecordValues[0], displayName);
-    written = SetText(key.get(), kUninstallRecordValues[1], command) && written;
-    written = SetText(key.get(), kUninstallRecordValues[2], command) && written;
+    bool written = true;
+    for (const char* text : texts) written = key.SetText(*name++, text) == ERROR_SUCCESS && written;
+    for (DWORD number : numbers) written = key.SetNumber(*name++, number) == ERROR_SUCCESS && written;
+    written = key.SetText(*name, quiet.c_str()) == ERROR_SUCCESS && written;
     return written;
 }
 
@@ -54,17 +60,17 @@ void DeleteUninstallRecordNamed(const char* recordName) {
     // Opened, never created: a missing record must not appear just to be
     // deleted again.
     {
-        RegistryKey record;
+        LoggedKey record;
         if (record.Open(HKEY_LOCAL_MACHINE, keyPath.c_str())) {
-            for (const char* value : kUninstallRecordValues) RegDeleteValueA(record.get(), value);
+            for (const char* value : kUninstallRecordValues) record.DeleteValue(value);
         }
     }
-    RegistryKey list;
-    if (list.Open(HKEY_LOCAL_MACHINE, kUninstallKeyPath)) RegDeleteKeyA(list.get(), recordName);
+    LoggedKey list;
+    if (list.Open(HKEY_LOCAL_MACHINE, kUninstallKeyPath)) list.DeleteSubKey(recordName);
 }
 
-bool WriteUninstallRecord(const SettingsTable& settings, const char* displayName, const char* command) {
-    return WriteUninstallRecordNamed(settings.Text(Setting::UninstallFolderName), displayName, command);
+bool WriteUninstallRecord(const SettingsTable& settings, const UninstallEntry& entry) {
+    return WriteUninstallRecordNamed(settings.Text(Setting::UninstallFolderName), entry);
 }
 
 void DeleteUninstallRecord(const SettingsTable& settings) {

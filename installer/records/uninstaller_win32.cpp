@@ -11,8 +11,9 @@
 #include "installer/engine/settings_table.h"
 #include "installer/records/registry_values_win32.h"
 #include "installer/records/shortcuts_folders_win32.h"
-#include "installer/system/system.h"
 #include "installer/records/uninstall_record_win32.h"
+#include "installer/system/install_log.h"
+#include "installer/system/system.h"
 
 namespace installer {
 
@@ -28,17 +29,44 @@ bool IsSeparator(char c) {
     return c == '\\' || c == '/';
 }
 
+// Deletes the file (or link, by `kind`) `path` and logs it; one that is not
+// there is no failure and no line.
+void DeleteLogged(LogKind kind, const char* path) {
+    const char* what = kind == LogKind::Link ? "link " : "";
+    if (DeleteFileA(path)) {
+        LogLine(kind, "removed %s%s", what, path);
+        return;
+    }
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return;
+    LogLine(LogKind::Failure, "cannot remove %s%s: %s", what, path, SystemReason(error).c_str());
+}
+
+// Removes the folder `path` when it is empty, and logs it; false when it
+// stays (not empty, or not there).
+bool RemoveFolderLogged(LogKind kind, const char* path) {
+    if (RemoveDirectoryA(path)) {
+        LogLine(kind, "removed folder %s", path);
+        return true;
+    }
+    const DWORD error = GetLastError();
+    if (error != ERROR_DIR_NOT_EMPTY && error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+        LogLine(LogKind::Failure, "cannot remove folder %s: %s", path, SystemReason(error).c_str());
+    return false;
+}
+
 // Deletes `name` below `folder`; a name that would reach outside the folder
 // is left alone.
-void DeleteIn(const PathBuilder& folder, const char* name) {
+void DeleteIn(LogKind kind, const PathBuilder& folder, const char* name) {
     if (!IsSafeRelativeName(name)) return;
     PathBuilder path(folder);
     path.Join(name);
-    if (path.ok()) DeleteFileA(path.c_str());
+    if (path.ok()) DeleteLogged(kind, path.c_str());
 }
 
 void DeleteFiles(const PathBuilder& folder, const FileList& list) {
-    for (auto entry = list.rbegin(); entry != list.rend(); ++entry) DeleteIn(folder, (*entry)->secondName);
+    for (auto entry = list.rbegin(); entry != list.rend(); ++entry)
+        DeleteIn(LogKind::File, folder, (*entry)->secondName);
 }
 
 // Removes the folders that `name` lies in below `folder`, deepest first, each
@@ -52,7 +80,7 @@ void RemoveEmptyParents(const PathBuilder& folder, const char* name) {
         if (!IsSeparator(name[cut - 1]) || cut == 1) continue;
         PathBuilder parent(folder);
         parent.EnsureBackslash().Append(name, cut - 1);
-        if (!parent.ok() || !RemoveDirectoryA(parent.c_str())) return;
+        if (!parent.ok() || !RemoveFolderLogged(LogKind::File, parent.c_str())) return;
     }
 }
 
@@ -68,13 +96,14 @@ void DeleteLinks(const PathBuilder& folder, const ShortcutList& list) {
         if (!IsSafeRelativeName((*entry)->firstName)) continue;
         PathBuilder link(folder);
         link.Append((*entry)->firstName);
-        if (link.ok()) DeleteFileA(link.c_str());
+        if (link.ok()) DeleteLogged(LogKind::Link, link.c_str());
     }
 }
 
 void RemoveShortcuts(const SettingsTable& settings, const ScriptLists& lists) {
     PathBuilder desktop;
-    if (GetDesktopFolder(desktop)) DeleteIn(desktop, settings.Text(Setting::DesktopShortcutName));
+    if (GetDesktopFolder(desktop))
+        DeleteIn(LogKind::Link, desktop, settings.Text(Setting::DesktopShortcutName));
 
     PathBuilder programs;
     if (!GetProgramsFolder(programs)) return;
@@ -90,7 +119,7 @@ void RemoveShortcuts(const SettingsTable& settings, const ScriptLists& lists) {
     if (levelsLength == 0) return;
     PathBuilder holder(programs);
     holder.Append(levels, levelsLength);
-    if (holder.ok()) RemoveDirectoryA(holder.StripTrailingBackslashes().c_str());
+    if (holder.ok()) RemoveFolderLogged(LogKind::Link, holder.StripTrailingBackslashes().c_str());
 }
 
 }  // namespace
@@ -110,9 +139,9 @@ bool UninstallGame(const Installation& installation, const char* destinationFold
         RemoveEmptyParents(folder, lists.removeFile);
         PathBuilder saveGames(folder);
         saveGames.Join(kSaveGameFolder);
-        if (saveGames.ok()) RemoveDirectoryA(saveGames.c_str());
+        if (saveGames.ok()) RemoveFolderLogged(LogKind::File, saveGames.c_str());
         PathBuilder itself(folder);
-        RemoveDirectoryA(itself.StripTrailingBackslashes().c_str());
+        RemoveFolderLogged(LogKind::File, itself.StripTrailingBackslashes().c_str());
     }
 
     const char* keyPath = settings.Text(Setting::RegPath);

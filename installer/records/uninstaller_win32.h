@@ -2,6 +2,8 @@
 // build only). Both work from the install script's lists and the settings
 // already in memory, show nothing, and ignore the failure of any single
 // deletion so that the rest still runs; running them again is harmless.
+// Every file, link, folder and registry value removed is logged, and so is
+// a removal the system refuses (not one that finds nothing to remove).
 // A name that would reach outside its folder (IsSafeRelativeName) is never
 // deleted, nor are the folders it lies in.
 #ifndef INSTALLER_RECORDS_UNINSTALLER_WIN32_H

@@ -12,7 +12,8 @@ namespace installer {
 namespace {
 
 struct LogState {
-    std::mutex mutex;
+    // Recursive: the failure callback may write a line (which is then dropped).
+    std::recursive_mutex mutex;
     std::string path;
     FILE* file = nullptr;
     bool hasFile = false;
@@ -117,13 +118,13 @@ void LogLine(LogKind kind, const char* format, ...) {
     line += '\n';
 #endif
     LogState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    std::lock_guard<std::recursive_mutex> lock(state.mutex);
     Write(state, line);
 }
 
 bool SetInstallLogFile(const std::string& path) {
     LogState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    std::lock_guard<std::recursive_mutex> lock(state.mutex);
     if (state.hasFile) return state.file != nullptr;
     state.hasFile = true;
     state.path = path;
@@ -142,25 +143,25 @@ bool SetInstallLogFile(const std::string& path) {
 
 bool InstallLogHasFile() {
     LogState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    std::lock_guard<std::recursive_mutex> lock(state.mutex);
     return state.hasFile;
 }
 
 void SetInstallLogFailureHandler(std::function<void(const std::string&, const std::string&)> handler) {
     LogState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    std::lock_guard<std::recursive_mutex> lock(state.mutex);
     state.onFailure = std::move(handler);
 }
 
 std::string HeldInstallLogLines() {
     LogState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    std::lock_guard<std::recursive_mutex> lock(state.mutex);
     return state.held;
 }
 
 void ResetInstallLog() {
     LogState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    std::lock_guard<std::recursive_mutex> lock(state.mutex);
     if (state.file != nullptr) std::fclose(state.file);
     state.file = nullptr;
     state.hasFile = false;

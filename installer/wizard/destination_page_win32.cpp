@@ -154,6 +154,8 @@ bool AcceptDestinationFolder(Installation& installation, const std::string& text
     korvo::PathBuilder saveGames(destination);
     saveGames.Append(kSaveGameFolder);
     if (!CreatePath(destination) || !saveGames.ok() || !CreatePath(saveGames.c_str())) {
+        LogLine(LogKind::Failure, "cannot make the folder %s: %s", destination,
+                SystemReason(LastSystemError()).c_str());
         warn(IDS_PATH_FAILED);
         return false;
     }

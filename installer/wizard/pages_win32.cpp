@@ -6,6 +6,7 @@
 #include "installer/engine/installer_folders.h"
 #include "installer/engine/settings_table.h"
 #include "installer/resources/resource.h"
+#include "installer/records/registry_installation_win32.h"
 #include "installer/records/registry_values_win32.h"
 #include "installer/records/shortcuts_win32.h"
 
@@ -16,8 +17,6 @@ namespace {
 // The value the welcome page writes and deletes to prove write access.
 constexpr char kTestValueName[] = "test";
 constexpr char kTestValueData[] = "test";
-// The game's program inside the destination folder: the desktop link's target.
-constexpr char kGameProgram[] = "Game.exe";
 
 }  // namespace
 

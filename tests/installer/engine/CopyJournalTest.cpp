@@ -4,6 +4,7 @@
 #include <string>
 
 #include "installer/engine/copy_journal.h"
+#include "installer/system/install_log.h"
 #include "tests/installer/engine/engine_test_support.h"
 
 using engine_test::NativePath;
@@ -16,6 +17,26 @@ namespace fs = std::filesystem;
 
 class CopyJournalTest : public testing::Test {
 protected:
+    static const char* NativeEol() {
+#if defined(_WIN32)
+        return "\r\n";
+#else
+        return "\n";
+#endif
+    }
+    // The log's lines so far without their times.
+    static std::string LogTexts() {
+        std::string texts;
+        const std::string held = installer::HeldInstallLogLines();
+        for (size_t at = 0; at < held.size();) {
+            const size_t end = held.find('\n', at);
+            const size_t text = held.find("  ", at);
+            texts += held.substr(text + 2, end + 1 - text - 2);
+            at = end + 1;
+        }
+        return texts;
+    }
+
     CopyJournalTest() {
         temp_ = folder_.Folder() + "temp\\";
         game_ = folder_.Folder() + "game\\";
@@ -45,6 +66,7 @@ TEST_F(CopyJournalTest, rollback_removes_what_it_created_and_puts_back_what_it_r
     ASSERT_TRUE(journal.Open(temp_));
     const std::string folder = journal.Folder();
     EXPECT_TRUE(Exists(folder + "journal.txt"));
+    installer::ResetInstallLog();
 
     Copy(journal, Game("Game.exe"), "new exe");
     Copy(journal, Game("data\\levels\\l1.map"), "new map");
@@ -56,6 +78,13 @@ TEST_F(CopyJournalTest, rollback_removes_what_it_created_and_puts_back_what_it_r
     EXPECT_EQ(Get(folder + "journal.txt"), notes);
 
     EXPECT_TRUE(journal.RollBack().empty());
+    // Each change once, in the order made; the rollback newest first.
+    const char* const eol = NativeEol();
+    EXPECT_EQ(LogTexts(), "file  set aside " + Game("Game.exe") + " -> " + folder + "1.old" + eol +
+                              "rollback  removed " + Game("data\\levels\\l1.map") + eol +
+                              "rollback  removed folder " + Game("data\\levels") + eol +
+                              "rollback  removed folder " + Game("data") + eol + "rollback  restored " +
+                              Game("Game.exe") + " <- " + folder + "1.old" + eol);
     EXPECT_EQ(Get(Game("Game.exe")), "old exe");
     EXPECT_EQ(Get(Game("korvo.ini")), "user edits");
     EXPECT_FALSE(Exists(Game("data")));

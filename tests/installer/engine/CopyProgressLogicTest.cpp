@@ -8,6 +8,7 @@
 #include "installer/engine/copy_progress_logic.h"
 #include "installer/engine/copy_worker.h"
 #include "installer/engine/flow_host.h"
+#include "installer/system/install_log.h"
 #include "tests/installer/engine/engine_test_support.h"
 
 using engine_test::NativePath;
@@ -86,8 +87,16 @@ TEST_F(CopyProgressLogicTest, copies_every_entry_in_order_then_ends_with_1) {
     MakeSource("b.bin", "");
     AddFile("a.bin", "a.bin", 1);
     AddFile("b.bin", "maps\\b.bin", 1);
+    ResetInstallLog();
 
     EXPECT_EQ(Run(), kResultNext);
+    const std::string log = HeldInstallLogLines();
+    for (const std::string& copied :
+         {"  file  copied " + SourcePath("a.bin") + " -> " + DestinationPath("a.bin") + " (1000 bytes, ",
+          "  file  copied " + SourcePath("b.bin") + " -> " + DestinationPath("maps\\b.bin") +
+              " (0 bytes, "}) {
+        EXPECT_NE(log.find(copied), std::string::npos) << copied << "\n" << log;
+    }
     EXPECT_EQ(WorkFolder::Read(GamePath("a.bin")), first);
     EXPECT_EQ(WorkFolder::Read(GamePath("maps\\b.bin")), "");
     EXPECT_STREQ(settings_.Text(Setting::CurrentRequestSpace), "4194304");
@@ -166,8 +175,18 @@ TEST_F(CopyProgressLogicTest, a_copy_failing_on_the_way_is_offered_again_never_w
     view_.whileOpen = [this](const Message&) {
         std::filesystem::remove(folder_ / ("game" + WorkFolder::Separator() + "maps"));
     };
+    ResetInstallLog();
     EXPECT_EQ(Run(), kResultNext);
     EXPECT_EQ(view_.Only("message"), (std::vector<std::string>{"message 66/91 a.bin 1"}));
+    // Failed once with the system's reason, then copied once.
+    const std::string log = HeldInstallLogLines();
+    const std::string failed =
+        "  failure  cannot copy " + SourcePath("a.bin") + " -> " + DestinationPath("maps\\a.bin") + ": ";
+    const std::string copied = "  file  copied " + SourcePath("a.bin") + " -> ";
+    ASSERT_NE(log.find(failed), std::string::npos) << log;
+    EXPECT_EQ(log.find(failed + "no reason given"), std::string::npos) << log;
+    EXPECT_EQ(log.find(failed, log.find(failed) + 1), std::string::npos) << log;
+    EXPECT_NE(log.find(copied, log.find(failed)), std::string::npos) << log;
     // The failed copy's bar is emptied before the question, not left full.
     std::vector<std::string> bar;
     for (const std::string& event : view_.events) {

@@ -215,8 +215,10 @@ TEST(CopyWorker, refuses_unreadable_sources_and_paths_that_do_not_fit) {
     const std::string source = folder.Write("data.bin", "x");
     Recorder recorder;
     EXPECT_EQ(recorder.Start(folder / "missing.bin", folder / "out.bin"), kCopySourceUnreadable);
+    EXPECT_NE(LastCopyOutcome().systemError, 0u);
     EXPECT_EQ(recorder.Start(folder.Folder(), folder / "out.bin"), kCopySourceUnreadable);  // a folder
     EXPECT_EQ(StartFileCopy(nullptr, "x", Recorder::Callback, &recorder), kCopySourceUnreadable);
+    EXPECT_EQ(LastCopyOutcome().systemError, 0u);  // no system call failed
 
     // 511 characters fit the worker's path buffers; 512 do not.
     std::string destination = folder.Folder();
@@ -245,6 +247,7 @@ TEST(CopyWorker, a_failed_write_reports_3_and_leaves_the_total_for_a_retry) {
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0].status, kCopyFailed);
     EXPECT_EQ(reports[0].totalPercent, 0);
+    EXPECT_NE(LastCopyOutcome().systemError, 0u);  // the write's own reason, for the log
 
     // A destination below a file cannot be made either.
     Recorder blocked;
@@ -254,6 +257,8 @@ TEST(CopyWorker, a_failed_write_reports_3_and_leaves_the_total_for_a_retry) {
     // The failed file did not count: its retry brings the total to 50, not 100.
     Recorder retry;
     EXPECT_EQ(Copy(source, folder / "data.out", retry).back().totalPercent, 50);
+    EXPECT_EQ(LastCopyOutcome().bytes, 2 * kMiB);
+    EXPECT_EQ(LastCopyOutcome().systemError, 0u);
 }
 
 TEST(CopyWorker, files_of_4_gib_and_more_count_whole) {

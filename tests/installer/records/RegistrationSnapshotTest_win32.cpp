@@ -27,6 +27,9 @@ TEST_F(RegistrationSnapshotTest, puts_the_older_registration_back_byte_for_byte)
     ASSERT_TRUE(WriteRegistryValue(HKEY_LOCAL_MACHINE, gameKey_.c_str(), "Version", "0.9"));
     ASSERT_TRUE(SetRawValue(record_, "DisplayName", REG_SZ, "Korvo 0.9", 10));
     ASSERT_TRUE(SetRawValue(record_, "UninstallString", REG_SZ, "C:\\old\\patch.exe", 17));
+    ASSERT_TRUE(SetRawValue(record_, "DisplayVersion", REG_SZ, "0.9", 4));
+    const DWORD oldSize = 77;
+    ASSERT_TRUE(SetRawValue(record_, "EstimatedSize", REG_DWORD, &oldSize, sizeof oldSize));
     // The older version had one of the two links, with other contents.
     Script("add_shortcut \"Korvo.lnk\" korvo.exe");
     Script("add_shortcut \"Manual.lnk\" manual.txt");
@@ -46,7 +49,16 @@ TEST_F(RegistrationSnapshotTest, puts_the_older_registration_back_byte_for_byte)
     EXPECT_EQ(Text(gameKey_, "Version"), std::string("0.9") + '\0');
     EXPECT_EQ(Text(record_, "DisplayName"), std::string("Korvo 0.9") + '\0');
     EXPECT_EQ(Text(record_, "UninstallString"), std::string("C:\\old\\patch.exe") + '\0');
-    EXPECT_FALSE(ValueExists(record_, "UninstallFiles"));
+    EXPECT_EQ(Text(record_, "DisplayVersion"), std::string("0.9") + '\0');
+    DWORD type = REG_NONE, size = 0, bytes = sizeof size;
+    EXPECT_EQ(SHGetValueA(HKEY_LOCAL_MACHINE, record_.c_str(), "EstimatedSize", &type, &size, &bytes),
+              DWORD{ERROR_SUCCESS});
+    EXPECT_EQ(type, DWORD{REG_DWORD});
+    EXPECT_EQ(size, oldSize);
+    // What the older record did not have goes.
+    for (const char* value :
+         {"UninstallFiles", "InstallLocation", "DisplayIcon", "NoModify", "NoRepair", "QuietUninstallString"})
+        EXPECT_FALSE(ValueExists(record_, value)) << value;
     EXPECT_EQ(ReadLink(oldLink).target, "<unreadable>");  // the empty file it was
     EXPECT_FALSE(PathExists(programs_ + shortcutFolder_ + "Manual.lnk"));
 }

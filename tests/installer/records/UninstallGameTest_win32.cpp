@@ -1,6 +1,7 @@
 // An installation laid out on disk and registered for real, then removed.
 #include "installer/records/registry_installation_win32.h"
 #include "installer/records/shortcuts_win32.h"
+#include "installer/system/install_log.h"
 #include "installer/system/system.h"
 #include "installer/records/uninstaller_win32.h"
 #include "tests/installer/records/records_test_support_win32.h"
@@ -47,6 +48,31 @@ TEST_F(UninstallGame, removes_everything_the_installation_made_and_runs_twice) {
     ExpectRemoved();
     EXPECT_TRUE(installer::UninstallGame(installation_, destination_.c_str()));
     ExpectRemoved();
+}
+
+TEST_F(UninstallGame, logs_each_removal_once_and_nothing_for_what_is_gone) {
+    ASSERT_NO_FATAL_FAILURE(Install());
+    ResetInstallLog();
+    EXPECT_TRUE(installer::UninstallGame(installation_, destination_.c_str()));
+    std::string log = HeldInstallLogLines();
+    for (const std::string& line :
+         {"  file  removed " + destination_ + "data\\maps\\a.map\r\n",
+          "  file  removed folder " + destination_ + "data\\maps\r\n",
+          "  file  removed folder " + destination_.substr(0, destination_.size() - 1) + "\r\n",
+          "  registry  deleted HKLM\\" + gameKey_ + "\\Version\r\n",
+          "  registry  deleted HKLM\\" + record_ + "\\DisplayName\r\n",
+          "  registry  removed key HKLM\\" + record_ + "\r\n",
+          "  link  removed link " + desktop_ + desktopLink_ + "\r\n",
+          "  link  removed folder " + programs_ + shortcutFolder_.substr(0, shortcutFolder_.size() - 1) +
+              "\r\n"})
+        EXPECT_NE(log.find(line), std::string::npos) << line << log;
+    EXPECT_EQ(log.find(" failure "), std::string::npos) << log;
+
+    ResetInstallLog();
+    EXPECT_TRUE(installer::UninstallGame(installation_, destination_.c_str()));
+    log = HeldInstallLogLines();
+    EXPECT_EQ(log.find("removed"), std::string::npos) << log;
+    EXPECT_EQ(log.find("deleted"), std::string::npos) << log;
 }
 
 TEST_F(UninstallGame, folder_without_trailing_backslash_removes_the_same) {
