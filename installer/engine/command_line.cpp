@@ -24,66 +24,110 @@ bool EndsWord(char c) {
     return c == '\0' || IsBlank(c);
 }
 
+// The kinds of switch a word can be.
+enum class SwitchKind { None, Silent, Uninstall, Log, Destination };
+
+// What `word` (a whole word, quotes removed) is as a switch; `value` gets the
+// text after "/LOG=" or "/D=".
+SwitchKind KindOf(const std::string& word, std::string* value) {
+    const char* text = word.c_str();
+    if (StartsWithWord(text, "/S") && word.size() == 2) return SwitchKind::Silent;
+    if (StartsWithWord(text, "/UNINSTALL") && word.size() == 10) return SwitchKind::Uninstall;
+    if (StartsWithWord(text, "/LOG=") && word.size() > 5) {
+        *value = word.substr(5);
+        return SwitchKind::Log;
+    }
+    if (StartsWithWord(text, "/D=") && word.size() > 3) {
+        *value = word.substr(3);
+        return SwitchKind::Destination;
+    }
+    return SwitchKind::None;
+}
+
+// Reads the word at `text`: up to the next blank, or, when it starts with a
+// double quote, up to the closing one (a program that quotes each argument
+// holding a blank, as Windows' own do, writes "/D=C:\My Games" so). A value
+// after "/LOG=" may be quoted alone. Sets `end` past the word; false when a
+// quote is not closed or is followed by more than a blank.
+bool ReadWord(const char* text, std::string* word, const char** end) {
+    if (*text == '"') {
+        const char* close = std::strchr(text + 1, '"');
+        if (close == nullptr || !EndsWord(close[1])) return false;
+        word->assign(text + 1, close);
+        *end = close + 1;
+        return true;
+    }
+    const char* p = text;
+    if (StartsWithWord(p, "/LOG=\"")) {
+        const char* close = std::strchr(p + 6, '"');
+        if (close == nullptr || !EndsWord(close[1])) return false;
+        *word = "/LOG=" + std::string(p + 6, close);
+        *end = close + 1;
+        return true;
+    }
+    while (!EndsWord(*p)) ++p;
+    word->assign(text, p);
+    *end = p;
+    return true;
+}
+
 // Whether a known switch starts at `text` (which follows a blank or starts
 // the line).
 bool IsKnownSwitch(const char* text) {
-    if (StartsWithWord(text, "/S") && EndsWord(text[2])) return true;
-    if (StartsWithWord(text, "/UNINSTALL") && EndsWord(text[10])) return true;
-    if (StartsWithWord(text, "/LOG=") && !EndsWord(text[5])) return true;
-    return StartsWithWord(text, "/D=") && !EndsWord(text[3]);
-}
-
-// Reads the value of /LOG= at `text`: a word, or a text in double quotes.
-// Advances `text` past it; false for an unclosed quote.
-bool ReadValue(const char** text, std::string* value) {
-    const char* p = *text;
-    if (*p == '"') {
-        const char* end = std::strchr(p + 1, '"');
-        if (end == nullptr || !EndsWord(end[1])) return false;
-        value->assign(p + 1, end);
-        *text = end + 1;
-        return !value->empty();
-    }
-    const char* end = p;
-    while (!EndsWord(*end)) ++end;
-    value->assign(p, end);
-    *text = end;
-    return true;
+    std::string word;
+    std::string value;
+    const char* end = nullptr;
+    if (*text != '"' && StartsWithWord(text, "/D=") && !EndsWord(text[3])) return true;
+    return ReadWord(text, &word, &end) && KindOf(word, &value) != SwitchKind::None;
 }
 
 void ReadSwitches(const char* p, CommandLine* line) {
     for (;;) {
         while (IsBlank(*p)) ++p;
         if (*p == '\0') return;
-        const char* word = p;
-        const char* wordEnd = p;
-        while (!EndsWord(*wordEnd)) ++wordEnd;
-        if (StartsWithWord(word, "/D=") && !EndsWord(word[3])) {
-            // The rest of the line, blanks inside kept, trailing ones not.
-            std::string folder(word + 3);
+        if (*p != '"' && StartsWithWord(p, "/D=") && !EndsWord(p[3])) {
+            // Unquoted, the rest of the line, blanks inside kept, trailing
+            // ones not.
+            std::string folder(p + 3);
             while (!folder.empty() && IsBlank(folder.back())) folder.pop_back();
             line->hasDestination = true;
             line->destination = folder;
             return;
         }
-        bool known = true;
-        if (StartsWithWord(word, "/S") && EndsWord(word[2])) {
-            line->unattended = true;
-            p = word + 2;
-        } else if (StartsWithWord(word, "/UNINSTALL") && EndsWord(word[10])) {
-            line->confirmUninstall = true;
-            p = word + 10;
-        } else if (StartsWithWord(word, "/LOG=") && !line->hasLogFile) {
-            p = word + 5;
-            known = ReadValue(&p, &line->logFile) && !line->logFile.empty();
-            line->hasLogFile = known;
-        } else {
-            known = false;
+        std::string word;
+        std::string value;
+        const char* end = nullptr;
+        const bool read = ReadWord(p, &word, &end);
+        const SwitchKind kind = read ? KindOf(word, &value) : SwitchKind::None;
+        switch (kind) {
+            case SwitchKind::Silent:
+                line->unattended = true;
+                break;
+            case SwitchKind::Uninstall:
+                line->confirmUninstall = true;
+                break;
+            case SwitchKind::Log:
+                if (line->hasLogFile) break;
+                line->hasLogFile = true;
+                line->logFile = value;
+                break;
+            case SwitchKind::Destination:
+                if (line->hasDestination) break;
+                line->hasDestination = true;
+                line->destination = value;
+                break;
+            case SwitchKind::None:
+                break;
         }
-        if (!known) {
-            line->refusedWord.assign(word, wordEnd);
+        const bool twice = (kind == SwitchKind::Log && line->logFile != value) ||
+                           (kind == SwitchKind::Destination && line->destination != value);
+        if (kind == SwitchKind::None || twice) {
+            const char* wordEnd = p;
+            while (!EndsWord(*wordEnd)) ++wordEnd;
+            line->refusedWord.assign(p, read ? end : wordEnd);
             return;
         }
+        p = end;
     }
 }
 

@@ -9,6 +9,10 @@
 //   file          =  a word without blanks, or a text in double quotes
 //   blank         =  " " | tab
 //
+// A switch may also stand whole in double quotes, as programs that quote
+// every argument holding a blank write it: "/D=C:\My Games\Korvo" (then it
+// need not come last) or "/LOG=C:\my logs\k.log".
+//
 // Switch names are read without regard to case. A switch is recognised only
 // as a whole known word that follows a blank (or starts the line): "/S" must
 // be followed by a blank or the end, and "/LOG=" and "/D=" by their value. So

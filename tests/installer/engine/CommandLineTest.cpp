@@ -31,6 +31,12 @@ TEST(CommandLine, switches_follow_the_source_and_d_takes_the_rest_of_the_line) {
     const CommandLine quoted = ParseCommandLine("D:\\ /LOG=\"C:\\my logs\\k.log\" /S");
     EXPECT_EQ(quoted.logFile, "C:\\my logs\\k.log");
     EXPECT_TRUE(quoted.unattended);
+    // Switches quoted whole, as Wine and Windows quote an argument with blanks.
+    const CommandLine whole = ParseCommandLine("D:\\ /S \"/D=C:\\My Games\\Korvo\" \"/LOG=C:\\a b.log\"");
+    EXPECT_EQ(whole.destination, "C:\\My Games\\Korvo");
+    EXPECT_EQ(whole.logFile, "C:\\a b.log");
+    EXPECT_TRUE(whole.refusedWord.empty());
+    EXPECT_EQ(ParseCommandLine("\"/S\"").unattended, true);
     // A folder holding a switch-like word that is not whole stays whole.
     EXPECT_EQ(ParseCommandLine("D:\\x /Special /S").source, "D:\\x /Special");
 }
@@ -50,7 +56,8 @@ TEST(CommandLine, after_the_first_switch_anything_else_is_refused_by_its_word) {
     };
     for (const Case& c : {Case{"D:\\ /S /X", "/X"}, Case{"D:\\ /S games", "games"},
                           Case{"D:\\ /S /LOG=\"open", "/LOG=\"open"}, Case{"D:\\ /S /LOG=a /LOG=b", "/LOG=b"},
-                          Case{"D:\\ /S /LOG=", "/LOG="}, Case{"/UNINSTALL /Silent", "/Silent"}}) {
+                          Case{"D:\\ /S /LOG=", "/LOG="}, Case{"/UNINSTALL /Silent", "/Silent"},
+                          Case{"D:\\ /S \"/X y\"", "\"/X y\""}, Case{"D:\\ /S /D=a \"/D=b\"", ""}}) {
         const CommandLine line = ParseCommandLine(c.text);
         EXPECT_EQ(line.refusedWord, c.refused) << c.text;
     }
