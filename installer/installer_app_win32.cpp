@@ -132,9 +132,8 @@ int InstallerApp::RunPageUnattended(Page page, const PageParams& params) {
             return kResultNext;
         case Page::Destination: {
             const std::string folder = installation_.folders.Destination();
-            if (!wizard::AcceptDestinationFolder(installation_, folder, ask)) return kResultCancelled;
-            setupType_ = wizard::kSetupFull;
-            return kResultNext;
+            return wizard::AcceptDestinationFolder(installation_, folder, setupType_, ask) ? kResultNext
+                                                                                          : kResultCancelled;
         }
         case Page::Copy: {
             HeadlessProgress view(ask, CheckDiscLabel);

@@ -117,7 +117,8 @@ void DestinationPage::Browse() {
     folder_.SetText(WithoutTrailingBackslash(installation_.folders.Destination()).c_str());
 }
 
-bool AcceptDestinationFolder(Installation& installation, const std::string& text, const TellFunction& tell) {
+bool AcceptDestinationFolder(Installation& installation, const std::string& text, int32_t& setupType,
+                             const TellFunction& tell) {
     const auto warn = [&tell](int textId) { tell(Message(IDS_WARNING, textId, Buttons::Ok)); };
     // A text longer than the folder's limit is refused whole, never cut.
     if (!installation.folders.SetDestination(text.c_str())) {
@@ -138,6 +139,7 @@ bool AcceptDestinationFolder(Installation& installation, const std::string& text
         warn(IDS_DRIVE_ROOT);
         return false;
     }
+    setupType = kSetupFull;
 
     const int64_t request = installation.settings.Int64(Setting::RequestSpaceFull);
     const uint64_t required = request > 0 ? static_cast<uint64_t>(request) : 0;
@@ -164,10 +166,8 @@ bool AcceptDestinationFolder(Installation& installation, const std::string& text
 }
 
 void DestinationPage::OnOK() {
-    if (!AcceptDestinationFolder(installation_, folder_.Text(), [this](const Message& m) { return Ask(m); }))
-        return;
-    setupType_ = kSetupFull;
-    EndDialog(kResultNext);
+    const auto ask = [this](const Message& message) { return Ask(message); };
+    if (AcceptDestinationFolder(installation_, folder_.Text(), setupType_, ask)) EndDialog(kResultNext);
 }
 
 }  // namespace installer::wizard

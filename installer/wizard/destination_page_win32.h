@@ -16,7 +16,9 @@ using TellFunction = std::function<Answer(const Message&)>;
 // The checks of the destination page's Next on the folder `text`, in their
 // order (see DestinationPage); creates the folder and its "savegame" folder
 // and returns true, or tells the reason through `tell` and returns false.
-bool AcceptDestinationFolder(Installation& installation, const std::string& text, const TellFunction& tell);
+// Once the drive checks have passed, `setupType` is set to full.
+bool AcceptDestinationFolder(Installation& installation, const std::string& text, int32_t& setupType,
+                             const TellFunction& tell);
 
 // Setup type: every install of this kit runs full.
 inline constexpr int32_t kSetupFull = 0;

@@ -169,7 +169,10 @@ protected:
         disc_ = folder_.Folder() + "disc\\";
         game_ = folder_.Folder() + "game\\";
         host_.sourceFolder = disc_;
+        // The log goes to the work folder, not to the temporary folder whose
+        // emptiness the upgrade tests check.
         ResetInstallLog();
+        SetInstallLogFile(NativePath(folder_.Folder() + "install.log"));
     }
     void TearDown() override {
         // Every archive a run registered is released again, once.
@@ -661,6 +664,7 @@ TEST_F(InstallerFlowTest, the_exit_code_says_what_the_run_did) {
 }
 
 TEST_F(InstallerFlowTest, switches_set_the_destination_the_log_and_follow_a_copy_of_the_program) {
+    ResetInstallLog();
     Disc();
     const std::string log = folder_.Folder() + "run.log";
     Run({1, 1, 12, 9, 1}, (disc_ + " /S /LOG=" + log + " /D=C:\\My Games\\Korvo").c_str());
